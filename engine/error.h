@@ -1,0 +1,70 @@
+// Errors of the installer: an exception with a class-like name and a message.
+// Wherever an error reaches the user it is shown as className() + ": " + message().
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace stow {
+
+class Error : public std::runtime_error {
+public:
+    Error(std::string class_name, const std::string& message)
+        : std::runtime_error(message), class_name_(std::move(class_name)) {}
+
+    const std::string& className() const { return class_name_; }
+    std::string message() const { return what(); }
+    // "ClassName: message", the form every report uses.
+    std::string describe() const { return class_name_ + ": " + what(); }
+
+private:
+    std::string class_name_;
+};
+
+// The one error kind the program defines for itself: a package that breaks its own format.
+class PackageError : public Error {
+public:
+    explicit PackageError(const std::string& message) : Error("PackageError", message) {}
+};
+
+// The library-style kinds, named as the user-facing reports expect them.
+class EFCreateError : public Error {
+public:
+    explicit EFCreateError(const std::string& message) : Error("EFCreateError", message) {}
+};
+
+class EFOpenError : public Error {
+public:
+    explicit EFOpenError(const std::string& message) : Error("EFOpenError", message) {}
+};
+
+class EReadError : public Error {
+public:
+    explicit EReadError(const std::string& message = "Stream read error")
+        : Error("EReadError", message) {}
+};
+
+class ERegistryException : public Error {
+public:
+    explicit ERegistryException(const std::string& message)
+        : Error("ERegistryException", message) {}
+};
+
+class EOleSysError : public Error {
+public:
+    EOleSysError(const std::string& message, long code) : Error("EOleSysError", message), code_(code) {}
+    long code() const { return code_; }
+
+private:
+    long code_;
+};
+
+class EOutOfMemory : public Error {
+public:
+    EOutOfMemory() : Error("EOutOfMemory", "Out of memory") {}
+};
+
+// Turns anything caught at a top-level handler into the "ClassName: message" text.
+std::string describeCurrentException();
+
+}  // namespace stow

@@ -1,0 +1,48 @@
+// FileLog.ini held in memory: sections and keys matched without regard to case, existing keys
+// replaced in place, new ones appended; written once with CR LF and an empty line per section.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace stow {
+
+class FileLog {
+public:
+    FileLog() = default;
+    // Reads path when it exists (stray lines dropped); an unreadable or missing file gives an
+    // empty log.
+    static FileLog open(FileSystem& files, const std::string& path);
+    static FileLog parse(const std::string& text);
+
+    void set(const std::string& section, const std::string& key, const std::string& value);
+    std::string serialize() const;
+    // Creates path and writes the whole log; throws EFCreateError "Cannot create file <path>".
+    void save(FileSystem& files, const std::string& path) const;
+    const std::string& path() const { return path_; }
+
+    size_t sectionCount() const { return sections_.size(); }
+    size_t entryCount() const;
+
+private:
+    struct Entry {
+        std::string key;
+        std::string value;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Entry> entries;
+        std::unordered_map<std::string, size_t> index;  // upper-cased key -> entries_ index
+    };
+    Section& section(const std::string& name);
+
+    std::string path_;
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, size_t> section_index_;  // upper-cased name -> sections_
+};
+
+}  // namespace stow

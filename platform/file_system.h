@@ -1,0 +1,74 @@
+// Files and directories as the installer uses them: 8-bit ANSI paths with "\" separators,
+// drive letters, case-insensitive names. Backends: win32 (the real API) and sim (a host folder).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace stow {
+
+// File attribute bits, with the values Windows uses.
+enum : uint32_t {
+    kAttrReadOnly = 0x01,
+    kAttrHidden = 0x02,
+    kAttrSystem = 0x04,
+    kAttrVolumeId = 0x08,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+    kAttrNormal = 0x80,
+};
+
+// An open file. Reads and writes move one position; the owner closes it by destroying it.
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes; returns how many were read (0 at the end or on error).
+    virtual size_t read(void* buffer, size_t n) = 0;
+    // Writes all n bytes; false when fewer could be written (disk full, I/O error).
+    virtual bool write(const void* data, size_t n) = 0;
+    virtual bool seek(int64_t offset) = 0;
+    // Size in bytes, or -1 when it cannot be read.
+    virtual int64_t size() = 0;
+};
+
+// One entry of a directory enumeration, as find-first/find-next return it.
+struct FindEntry {
+    std::string name;  // the entry's own name, no directory part
+    uint32_t attributes = 0;
+};
+
+// A running enumeration; closed when destroyed.
+class Finder {
+public:
+    virtual ~Finder() = default;
+    // Fills the next entry; false when there are no more.
+    virtual bool next(FindEntry& entry) = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Opens for reading, sharing with other readers and writers. nullptr when it cannot be opened.
+    virtual std::unique_ptr<File> openRead(const std::string& path) = 0;
+    // Creates the file, or empties an existing one, for writing. nullptr on failure.
+    virtual std::unique_ptr<File> create(const std::string& path) = 0;
+    // Creates one directory whose parent exists. False on failure (also when it exists).
+    virtual bool createDirectory(const std::string& path) = 0;
+    // The attribute bits, or kInvalidAttributes when the path names nothing readable.
+    virtual uint32_t attributes(const std::string& path) = 0;
+    // Starts an enumeration of pattern (a path whose last component may hold * and ?).
+    // Returns every entry, hidden and system ones included, in the platform's own order;
+    // nullptr when nothing matches or the directory does not exist.
+    virtual std::unique_ptr<Finder> findFirst(const std::string& pattern) = 0;
+
+    // The process's current directory, as GetCurrentDirectoryA reports it.
+    virtual std::string currentDirectory() = 0;
+    virtual bool setCurrentDirectory(const std::string& path) = 0;
+
+    static constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+};
+
+}  // namespace stow
