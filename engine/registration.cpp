@@ -1,0 +1,74 @@
+// The last phase of the install command. The file log goes to disk first, so a registry that
+// refuses every write still leaves the uninstaller a list of what was installed.
+#include "engine/registration.h"
+
+#include <cstdio>
+
+#include "engine/error.h"
+#include "engine/shortcuts.h"
+
+namespace stow {
+
+std::string installedPackagesKeyPath(const std::string& vendor) {
+    return "Software\\" + vendor + "\\Installed Packages";
+}
+
+std::string uninstallKeyPath(const std::string& vendor) {
+    return "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + vendor +
+           " Data Acquisition";
+}
+
+std::string uninstallerPath(const InstallLocations& locations, const std::string& vendor) {
+    return locations.windowsPath + vendor + "Uninstall.exe";
+}
+
+std::string installDate(const LocalTime& t) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.4d%.2d%.2d", t.year, t.month, t.day);
+    return buffer;
+}
+
+std::string completionReport(const FailedCopies& failed, const std::string& current_directory) {
+    std::string report = "Installation complete!\r\nSamples and docs are linked from the Start menu.";
+    if (!failed.empty()) {
+        report += "\r\nThese files failed to copy, and were placed in " + current_directory + ":";
+        for (const std::string& path : failed) report += "\r\n" + path;
+    }
+    return report;
+}
+
+std::string runRegistration(InstallJob& job) {
+    Platform& platform = job.platform;
+    const std::string& vendor = job.package.vendorName;
+    const std::string& package = job.package.packageName;
+
+    job.fileLog.set("START", vendor + " File Log - " + package,
+                    job.locations.programsPath + vendor + " " + package + "\\");
+    job.fileLog.save(platform.files, job.targetDirectory + "FileLog.ini");
+
+    // One reading names the installed-packages value and dates the uninstall entry.
+    const LocalTime stamp = platform.system.localTime();
+    Registry& registry = platform.registry;
+    registry.deleteTree(uninstallKeyPath(vendor));  // a stale or missing entry is no error
+
+    if (auto key = registry.openOrCreate(installedPackagesKeyPath(vendor), kKeyAllAccess)) {
+        const std::string name = platform.system.formatDateTime(stamp);
+        if (!key->setString(name, package + "," + job.targetDirectory)) {
+            throw ERegistryException("Failed to set data for '" + name + "'");
+        }
+    }
+
+    const std::string uninstaller = uninstallerPath(job.locations, vendor);
+    if (auto key = registry.openOrCreate(uninstallKeyPath(vendor), kKeyAllAccess)) {
+        // The first refused write ends the entry; what is missing the uninstaller tolerates.
+        key->setString("DisplayName", vendor + " Software") &&
+            key->setString("UninstallString", uninstaller) &&
+            key->setString("InstallDate", installDate(stamp));
+    } else {
+        createLinkInGroup(job, uninstaller, "Uninstall " + vendor + " Software");
+    }
+
+    return completionReport(job.failedCopies, platform.files.currentDirectory());
+}
+
+}  // namespace stow
