@@ -1,0 +1,98 @@
+// The start-up computation of the default directories, install locations and platform facts.
+// Every query that fails yields "", which the trailing-separator rule turns into "\"; nothing
+// here reports an error of its own.
+#include "engine/locations.h"
+
+#include "engine/paths.h"
+
+namespace stow {
+
+namespace {
+
+bool isSeparator(unsigned char c) { return c <= 0x20; }
+
+}  // namespace
+
+std::vector<std::string> splitCommandLine(const std::string& command_line) {
+    std::vector<std::string> arguments;
+    size_t i = 0;
+    const size_t n = command_line.size();
+    while (true) {
+        while (i < n && isSeparator(static_cast<unsigned char>(command_line[i]))) ++i;
+        if (i >= n) break;
+        std::string argument;
+        bool quoted = false;
+        for (; i < n; ++i) {
+            const char c = command_line[i];
+            if (c == '"') {
+                quoted = !quoted;
+            } else if (!quoted && isSeparator(static_cast<unsigned char>(c))) {
+                break;
+            } else {
+                argument += c;
+            }
+        }
+        arguments.push_back(std::move(argument));
+    }
+    return arguments;
+}
+
+ComputedLocations computeInstallLocations(System& system, const std::string& vendor_name,
+                                          const std::string& package_name) {
+    const LeadBytePredicate is_lead_byte = [&system](unsigned char b) {
+        return system.isLeadByte(b);
+    };
+    auto withSeparator = [&](const std::string& text) {
+        return addTrailingSeparator(text, is_lead_byte);
+    };
+
+    ComputedLocations result;
+    StartupDirectories& dirs = result.directories;
+    InstallLocations& loc = result.locations;
+    PlatformFacts& facts = result.facts;
+
+    // An empty first argument ("") would make the target the root of the current drive; it is
+    // taken as no argument at all.
+    const std::vector<std::string> arguments = splitCommandLine(system.commandLine());
+    if (arguments.size() >= 2 && !arguments[1].empty()) {
+        dirs.target = arguments[1];
+    } else {
+        dirs.target = withSeparator(system.specialFolder(kCsidlProgramFiles)) + vendor_name +
+                      "\\" + package_name;
+    }
+    dirs.drivers =
+        withSeparator(system.specialFolder(kCsidlProgramFiles)) + vendor_name + "\\Common Drivers";
+
+    facts.nt = system.platformId() == kPlatformWin32Nt;
+    facts.bitness = system.isWow64() ? 64 : 32;
+
+    system.disableFsRedirection();
+
+    // A lookup that fails in any way only means drivers cannot be preinstalled on this run.
+    try {
+        facts.setupService = system.findSetupService();
+    } catch (...) {
+        facts.setupService = nullptr;
+    }
+    facts.driverPreinstallPossible = facts.nt && facts.setupService != nullptr;
+
+    loc.windowsPath = withSeparator(system.windowsDirectory());
+    loc.systemPath = withSeparator(system.systemDirectory());
+    loc.programsPath =
+        withSeparator(system.specialFolder(facts.nt ? kCsidlCommonPrograms : kCsidlPrograms));
+    if (!facts.nt) {
+        loc.dllPath = loc.systemPath;
+        loc.driverPath = loc.systemPath;
+    } else if (facts.bitness == 32) {
+        loc.dllPath = loc.systemPath;
+        loc.driverPath = loc.systemPath + "Drivers\\";
+    } else {
+        loc.dllPath = withSeparator(system.specialFolder(kCsidlSystemX86));
+        loc.driverPath = loc.systemPath + "Drivers\\";
+    }
+
+    dirs.fallback = loc.windowsPath.substr(0, 3);
+    return result;
+}
+
+}  // namespace stow
