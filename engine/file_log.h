@@ -27,11 +27,14 @@ public:
 
     size_t sectionCount() const { return sections_.size(); }
     size_t entryCount() const;
+    // The value of key in section, or nullptr; both matched without regard to case.
+    const std::string* find(const std::string& section, const std::string& key) const;
 
 private:
     struct Entry {
         std::string key;
         std::string value;
+        bool bare = false;  // a foreign line without "=", written back as it was read
     };
     struct Section {
         std::string name;
@@ -39,6 +42,7 @@ private:
         std::unordered_map<std::string, size_t> index;  // upper-cased key -> entries_ index
     };
     Section& section(const std::string& name);
+    void setLine(Section& section, const std::string& key, const std::string& value, bool bare);
 
     std::string path_;
     std::vector<Section> sections_;

@@ -1,0 +1,140 @@
+// The file log in memory. Sections and keys are found through hash maps on their upper-cased
+// text, so merging into a log of many thousands of entries costs the same per entry as a small one.
+#include "engine/file_log.h"
+
+#include "engine/error.h"
+#include "engine/paths.h"
+
+namespace stow {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string trimBlanks(const std::string& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && isBlank(text[first])) ++first;
+    while (last > first && isBlank(text[last - 1])) --last;
+    return text.substr(first, last - first);
+}
+
+}  // namespace
+
+FileLog FileLog::open(FileSystem& files, const std::string& path) {
+    FileLog log;
+    if (auto file = files.openRead(path)) {
+        std::string text;
+        char buffer[64 * 1024];
+        while (size_t n = file->read(buffer, sizeof buffer)) text.append(buffer, n);
+        log = parse(text);
+    }
+    log.path_ = path;
+    return log;
+}
+
+FileLog FileLog::parse(const std::string& text) {
+    FileLog log;
+    Section* current = nullptr;
+    size_t begin = 0;
+    const size_t n = text.size();
+    while (begin < n) {
+        size_t end = text.find_first_of("\r\n", begin);
+        if (end == std::string::npos) end = n;
+        const std::string line = trimBlanks(text.substr(begin, end - begin));
+        if (end + 1 < n && text[end] == '\r' && text[end + 1] == '\n') ++end;
+        begin = end + 1;
+
+        if (line.empty() || line[0] == ';') continue;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            current = &log.section(line.substr(1, line.size() - 2));
+            continue;
+        }
+        if (current == nullptr) continue;  // nothing belongs outside a section
+        size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            log.setLine(*current, line, std::string(), true);
+        } else {
+            std::string key = line.substr(0, equals);
+            while (!key.empty() && isBlank(key.back())) key.pop_back();
+            log.setLine(*current, key, line.substr(equals + 1), false);
+        }
+    }
+    return log;
+}
+
+FileLog::Section& FileLog::section(const std::string& name) {
+    auto [it, added] = section_index_.emplace(upperAscii(name), sections_.size());
+    if (added) {
+        sections_.push_back(Section{name, {}, {}});
+    }
+    return sections_[it->second];
+}
+
+void FileLog::setLine(Section& section, const std::string& key, const std::string& value,
+                      bool bare) {
+    auto [it, added] = section.index.emplace(upperAscii(key), section.entries.size());
+    if (added) {
+        section.entries.push_back(Entry{key, value, bare});
+    } else {
+        // Replaced in place: the line keeps its position and the spelling it was first given.
+        Entry& entry = section.entries[it->second];
+        entry.value = value;
+        entry.bare = bare;
+    }
+}
+
+void FileLog::set(const std::string& section_name, const std::string& key,
+                  const std::string& value) {
+    setLine(section(section_name), key, value, false);
+}
+
+const std::string* FileLog::find(const std::string& section_name, const std::string& key) const {
+    auto s = section_index_.find(upperAscii(section_name));
+    if (s == section_index_.end()) return nullptr;
+    const Section& sec = sections_[s->second];
+    auto e = sec.index.find(upperAscii(key));
+    if (e == sec.index.end() || sec.entries[e->second].bare) return nullptr;
+    return &sec.entries[e->second].value;
+}
+
+size_t FileLog::entryCount() const {
+    size_t count = 0;
+    for (const Section& s : sections_) count += s.entries.size();
+    return count;
+}
+
+std::string FileLog::serialize() const {
+    size_t size = 0;
+    for (const Section& s : sections_) {
+        size += s.name.size() + 6;
+        for (const Entry& e : s.entries) size += e.key.size() + e.value.size() + 3;
+    }
+    std::string out;
+    out.reserve(size);
+    for (const Section& s : sections_) {
+        out += '[';
+        out += s.name;
+        out += "]\r\n";
+        for (const Entry& e : s.entries) {
+            out += e.key;
+            if (!e.bare) {
+                out += '=';
+                out += e.value;
+            }
+            out += "\r\n";
+        }
+        out += "\r\n";
+    }
+    return out;
+}
+
+void FileLog::save(FileSystem& files, const std::string& path) const {
+    const std::string text = serialize();
+    auto file = files.create(path);
+    if (!file || !file->write(text.data(), text.size())) {
+        throw EFCreateError("Cannot create file " + path);
+    }
+}
+
+}  // namespace stow

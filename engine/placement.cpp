@@ -1,0 +1,148 @@
+// Reads every record once, in order, and puts its file (and its driver copy) where the placement
+// rule says. Content is streamed from the installer to the destination; only INFs that are
+// filtered are held in memory. A file that cannot be written never stops the phase: it falls
+// back to the current directory and is listed as failed.
+#include "engine/placement.h"
+
+#include <functional>
+
+#include "engine/directories.h"
+#include "engine/error.h"
+#include "engine/inf_filter.h"
+#include "engine/install_job.h"
+#include "engine/paths.h"
+#include "engine/placement_rule.h"
+
+namespace stow {
+
+namespace {
+
+// Writes one file's bytes into an open file; false when any byte did not reach it.
+using ContentWriter = std::function<bool(File&)>;
+
+// Creates path (emptying an existing file) and writes the content. A write that stops part way
+// (a full disk) is a failure like a failed create; the file is then emptied again so that no
+// truncated file is left looking installed.
+bool writeFile(FileSystem& files, const std::string& path, const ContentWriter& write) {
+    bool written = false;
+    {
+        std::unique_ptr<File> file = files.create(path);
+        if (!file) return false;
+        written = write(*file);
+    }
+    if (!written) files.create(path);
+    return written;
+}
+
+class Placer {
+public:
+    Placer(InstallJob& job) : job_(job), files_(job.platform.files) {}
+
+    // Writes to path; on failure writes the same bytes under the bare file name into the current
+    // directory (a failure there is ignored) and lists path as failed.
+    void placeOrFallBack(const std::string& path, const ContentWriter& write) {
+        if (writeFile(files_, path, write)) return;
+        const std::string name = fileNamePart(path);
+        if (!name.empty()) {
+            std::string here = files_.currentDirectory();
+            if (!here.empty()) here = addTrailingSeparator(here, leadByte());
+            writeFile(files_, here + name, write);
+        }
+        job_.failedCopies.push_back(path);
+    }
+
+private:
+    LeadBytePredicate leadByte() {
+        System& system = job_.platform.system;
+        return [&system](unsigned char b) { return system.isLeadByte(b); };
+    }
+
+    InstallJob& job_;
+    FileSystem& files_;
+};
+
+}  // namespace
+
+std::string fileLogSection(const std::string& vendor_name, const std::string& package_name) {
+    return vendor_name + " File Log - " + package_name;
+}
+
+std::string nextFreeGeneratedInf(FileSystem& files, const std::string& inf_directory) {
+    for (unsigned n = 0;; ++n) {
+        std::string candidate = inf_directory + generatedInfName(n);
+        if (files.attributes(candidate) == FileSystem::kInvalidAttributes) return candidate;
+    }
+}
+
+void runPlacement(InstallJob& job, Progress& progress) {
+    FileSystem& files = job.platform.files;
+    if (!forceDirectories(files, job.targetDirectory)) {
+        throw EFCreateError("Failed to create target directory.");
+    }
+    if (!forceDirectories(files, job.driversDirectory)) {
+        throw EFCreateError("Failed to create drivers directory.");
+    }
+    job.fileLog = FileLog::open(files, job.targetDirectory + "FileLog.ini");
+
+    const int32_t count = job.package.recordCount;
+    if (count > 0 && !job.package.stream) throw EReadError();
+    const std::string section = fileLogSection(job.package.vendorName, job.package.packageName);
+    const PlacementContext context{job.facts, job.locations, job.targetDirectory,
+                                   job.driversDirectory};
+    Placer placer(job);
+
+    for (int32_t k = 1; k <= count; ++k) {
+        PackageStream& stream = *job.package.stream;
+        const std::string first = stream.readString();
+        const ContentRef content = stream.skipString();
+        const std::string source = stream.readString();
+        const int32_t stamp = stream.readInt32();
+
+        const ContentWriter streamed = [&stream, &content](File& file) {
+            return stream.copyContent(content, [&file](const char* bytes, size_t n) {
+                return file.write(bytes, n);
+            });
+        };
+
+        const PlacementDecision decision = decidePlacement(first, source, context);
+        if (decision.driverCopy) {
+            forceDirectories(files, directoryPart(*decision.driverCopy));
+            placer.placeOrFallBack(*decision.driverCopy, streamed);
+        }
+        if (decision.error) throw PackageError(*decision.error);
+
+        if (decision.kind != DestinationKind::None) {
+            std::string destination = decision.destination;
+            if (decision.kind == DestinationKind::GeneratedInf) {
+                destination = nextFreeGeneratedInf(files, decision.destination);
+            }
+            const std::string directory = directoryPart(destination);
+            if (decision.directories == DirectoryRule::CreateFatal &&
+                !forceDirectories(files, directory)) {
+                throw EFCreateError("Failed to create directory \"" + directory + "\".");
+            }
+            if (decision.directories == DirectoryRule::CreateIgnore) {
+                forceDirectories(files, directory);
+            }
+
+            if (decision.filtered) {
+                const std::string text = filterInf(stream.readContent(content));
+                placer.placeOrFallBack(destination, [&text](File& file) {
+                    return text.empty() || file.write(text.data(), text.size());
+                });
+            } else {
+                placer.placeOrFallBack(destination, streamed);
+            }
+            job.fileLog.set(section, source, destination + "," + std::to_string(stamp));
+        }
+
+        progress.setPosition(k);
+        progress.paint();
+    }
+
+    // The install command set the bar's maximum to the record count.
+    progress.setPosition(count);
+    progress.paint();
+}
+
+}  // namespace stow
