@@ -1,0 +1,20 @@
+// Files and directories through the ANSI file API (CreateFileA, FindFirstFileA, ...). Only calls
+// that Windows 95 already has are used, so the installer also runs on the 9x family.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace stow {
+
+class Win32FileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> openRead(const std::string& path) override;
+    std::unique_ptr<File> create(const std::string& path) override;
+    bool createDirectory(const std::string& path) override;
+    uint32_t attributes(const std::string& path) override;
+    std::unique_ptr<Finder> findFirst(const std::string& pattern) override;
+    std::string currentDirectory() override;
+    bool setCurrentDirectory(const std::string& path) override;
+};
+
+}  // namespace stow
