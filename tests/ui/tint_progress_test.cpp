@@ -1,0 +1,387 @@
+// The tint bar drawn into a pixel buffer and compared with the expected grids: shading, rings,
+// fill lengths and their rounding, and which property writes ask for a repaint.
+#include "ui/tint_progress.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/pixel_canvas.h"
+
+namespace stow {
+namespace {
+
+constexpr Color kFace = 0xC0C0C0;
+constexpr Color kShadow = 0x808080;
+constexpr Color kHighlight = 0xFFFFFF;
+
+// Draws go to one surface the size of the host, so an immediate Paint can be inspected.
+class SurfaceCanvas : public Canvas {
+public:
+    SurfaceCanvas(PixelCanvas& surface, int left, int top) : s_(surface), dx_(left), dy_(top) {}
+    void fillRect(int l, int t, int r, int b, Color c) override {
+        s_.fillRect(l + dx_, t + dy_, r + dx_, b + dy_, c);
+    }
+    void setPenColor(Color c) override { s_.setPenColor(c); }
+    void moveTo(int x, int y) override { s_.moveTo(x + dx_, y + dy_); }
+    void lineTo(int x, int y) override { s_.lineTo(x + dx_, y + dy_); }
+    void setPixel(int x, int y, Color c) override { s_.setPixel(x + dx_, y + dy_, c); }
+    Color sysColor(int index) override { return s_.sysColor(index); }
+
+private:
+    PixelCanvas& s_;
+    int dx_, dy_;
+};
+
+class CountingHost : public ControlHost {
+public:
+    explicit CountingHost(SystemLook& look) : surface(40, 20, look) {}
+    void invalidate(int, int, int, int) override { ++invalidations; }
+    Color color() override { return color_value; }
+    std::unique_ptr<Canvas> canvasAt(int left, int top, int, int) override {
+        ++canvases;
+        return std::make_unique<SurfaceCanvas>(surface, left, top);
+    }
+    int invalidations = 0;
+    int canvases = 0;
+    Color color_value = kClBlack;
+    PixelCanvas surface;
+};
+
+class TintProgressTest : public ::testing::Test {
+protected:
+    // A bar of the given size on a black parent, painted into a fresh buffer.
+    PixelCanvas paint(TTintProgress& bar) {
+        PixelCanvas canvas(bar.width(), bar.height(), look);
+        bar.paintTo(canvas);
+        return canvas;
+    }
+    std::unique_ptr<TTintProgress> makeBar(int width, int height) {
+        auto bar = std::make_unique<TTintProgress>(look);
+        bar->setParent(&host);
+        bar->setBounds(0, 0, width, height);
+        return bar;
+    }
+    // The colour of interior column 1 for each interior row of a full one-ring bar.
+    std::vector<std::string> fillColumn(int rows) {
+        auto bar = makeBar(6, rows + 2);
+        bar->setPosition(100);
+        PixelCanvas canvas = paint(*bar);
+        std::vector<std::string> colors;
+        for (int y = 1; y <= rows; ++y) colors.push_back(hex(canvas.pixel(1, y)));
+        return colors;
+    }
+    static std::string hex(Color c) {
+        char text[8];
+        std::snprintf(text, sizeof text, "%06X", c);
+        return text;
+    }
+    // Number of interior pixels of row 1 that carry the fill's top colour.
+    int fillLength(TTintProgress& bar) {
+        PixelCanvas canvas = paint(bar);
+        int n = 0;
+        for (int x = 0; x < canvas.width(); ++x)
+            if (canvas.pixel(x, 1) == bar.gradient()[0]) ++n;
+        return n;
+    }
+
+    TableSystemLook look;
+    CountingHost host{look};
+};
+
+TEST_F(TintProgressTest, BlendRoundsHalvesToEvenAndKeepsLowBits) {
+    struct Case {
+        Color a, b;
+        float f;
+        Color expected;
+    } const cases[] = {
+        {0xFF0000, 0x000000, 0.0f, 0xFF0000},
+        {0xFF0000, 0xFFFFFF, 1.0f, 0xFFFFFF},
+        {0xFF0000, 0xAA0000, 0.5f, 0xD40000},  // 212.5 goes to 212
+        {0x000001, 0x000002, 0.5f, 0x000002},  // 1.5 goes to 2
+        {0x000003, 0x000002, 0.5f, 0x000002},  // 2.5 goes to 2
+        {0x808080, 0x000000, 0.5f, 0x404040},
+        {0x00FF00, 0x000000, 2.0f, 0x000100},  // green -255: low 8 bits of a negative whole
+        {0xFF123456, 0xEE000000, 0.0f, 0x123456},  // top bytes never reach the result
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(hex(BlendColors(c.a, c.b, c.f)), hex(c.expected))
+            << hex(c.a) << " " << hex(c.b) << " " << c.f;
+}
+
+TEST_F(TintProgressTest, GradientTablesFromTints) {
+    struct Case {
+        Color tint;
+        std::array<Color, 5> table;
+    } const cases[] = {
+        {0xFF0000, {0xFF0000, 0xFFFFFF, 0xFF0000, 0xAA0000, 0x550000}},
+        {0x808080, {0x808080, 0xFFFFFF, 0x808080, 0x555555, 0x2B2B2B}},
+        {0x000000, {0x000000, 0xFFFFFF, 0x000000, 0x000000, 0x000000}},
+        {0x0300FF, {0x0300FF, 0xFFFFFF, 0x0300FF, 0x0200AA, 0x010055}},
+    };
+    for (const auto& c : cases) {
+        TTintProgress bar(look);
+        bar.setTint(c.tint);
+        EXPECT_EQ(bar.gradient(), c.table) << hex(c.tint);
+        EXPECT_EQ(bar.tint(), c.tint);
+    }
+}
+
+TEST_F(TintProgressTest, SystemColourTintIsResolvedBeforeTheTableIsBuilt) {
+    look.setColor(kColorBtnFace, 0xD8E9EC);
+    TTintProgress bar(look);
+    bar.setTint(kClBtnFace);
+    EXPECT_EQ(bar.tint(), 0xD8E9ECu);
+    EXPECT_EQ(bar.gradient()[3], BlendColors(0xD8E9EC, 0, 1.0f / 3));
+}
+
+TEST_F(TintProgressTest, RowShadesOfFillsOfEveryHeight) {
+    struct Case {
+        int rows;
+        std::vector<std::string> colors;
+    } const cases[] = {
+        {2, {"FF0000", "550000"}},
+        {5, {"FF0000", "FFFFFF", "FF0000", "AA0000", "550000"}},
+        {9,
+         {"FF0000", "FF8080", "FFFFFF", "FF8080", "FF0000", "D40000", "AA0000", "800000",
+          "550000"}},
+        {23, {"FF0000", "FF2E2E", "FF5D5D", "FF8B8B", "FFB9B9", "FFE8E8", "FFE8E8", "FFB9B9",
+              "FF8B8B", "FF5D5D", "FF2E2E", "FF0000", "F00000", "E00000", "D10000", "C10000",
+              "B20000", "A20000", "930000", "830000", "740000", "640000", "550000"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(fillColumn(c.rows), c.colors) << c.rows << " rows";
+}
+
+TEST_F(TintProgressTest, SinglePrecisionRowPositionDecidesNearTies) {
+    // t = 1/6 held as a float lies just above 1/6: 255 * f lies above 42.5.
+    EXPECT_EQ(fillColumn(25)[1], "FF2B2B");
+    EXPECT_EQ(fillColumn(25)[24], "550000");
+}
+
+TEST_F(TintProgressTest, RingPictureOfAFiveByFourBar) {
+    auto bar = makeBar(5, 4);
+    PixelCanvas canvas = paint(*bar);
+    const Color S = kShadow, H = kHighlight, F = kFace, o = kClBlack;
+    const Color expected[4][5] = {
+        {S, S, S, S, F}, {S, o, o, o, H}, {S, o, o, o, H}, {F, H, H, H, H}};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(hex(canvas.pixel(x, y)), hex(expected[y][x])) << x << "," << y;
+}
+
+TEST_F(TintProgressTest, NewBarPaintsBackgroundAndOneRingOnly) {
+    TTintProgress bar(look);
+    EXPECT_EQ(bar.width(), 150);
+    EXPECT_EQ(bar.height(), 16);
+    EXPECT_EQ(bar.min(), 0);
+    EXPECT_EQ(bar.max(), 100);
+    EXPECT_EQ(bar.position(), 0);
+    EXPECT_EQ(bar.borderWidth(), 1);
+    PixelCanvas canvas = paint(bar);
+    // No parent yet: the background is clWindow.
+    for (int y = 1; y < 15; ++y) EXPECT_EQ(canvas.pixel(75, y), 0xFFFFFFu);
+    EXPECT_EQ(canvas.pixel(0, 0), kShadow);
+    EXPECT_EQ(canvas.pixel(149, 15), kHighlight);
+}
+
+TEST_F(TintProgressTest, BorderWidthsShapeTheInterior) {
+    struct Case {
+        int border;
+        int fill_left, fill_top;  // first filled pixel
+        Color corner;             // pixel (0, 0)
+    } const cases[] = {
+        {0, 0, 0, 0xFF0000},
+        {-3, 0, 0, 0xFF0000},
+        {1, 1, 1, kShadow},
+        {2, 2, 2, kShadow},
+    };
+    for (const auto& c : cases) {
+        auto bar = makeBar(12, 10);
+        bar->setBorderWidth(c.border);
+        bar->setPosition(100);
+        PixelCanvas canvas = paint(*bar);
+        EXPECT_EQ(hex(canvas.pixel(0, 0)), hex(c.corner)) << c.border;
+        EXPECT_EQ(hex(canvas.pixel(c.fill_left, c.fill_top)), "FF0000") << c.border;
+        if (c.fill_left > 0) {
+            EXPECT_NE(hex(canvas.pixel(c.fill_left - 1, c.fill_top)), "FF0000");
+        }
+        // The bottom row of the fill is the darkest entry, the row below it a ring or nothing.
+        EXPECT_EQ(hex(canvas.pixel(c.fill_left, 9 - c.fill_top)), "550000") << c.border;
+    }
+    // Two rings nest: the second ring sits one pixel inside the first.
+    auto bar = makeBar(12, 10);
+    bar->setBorderWidth(2);
+    PixelCanvas canvas = paint(*bar);
+    EXPECT_EQ(canvas.pixel(1, 1), kShadow);
+    EXPECT_EQ(canvas.pixel(10, 8), kHighlight);
+    EXPECT_EQ(canvas.pixel(1, 8), kFace);
+    EXPECT_EQ(canvas.pixel(10, 1), kFace);
+}
+
+TEST_F(TintProgressTest, FillLengthsRoundHalvesToEvenAndNeverLookEmptyOrFull) {
+    struct Case {
+        int interior_width;
+        int32_t max, position;
+        int length;
+    } const cases[] = {
+        {5, 2, 1, 2},          // 2.5
+        {7, 2, 1, 4},          // 3.5
+        {399, 674, 337, 200},  // 199.5
+        {399, 1000, 1, 1},     // 0.399 would look empty
+        {399, 1000, 999, 398},  // 398.601 -> 399 would look full
+        {10, 10, 10, 10},      // finished: the whole width
+        {10, 3, 2, 7},         // 6.67
+        {1, 2, 1, 1},          // 0.5 -> 0 -> 1
+    };
+    for (const auto& c : cases) {
+        auto bar = makeBar(c.interior_width + 2, 6);
+        bar->setMax(c.max);
+        bar->setPosition(c.position);
+        EXPECT_EQ(fillLength(*bar), c.length)
+            << "W=" << c.interior_width << " Max=" << c.max << " Position=" << c.position;
+    }
+}
+
+TEST_F(TintProgressTest, FullWhenPositionReachesALoweredMax) {
+    auto bar = makeBar(22, 6);
+    bar->setPosition(80);
+    bar->setMax(50);  // no re-clamp: Position stays 80
+    EXPECT_EQ(bar->position(), 80);
+    EXPECT_EQ(fillLength(*bar), 20);
+}
+
+TEST_F(TintProgressTest, NoFillAtOrBelowMinInEitherOrientation) {
+    for (auto orientation :
+         {TProgressBarOrientation::pbHorizontal, TProgressBarOrientation::pbVertical}) {
+        auto bar = makeBar(30, 30);
+        bar->setOrientation(orientation);
+        bar->setMin(5);
+        bar->setPosition(5);
+        EXPECT_EQ(fillLength(*bar), 0);
+    }
+    // Upright bars draw their rings but no fill even when full.
+    auto bar = makeBar(150, 16);
+    bar->setOrientation(TProgressBarOrientation::pbVertical);
+    bar->setPosition(100);
+    PixelCanvas canvas = paint(*bar);
+    EXPECT_EQ(canvas.pixel(0, 0), kShadow);
+    EXPECT_EQ(canvas.pixel(5, 70), kClBlack);
+}
+
+TEST_F(TintProgressTest, DegenerateInteriorsPaintWithoutFailing) {
+    // One interior row takes the tint.
+    auto one_row = makeBar(10, 3);
+    one_row->setPosition(100);
+    EXPECT_EQ(paint(*one_row).rowHex(1), "808080 FF0000 FF0000 FF0000 FF0000 FF0000 FF0000 "
+                                          "FF0000 FF0000 FFFFFF");
+    // No interior at all, and a border far wider than the bar.
+    for (int border : {2, 3, 1000, 0x7FFFFFFF}) {
+        auto bar = makeBar(4, 4);
+        bar->setBorderWidth(border);
+        bar->setPosition(100);
+        PixelCanvas canvas = paint(*bar);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) EXPECT_NE(canvas.pixel(x, y), 0xFF0000u) << border;
+    }
+    auto empty = makeBar(0, 0);
+    empty->setPosition(50);
+    PixelCanvas nothing = paint(*empty);
+    EXPECT_EQ(nothing.width(), 0);
+}
+
+TEST_F(TintProgressTest, NegativeMinMeasuresFromMin) {
+    struct Case {
+        int32_t min, max, position;
+        int length;
+    } const cases[] = {
+        {-10, 0, -5, 5},    // Max 0: half way from Min
+        {-10, -2, -6, 5},   // Max negative
+        {-10, 10, -5, 2},   // negative Position below a positive Max
+        {-10, 10, 0, 1},    // 0 / Max rounds to nothing: one pixel
+        {INT32_MIN, INT32_MAX, INT32_MAX - 1, 9},
+    };
+    for (const auto& c : cases) {
+        auto bar = makeBar(12, 5);
+        bar->setMin(c.min);
+        bar->setMax(c.max);
+        bar->setPosition(c.position);
+        EXPECT_EQ(fillLength(*bar), c.length) << c.min << " " << c.max << " " << c.position;
+    }
+}
+
+TEST_F(TintProgressTest, WritesThatAskForARepaint) {
+    struct Case {
+        const char* name;
+        void (*write)(TTintProgress&);
+        bool repaint;
+    } const cases[] = {
+        {"Min same", [](TTintProgress& b) { b.setMin(0); }, false},
+        {"Min new", [](TTintProgress& b) { b.setMin(3); }, true},
+        {"Max same", [](TTintProgress& b) { b.setMax(100); }, false},
+        {"Max new", [](TTintProgress& b) { b.setMax(7); }, true},
+        {"BorderWidth same", [](TTintProgress& b) { b.setBorderWidth(1); }, false},
+        {"BorderWidth new", [](TTintProgress& b) { b.setBorderWidth(-4); }, true},
+        {"Position same", [](TTintProgress& b) { b.setPosition(0); }, false},
+        {"Position clamped to same", [](TTintProgress& b) { b.setPosition(-9); }, false},
+        {"Position new", [](TTintProgress& b) { b.setPosition(1); }, true},
+        {"Tint same", [](TTintProgress& b) { b.setTint(0xFF0000); }, true},
+        {"Tint new", [](TTintProgress& b) { b.setTint(0x00FF00); }, true},
+        {"Orientation same",
+         [](TTintProgress& b) { b.setOrientation(TProgressBarOrientation::pbHorizontal); }, false},
+        {"Orientation new",
+         [](TTintProgress& b) { b.setOrientation(TProgressBarOrientation::pbVertical); }, true},
+    };
+    for (const auto& c : cases) {
+        auto bar = makeBar(150, 16);
+        host.invalidations = 0;
+        c.write(*bar);
+        EXPECT_EQ(host.invalidations > 0, c.repaint) << c.name;
+    }
+}
+
+TEST_F(TintProgressTest, PositionIsClampedOnWriteOnly) {
+    auto bar = makeBar(150, 16);
+    bar->setMin(10);
+    bar->setPosition(3);
+    EXPECT_EQ(bar->position(), 10);
+    bar->setPosition(500);
+    EXPECT_EQ(bar->position(), 100);
+    bar->setMin(200);  // nothing compares Min with Max, nothing re-clamps
+    EXPECT_EQ(bar->position(), 100);
+    bar->setPosition(150);
+    EXPECT_EQ(bar->position(), 200);
+}
+
+TEST_F(TintProgressTest, OrientationSwapsWidthAndHeight) {
+    auto bar = makeBar(150, 16);
+    bar->setOrientation(TProgressBarOrientation::pbVertical);
+    EXPECT_EQ(bar->width(), 16);
+    EXPECT_EQ(bar->height(), 150);
+    bar->setOrientation(TProgressBarOrientation::pbHorizontal);
+    EXPECT_EQ(bar->width(), 150);
+    EXPECT_EQ(bar->height(), 16);
+}
+
+TEST_F(TintProgressTest, PaintDrawsAtOnceOnTheParentInItsColour) {
+    TTintProgress bar(look);
+    bar.Paint();  // no parent: nothing to draw on
+    EXPECT_EQ(host.canvases, 0);
+    bar.setParent(&host);
+    bar.setBounds(3, 2, 10, 6);
+    host.color_value = kClBtnFace;
+    bar.Paint();
+    EXPECT_EQ(host.canvases, 1);
+    EXPECT_EQ(host.surface.pixel(3, 2), kShadow);
+    EXPECT_EQ(host.surface.pixel(5, 4), kFace);  // the parent's colour, resolved
+    EXPECT_EQ(host.surface.pixel(2, 2), PixelCanvas::kUnpainted);
+    EXPECT_EQ(host.surface.pixel(13, 8), PixelCanvas::kUnpainted);
+
+    bar.setColor(0x123456);  // its own colour from now on
+    host.color_value = kClBlack;
+    bar.Paint();
+    EXPECT_EQ(host.surface.pixel(5, 4), 0x123456u);
+}
+
+}  // namespace
+}  // namespace stow
