@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/error.h"
+#include "platform/sim/sim_windows.h"
+#include "support/temp_dir.h"
+
 
 namespace stow {
 namespace {
@@ -73,6 +77,43 @@ TEST(FileLogTest, SecondRunMergesIntoTheEarlierLog) {
               "[Foreign]\r\nx=1\r\n\r\n"
               "[V File Log - P]\r\nC:\\a=C:\\T\\a,1\r\nC:\\b=C:\\T\\b,3\r\nC:\\c=C:\\T\\c,4\r\n\r\n"
               "[START]\r\nV File Log - P=menu\r\n\r\n");
+}
+
+class FileLogDiskTest : public ::testing::Test {
+protected:
+    test::TempDir dir_;
+    sim::SimWindows win_{sim::Profile::Nt32, dir_.path() / "machine"};
+    FileSystem& files_ = win_.platform().files;
+};
+
+TEST_F(FileLogDiskTest, OpenLoadsAnExistingFileAndSaveWritesItBack) {
+    win_.writeFile("C:\\T\\FileLog.ini", "[A]\r\nk=v\r\n");
+    FileLog log = FileLog::open(files_, "C:\\T\\FileLog.ini");
+    EXPECT_EQ(log.path(), "C:\\T\\FileLog.ini");
+    log.set("B", "x", "y");
+    log.save(files_, log.path());
+    EXPECT_EQ(win_.readFile("C:\\t\\filelog.INI"), "[A]\r\nk=v\r\n\r\n[B]\r\nx=y\r\n\r\n");
+
+    FileLog missing = FileLog::open(files_, "C:\\nowhere\\FileLog.ini");
+    EXPECT_EQ(missing.entryCount(), 0u);
+    EXPECT_EQ(missing.path(), "C:\\nowhere\\FileLog.ini");
+}
+
+TEST_F(FileLogDiskTest, SaveFailuresAreCreateErrorsNamingThePath) {
+    FileLog log;
+    log.set("A", "k", std::string(1000, 'v'));
+    try {
+        log.save(files_, "C:\\missing\\FileLog.ini");
+        FAIL() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.message(), "Cannot create file C:\\missing\\FileLog.ini");
+    }
+    win_.makeDirectories("C:\\T");
+    win_.faults().accessDenied.push_back("C:\\T");
+    EXPECT_THROW(log.save(files_, "C:\\T\\FileLog.ini"), EFCreateError);
+    win_.faults().accessDenied.clear();
+    win_.faults().diskFreeBytes = 10;  // created, then the write runs out of space
+    EXPECT_THROW(log.save(files_, "C:\\T\\FileLog.ini"), EFCreateError);
 }
 
 }  // namespace
