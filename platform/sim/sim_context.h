@@ -1,0 +1,63 @@
+// What every part of the simulated Windows shares: the profile's facts, the fault switches,
+// per-thread settings (redirection, COM initialisation) and the one lock that guards them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/sim/sim_windows.h"
+
+namespace stow::sim {
+
+// The folders and facts a profile's machine answers with.
+struct ProfileFacts {
+    uint32_t platform_id = 0;
+    bool wow64 = false;
+    bool setup_api = true;
+    std::string windows_dir;
+    std::string system_dir;
+    std::string inf_dir;
+    std::map<int, std::string> special_folders;  // CSIDL -> path; missing ones fail
+    std::vector<std::string> folders;            // made when the machine is built
+    // WOW64 file-system redirection: the native folder a 32-bit thread sees as the other one.
+    std::string redirect_from;
+    std::string redirect_to;
+};
+
+const ProfileFacts& profileFacts(Profile profile);
+
+struct SimContext {
+    explicit SimContext(Profile p) : profile(p), facts(profileFacts(p)) {}
+
+    Profile profile;
+    const ProfileFacts& facts;
+    Faults faults;
+    // Recursive: test-side helpers reuse the platform operations under the same lock.
+    mutable std::recursive_mutex mutex;
+    std::set<std::thread::id> redirection_off;
+    std::map<std::thread::id, int> com_init_count;
+
+    bool redirectionDisabled() const {
+        std::lock_guard<std::recursive_mutex> lock(mutex);
+        return redirection_off.count(std::this_thread::get_id()) != 0;
+    }
+};
+
+// HRESULT_FROM_WIN32 for the Win32 errors the simulation produces.
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorInvalidName = 123;
+constexpr uint32_t kErrorAlreadyExists = 183;
+
+inline HResult hresultFromWin32(uint32_t error) {
+    return error == 0 ? kSOk : static_cast<HResult>(0x80070000u | (error & 0xFFFFu));
+}
+
+}  // namespace stow::sim

@@ -1,0 +1,34 @@
+// The simulated SetupCopyOEMInfA: copies an INF into the INF folder as oemN.inf, answers with
+// the copy's full path, and can be told to reject INFs or to take its time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/setup_service.h"
+#include "platform/sim/sim_context.h"
+#include "platform/sim/sim_file_system.h"
+
+namespace stow::sim {
+
+class SimSetupService final : public SetupService {
+public:
+    SimSetupService(SimContext& context, SimFileSystem& files) : context_(context), files_(files) {}
+
+    int copyOEMInf(const char* source, uint32_t media_type, uint32_t copy_style,
+                   char* destination, uint32_t destination_size,
+                   uint32_t* required_size) override;
+
+    std::vector<std::string> calls() const;
+
+private:
+    // The INF folder's name for source's content: an identical oemN.inf already there, or a
+    // fresh copy under the smallest free N. Empty when the copy cannot be made.
+    std::string placeCopy(const std::string& content);
+
+    SimContext& context_;
+    SimFileSystem& files_;
+    std::vector<std::string> calls_;
+};
+
+}  // namespace stow::sim

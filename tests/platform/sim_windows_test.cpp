@@ -1,0 +1,369 @@
+// The simulated Windows that every engine and UI test stands on: path rules, case-insensitive
+// lookup, enumeration, faults of the file system, the registry views and the system facts.
+#include "platform/sim/sim_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace stow::sim {
+namespace {
+
+std::string readAll(File& file) {
+    std::string out;
+    char buffer[256];
+    size_t got;
+    while ((got = file.read(buffer, sizeof buffer)) > 0) out.append(buffer, got);
+    return out;
+}
+
+std::vector<std::string> names(FileSystem& files, const std::string& pattern) {
+    std::vector<std::string> out;
+    auto finder = files.findFirst(pattern);
+    if (!finder) return out;
+    FindEntry entry;
+    while (finder->next(entry)) out.push_back(entry.name);
+    return out;
+}
+
+class SimWindowsTest : public ::testing::Test {
+protected:
+    explicit SimWindowsTest(Profile profile = Profile::Nt32) : sim_(profile, temp_.path()) {}
+    FileSystem& files() { return sim_.platform().files; }
+    bool create(const std::string& path, const std::string& content = "x") {
+        auto file = files().create(path);
+        return file && file->write(content.data(), content.size());
+    }
+
+    test::TempDir temp_;
+    SimWindows sim_;
+};
+
+TEST_F(SimWindowsTest, LookupIgnoresCaseAndKeepsTheCaseGiven) {
+    ASSERT_TRUE(files().createDirectory("C:\\Program Files\\Acme"));
+    ASSERT_TRUE(create("c:\\PROGRAM FILES\\acme\\ReadMe.TXT", "hello"));
+
+    EXPECT_TRUE(std::filesystem::exists(temp_.path() / "C" / "Program Files" / "Acme" / "ReadMe.TXT"));
+    auto file = files().openRead("C:\\program files\\ACME\\readme.txt");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(readAll(*file), "hello");
+    EXPECT_EQ(names(files(), "C:\\Program Files\\Acme\\*.txt"), (std::vector<std::string>{"ReadMe.TXT"}));
+    // Creating under another case empties the same file instead of making a second one.
+    ASSERT_TRUE(create("C:\\Program Files\\Acme\\README.txt", "new"));
+    EXPECT_EQ(sim_.listFiles("C:\\Program Files\\Acme"), (std::vector<std::string>{"ReadMe.TXT"}));
+    EXPECT_EQ(sim_.readFile("c:\\program files\\acme\\readme.txt"), "new");
+}
+
+TEST_F(SimWindowsTest, PathFormsResolveAgainstTheCurrentDirectory) {
+    sim_.writeFile("C:\\Data\\Sub\\f.txt", "f");
+    sim_.addDrive('D');
+    sim_.writeFile("D:\\Other\\g.txt", "g");
+    ASSERT_TRUE(files().setCurrentDirectory("C:\\Data"));
+
+    struct Case {
+        const char* path;
+        bool is_file;
+    };
+    const Case cases[] = {
+        {"C:\\Data\\Sub\\f.txt", true},  {"Sub\\f.txt", true},        {".\\Sub\\.\\f.txt", true},
+        {"Sub\\..\\Sub\\f.txt", true},   {"\\Data\\Sub\\f.txt", true}, {"C:Sub\\f.txt", true},
+        {"C:/Data/Sub//f.txt", true},    {"Sub\\f.txt.", true},        {"..\\..\\Data\\Sub\\f.txt", true},
+        {"D:\\Other\\g.txt", true},      {"D:Other\\g.txt", true},     {"f.txt", false},
+        {"E:\\Other\\g.txt", false},     {"\\\\server\\share\\f.txt", false}, {"", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(files().attributes(c.path) == kAttrArchive, c.is_file) << c.path;
+    }
+    EXPECT_EQ(files().attributes("Sub\\"), kAttrDirectory);
+    EXPECT_EQ(files().attributes("D:\\"), kAttrDirectory);
+}
+
+TEST_F(SimWindowsTest, CurrentDirectoryIsReportedWithoutTrailingSeparator) {
+    EXPECT_EQ(files().currentDirectory(), "C:\\");
+    sim_.makeDirectories("C:\\Work\\Deep");
+    EXPECT_TRUE(files().setCurrentDirectory("C:\\Work\\"));
+    EXPECT_EQ(files().currentDirectory(), "C:\\Work");
+    EXPECT_TRUE(files().setCurrentDirectory("Deep"));
+    EXPECT_EQ(files().currentDirectory(), "C:\\Work\\Deep");
+    EXPECT_TRUE(files().setCurrentDirectory(".."));
+    EXPECT_EQ(files().currentDirectory(), "C:\\Work");
+    sim_.writeFile("C:\\Work\\file", "");
+    EXPECT_FALSE(files().setCurrentDirectory("file"));
+    EXPECT_FALSE(files().setCurrentDirectory("C:\\Missing"));
+    EXPECT_EQ(files().currentDirectory(), "C:\\Work");
+    EXPECT_TRUE(files().setCurrentDirectory("\\"));
+    EXPECT_EQ(files().currentDirectory(), "C:\\");
+}
+
+TEST_F(SimWindowsTest, CreateAndCreateDirectoryRefuseWhatWindowsRefuses) {
+    sim_.makeDirectories("C:\\Dir");
+    sim_.faults().accessDenied = {"c:\\locked\\"};
+    sim_.makeDirectories("C:\\Locked");
+
+    // Each name is tried as a file, and with "d" appended as a folder.
+    struct Case {
+        const char* path;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"C:\\Dir\\new", true},
+        {"C:\\Missing\\new", false},      // no parent
+        {"C:\\Locked\\new", false},       // access denied
+        {"C:\\LOCKED\\Sub\\new", false},
+        {"C:\\Lockedness", true},          // a prefix of a name is not the folder
+        {"C:\\Dir\\a<b", false},
+        {"C:\\Dir\\a|b", false},
+        {"C:\\Dir\\a\"b", false},
+        {"C:\\Dir\\a?b", false},
+        {"C:\\Dir\\a*b", false},
+        {"C:\\Dir\\a\tb", false},
+        {"C:\\Dir\\a:b", false},
+        {"C:\\Dir\\CO", true},
+        {"C:\\Dir\\lpt1.tx", false},       // a device, whatever the extension
+        {"Q:\\new", false},               // no such drive
+    };
+    for (const Case& c : cases) {
+        std::string file = c.path;
+        EXPECT_EQ(files().create(file) != nullptr, c.ok) << file;
+        EXPECT_EQ(files().createDirectory(file + "d"), c.ok) << file + "d";
+    }
+    EXPECT_EQ(files().create("C:\\Dir\\CON"), nullptr);
+    EXPECT_EQ(files().create("C:\\Dir"), nullptr);  // a folder is not emptied
+    EXPECT_FALSE(files().createDirectory("C:\\Dir"));
+    EXPECT_FALSE(files().createDirectory("C:\\Dir\\newd"));  // it exists now
+}
+
+TEST_F(SimWindowsTest, FindFirstListsDotsThenNamesInCaseInsensitiveOrder) {
+    for (const char* name : {"b.inf", "A.INF", "c.txt", "setup.info", "README"}) {
+        sim_.writeFile(std::string("C:\\Drv\\") + name, name);
+    }
+    sim_.makeDirectories("C:\\Drv\\sub.inf");
+    sim_.setAttributes("C:\\Drv\\c.txt", kAttrHidden | kAttrSystem);
+
+    struct Case {
+        const char* pattern;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"C:\\Drv\\*.inf", {"A.INF", "b.inf", "sub.inf"}},
+        {"C:\\drv\\*.*", {".", "..", "A.INF", "b.inf", "c.txt", "README", "setup.info", "sub.inf"}},
+        {"C:\\Drv\\*", {".", "..", "A.INF", "b.inf", "c.txt", "README", "setup.info", "sub.inf"}},
+        {"C:\\Drv\\?.inf", {"A.INF", "b.inf"}},
+        {"C:\\Drv\\readme.*", {"README"}},
+        {"C:\\Drv\\README", {"README"}},
+        {"C:\\Drv\\*.exe", {}},
+        {"C:\\Missing\\*.*", {}},
+        {"C:\\Drv\\", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(names(files(), c.pattern), c.expected) << c.pattern;
+    EXPECT_EQ(files().findFirst("C:\\Drv\\*.exe"), nullptr);
+
+    auto finder = files().findFirst("C:\\Drv\\*.*");
+    ASSERT_TRUE(finder);
+    FindEntry entry;
+    std::map<std::string, uint32_t> attributes;
+    while (finder->next(entry)) attributes[entry.name] = entry.attributes;
+    EXPECT_EQ(attributes["."], kAttrDirectory);
+    EXPECT_EQ(attributes["sub.inf"], kAttrDirectory);
+    EXPECT_EQ(attributes["c.txt"], kAttrArchive | kAttrHidden | kAttrSystem);
+    EXPECT_EQ(attributes["b.inf"], kAttrArchive);
+    // A drive root has no "." or "..".
+    EXPECT_EQ(names(files(), "C:\\*.*").front(), "Drv");
+}
+
+TEST_F(SimWindowsTest, HostChangesAreSeenDespiteTheNameCache) {
+    sim_.makeDirectories("C:\\Out");
+    EXPECT_FALSE(sim_.exists("C:\\Out\\host.txt"));
+    std::ofstream(sim_.hostPath("C:\\Out") / "Host.TXT") << "made outside";
+    EXPECT_EQ(sim_.readFile("C:\\out\\HOST.txt"), "made outside");
+    std::filesystem::remove(sim_.hostPath("C:\\Out\\host.txt"));
+    EXPECT_EQ(files().attributes("C:\\Out\\host.txt"), FileSystem::kInvalidAttributes);
+    EXPECT_EQ(sim_.hostPath("C:\\OUT\\New\\x.txt"), temp_.path() / "C" / "Out" / "New" / "x.txt");
+}
+
+TEST_F(SimWindowsTest, WritesStopWhenTheDiskIsFull) {
+    sim_.faults().diskFreeBytes = 10;
+    auto first = files().create("C:\\a.bin");
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->write("123456", 6));
+    auto second = files().create("C:\\b.bin");
+    EXPECT_FALSE(second->write("abcdef", 6));  // four bytes fit
+    EXPECT_FALSE(second->write("z", 1));
+    first.reset();
+    second.reset();
+    EXPECT_EQ(sim_.readFile("C:\\b.bin"), "abcd");
+    sim_.faults().diskFreeBytes.reset();
+    EXPECT_TRUE(create("C:\\c.bin", "plenty"));
+}
+
+TEST_F(SimWindowsTest, FilesReadSeekAndReportTheirSize) {
+    sim_.writeFile("C:\\f.bin", "0123456789");
+    auto file = files().openRead("C:\\F.BIN");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->size(), 10);
+    EXPECT_TRUE(file->seek(7));
+    EXPECT_EQ(readAll(*file), "789");
+    EXPECT_FALSE(file->seek(-1));
+    EXPECT_FALSE(file->write("x", 1));  // opened for reading
+    EXPECT_EQ(files().openRead("C:\\"), nullptr);
+    EXPECT_EQ(files().openRead("C:\\missing"), nullptr);
+    sim_.setAttributes("C:\\f.bin", kAttrReadOnly);
+    EXPECT_EQ(files().create("C:\\f.bin"), nullptr);
+}
+
+TEST_F(SimWindowsTest, ManyFilesInOneFolderStayFast) {
+    sim_.makeDirectories("C:\\Big");
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 20000; ++i) {
+        std::string path = "C:\\Big\\File" + std::to_string(i) + ".dat";
+        ASSERT_EQ(files().attributes(path), FileSystem::kInvalidAttributes);
+        ASSERT_TRUE(files().create(path));
+    }
+    EXPECT_EQ(sim_.listFiles("C:\\big").size(), 20000u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
+// --- registry ---
+
+TEST_F(SimWindowsTest, RegistryKeysIgnoreCaseAndDeleteWithTheirSubkeys) {
+    Registry& reg = sim_.platform().registry;
+    auto key = reg.openOrCreate("Software\\Acme\\INF", kKeyAllAccess);
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(key->setString("C:\\Drivers\\a.inf", "oem0.inf"));
+    EXPECT_TRUE(reg.openOrCreate("SOFTWARE\\acme\\inf", kKeyAllAccess)->setString("C:\\DRIVERS\\A.INF", "oem1.inf"));
+    EXPECT_TRUE(reg.openOrCreate("Software\\Acme!", kKeyAllAccess));
+
+    RegistryView view = sim_.processView();
+    EXPECT_TRUE(sim_.registryKeyExists(view, "software\\ACME"));
+    EXPECT_EQ(sim_.registryValue(view, "Software\\Acme\\INF", "c:\\drivers\\a.inf"), "oem1.inf");
+    EXPECT_EQ(sim_.registryValues(view, "Software\\Acme\\INF"),
+              (std::map<std::string, std::string>{{"C:\\Drivers\\a.inf", "oem1.inf"}}));
+
+    EXPECT_TRUE(reg.deleteTree("software\\acme"));
+    EXPECT_FALSE(sim_.registryKeyExists(view, "Software\\Acme\\INF"));
+    EXPECT_FALSE(sim_.registryKeyExists(view, "Software\\Acme"));
+    EXPECT_TRUE(sim_.registryKeyExists(view, "Software\\Acme!"));
+    EXPECT_FALSE(reg.deleteTree("Software\\Acme"));
+    EXPECT_FALSE(key->setString("late", "x"));  // its key is gone
+    EXPECT_FALSE(reg.openOrCreate("\\Software\\X", kKeyAllAccess));
+    EXPECT_FALSE(reg.openOrCreate("Software\\\\X", kKeyAllAccess));
+}
+
+TEST_F(SimWindowsTest, RegistryFaults) {
+    Registry& reg = sim_.platform().registry;
+    ASSERT_TRUE(reg.openOrCreate("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Old", kKeyAllAccess));
+    sim_.faults().registryDenied = {"software\\microsoft\\windows\\currentversion\\uninstall"};
+    EXPECT_FALSE(reg.openOrCreate("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme", kKeyAllAccess));
+    EXPECT_TRUE(reg.openOrCreate("Software\\Microsoft\\Windows\\CurrentVersion\\UninstallX", kKeyAllAccess));
+    EXPECT_FALSE(reg.deleteTree("Software\\Microsoft"));  // holds the denied key
+
+    sim_.faults().registryWritesBeforeFailure = 2;
+    auto key = reg.openOrCreate("Software\\Acme", kKeyAllAccess);
+    EXPECT_TRUE(key->setString("a", "1"));
+    EXPECT_TRUE(key->setString("b", "2"));
+    EXPECT_FALSE(key->setString("c", "3"));
+    EXPECT_FALSE(sim_.registryValue(sim_.processView(), "Software\\Acme", "c"));
+
+    sim_.faults().registryReadOnly = true;
+    EXPECT_FALSE(reg.openOrCreate("Software\\Acme", kKeyAllAccess));
+    EXPECT_FALSE(reg.deleteTree("Software\\Acme"));
+}
+
+// --- system facts per profile ---
+
+struct ProfileCase {
+    Profile profile;
+    uint32_t platform_id;
+    bool wow64;
+    const char* system;
+    const char* programs;         // CSIDL 2
+    const char* common_programs;  // CSIDL 23
+    const char* program_files;    // CSIDL 38
+    const char* system_x86;       // CSIDL 41
+    bool setup_api;
+    RegistryView view;
+};
+
+class SimProfileTest : public ::testing::TestWithParam<ProfileCase> {};
+
+TEST_P(SimProfileTest, AnswersWithTheProfilesFolders) {
+    const ProfileCase& c = GetParam();
+    test::TempDir temp;
+    SimWindows sim(c.profile, temp.path());
+    System& system = sim.platform().system;
+    EXPECT_EQ(system.platformId(), c.platform_id);
+    EXPECT_EQ(system.isWow64(), c.wow64);
+    EXPECT_EQ(system.windowsDirectory(), "C:\\WINDOWS");
+    EXPECT_EQ(system.systemDirectory(), c.system);
+    EXPECT_EQ(system.specialFolder(kCsidlPrograms), c.programs);
+    EXPECT_EQ(system.specialFolder(kCsidlCommonPrograms), c.common_programs);
+    EXPECT_EQ(system.specialFolder(kCsidlProgramFiles), c.program_files);
+    EXPECT_EQ(system.specialFolder(kCsidlSystemX86), c.system_x86);
+    EXPECT_EQ(system.findSetupService() != nullptr, c.setup_api);
+    EXPECT_EQ(sim.processView(), c.view);
+    for (const char* folder : {c.system, c.programs, c.common_programs, c.program_files, c.system_x86}) {
+        if (*folder != '\0') {
+            EXPECT_TRUE(sim.isDirectory(folder)) << folder;
+        }
+    }
+    EXPECT_TRUE(sim.isDirectory("C:\\WINDOWS\\INF"));
+
+    sim.faults().failSpecialFolders = {kCsidlProgramFiles};
+    EXPECT_EQ(system.specialFolder(kCsidlProgramFiles), "");
+    EXPECT_EQ(system.specialFolder(kCsidlPrograms), c.programs);
+    sim.faults().failFolderQueries = true;
+    EXPECT_EQ(system.windowsDirectory(), "");
+    EXPECT_EQ(system.systemDirectory(), "");
+    EXPECT_EQ(system.specialFolder(kCsidlPrograms), "");
+}
+
+const char kNtPrograms[] = "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+const char kNtCommon[] = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, SimProfileTest,
+    ::testing::Values(
+        ProfileCase{Profile::Win9x, 1, false, "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS\\Start Menu\\Programs", "",
+                    "C:\\Program Files", "", true, RegistryView::Native},
+        ProfileCase{Profile::Nt32, 2, false, "C:\\WINDOWS\\system32", kNtPrograms, kNtCommon,
+                    "C:\\Program Files", "C:\\WINDOWS\\system32", true, RegistryView::Native},
+        ProfileCase{Profile::Nt64, 2, true, "C:\\WINDOWS\\system32", kNtPrograms, kNtCommon,
+                    "C:\\Program Files (x86)", "C:\\WINDOWS\\SysWOW64", true, RegistryView::Wow32},
+        ProfileCase{Profile::NtNoSetupApi, 2, false, "C:\\WINDOWS\\system32", kNtPrograms, kNtCommon,
+                    "C:\\Program Files", "C:\\WINDOWS\\system32", false, RegistryView::Native}));
+
+TEST_F(SimWindowsTest, ProcessFactsClockCodePageAndMessageBoxes) {
+    System& system = sim_.platform().system;
+    EXPECT_EQ(system.commandLine(), "\"C:\\stowaway.exe\"");
+    EXPECT_EQ(system.executablePath(), "C:\\stowaway.exe");
+    sim_.setCommandLine("\"C:\\x.exe\" D:\\Target");
+    EXPECT_EQ(system.commandLine(), "\"C:\\x.exe\" D:\\Target");
+
+    EXPECT_EQ(system.formatDateTime(system.localTime()), "3/7/2026 2:05:09 PM");
+    EXPECT_EQ(system.formatDateTime(LocalTime{2025, 12, 31, 0, 0, 5}), "12/31/2025 12:00:05 AM");
+    EXPECT_EQ(system.formatDateTime(LocalTime{2025, 1, 2, 12, 30, 0}), "1/2/2025 12:30:00 PM");
+    sim_.setLocalTime(LocalTime{2030, 1, 1, 9, 8, 7});
+    EXPECT_EQ(system.localTime().year, 2030);
+
+    EXPECT_FALSE(system.isLeadByte(0x81));
+    sim_.useDoubleByteCodePage(true);
+    EXPECT_TRUE(system.isLeadByte(0x81));
+    EXPECT_TRUE(system.isLeadByte(0xFC));
+    EXPECT_FALSE(system.isLeadByte(0xA0));
+    EXPECT_FALSE(system.isLeadByte('\\'));
+    EXPECT_EQ(system.toUtf16("a\xE9"), (std::u16string{u'a', u'\u00E9'}));
+
+    sim_.queueMessageBoxAnswer(kIdNo);
+    EXPECT_EQ(system.messageBox("Really?", "Caption", kMbYesNo), kIdNo);
+    EXPECT_EQ(system.messageBox("Done", "Caption", kMbOk), kIdOk);
+    ASSERT_EQ(sim_.messageBoxes().size(), 2u);
+    EXPECT_EQ(sim_.messageBoxes()[0].text, "Really?");
+    EXPECT_EQ(sim_.messageBoxes()[0].flags, kMbYesNo);
+}
+
+}  // namespace
+}  // namespace stow::sim
