@@ -1,0 +1,577 @@
+// The main window's controller against a recording view, scripted phases and the simulated
+// Windows: creation and load errors, every state of the install command, F1 and the Change
+// buttons.
+#include "ui/main_unit.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "engine/error.h"
+#include "platform/sim/sim_windows.h"
+#include "support/package_builder.h"
+#include "support/temp_dir.h"
+#include "ui/pixel_canvas.h"
+#include "ui/tint_progress.h"
+
+namespace stow {
+namespace {
+
+using sim::Profile;
+using sim::SimWindows;
+
+// Frame and caption of the designed window: 183 outer for 157 client.
+constexpr int kFrameHeight = 26;
+
+class FakeView : public MainView, public ControlHost {
+public:
+    FakeView() {
+        heights_ = {{MainControl::HeadLabel, 57},    {MainControl::PathPanel, 25},
+                    {MainControl::ChDestButton, 25}, {MainControl::DriverLabel, 17},
+                    {MainControl::DriverPathPanel, 25}, {MainControl::ChDriverButton, 25},
+                    {MainControl::GoPanel, 25},      {MainControl::InstallButton, 25},
+                    {MainControl::OKButton, 25}};
+        texts[MainControl::DriverLabel] = "And drivers to this directory:";
+        texts[MainControl::InstallButton] = "Install ZYLOR Software";
+        texts[MainControl::OKButton] = "Finish";
+        hidden.insert(MainControl::OKButton);
+    }
+
+    // --- MainView ---
+    void setEvents(MainViewEvents* e) override { events = e; }
+    void setTitle(const std::string& t) override { title = t; }
+    void setApplicationTitle(const std::string& t) override { application_title = t; }
+    std::string text(MainControl c) override { return texts[c]; }
+    void setText(MainControl c, const std::string& t) override { texts[c] = t; }
+    bool visible(MainControl c) override { return hidden.count(c) == 0; }
+    void setVisible(MainControl c, bool v) override {
+        if (v)
+            hidden.erase(c);
+        else
+            hidden.insert(c);
+    }
+    bool enabled(MainControl c) override { return disabled.count(c) == 0; }
+    void setEnabled(MainControl c, bool e) override {
+        if (e)
+            disabled.erase(c);
+        else
+            disabled.insert(c);
+    }
+    int height(MainControl c) override { return heights_[c]; }
+    void setClientHeight(int h) override {
+        if (on_client_height) on_client_height();
+        client_height = h;
+    }
+    int outerHeight() override { return client_height + kFrameHeight; }
+    void setHeightConstraints(int min_h, int max_h) override {
+        min_height = min_h;
+        max_height = max_h;
+    }
+    void alignChangeButtonsRight() override { buttons_right = true; }
+    void setHeadLayout(HeadLayout l) override { head_layout = l; }
+    void setGoPanelColor(Color c) override { go_color = c; }
+    void useParentColorForGoPanel() override { go_color.reset(); }
+    void placeProgressBar(TTintProgress& b) override {
+        bar = &b;
+        b.setParent(this);
+        b.setBounds(0, 0, 401, 25);
+        ++bars_placed;
+    }
+    void removeProgressBar() override {
+        if (bar) bar->setParent(nullptr);
+        bar = nullptr;
+    }
+    void repaintNow() override {
+        ++repaints;
+        repaint_headings.push_back(texts[MainControl::HeadLabel]);
+    }
+    void processMessages() override {
+        ++pumps;
+        if (on_pump) on_pump();
+    }
+    void showDiagnostics(const std::vector<std::string>& lines) override {
+        diagnostics.push_back(lines);
+    }
+    void close() override { closed = true; }
+    void terminateApplication() override { terminate_requested = true; }
+
+    // --- ControlHost: GoPanel ---
+    void invalidate(int, int, int, int) override { ++invalidations; }
+    Color color() override { return go_color.value_or(kClBtnFace); }
+    std::unique_ptr<Canvas> canvasAt(int, int, int width, int height) override {
+        paints.push_back({bar->max(), bar->position()});
+        return std::make_unique<PixelCanvas>(width, height, look);
+    }
+
+    TableSystemLook look;
+    MainViewEvents* events = nullptr;
+    std::string title, application_title;
+    std::map<MainControl, std::string> texts;
+    std::set<MainControl> hidden, disabled;
+    int client_height = 157;
+    int min_height = 0, max_height = 0;
+    bool buttons_right = false;
+    HeadLayout head_layout = HeadLayout::TopCentered;
+    std::optional<Color> go_color;
+    TTintProgress* bar = nullptr;
+    int bars_placed = 0;
+    int repaints = 0;
+    std::vector<std::string> repaint_headings;
+    int pumps = 0;
+    int invalidations = 0;
+    std::vector<std::pair<int, int>> paints;  // (Max, Position) at each immediate paint
+    std::vector<std::vector<std::string>> diagnostics;
+    bool closed = false;
+    bool terminate_requested = false;
+    std::function<void()> on_client_height;
+    std::function<void()> on_pump;
+
+private:
+    std::map<MainControl, int> heights_;
+};
+
+enum class Phase { Placement, Drivers, Links, Registration };
+
+// What the window showed when a phase began.
+struct PhaseVisit {
+    Phase phase;
+    std::string heading;
+    int32_t bar_max = 0;
+    Color tint = 0;
+    std::optional<Color> go_color;
+    std::string target, drivers;
+};
+
+class ScriptedPhases : public InstallPhases {
+public:
+    explicit ScriptedPhases(FakeView& view) : view_(view) {}
+
+    void placement(InstallJob& job, Progress& progress) override {
+        visit(Phase::Placement, job);
+        for (int k = 1; k <= job.package.recordCount; ++k) {
+            progress.setPosition(k);
+            progress.paint();
+        }
+        progress.setPosition(job.package.recordCount);
+        progress.paint();
+        failIf(Phase::Placement);
+    }
+    void drivers(InstallJob& job, Progress& progress, MessagePump& pump) override {
+        visit(Phase::Drivers, job);
+        progress.setPosition(0);
+        progress.setMax(2);
+        progress.paint();
+        for (int i = 1; i <= 2; ++i) {
+            pump.processMessages();
+            progress.setPosition(i);
+            progress.paint();
+        }
+        failIf(Phase::Drivers);
+    }
+    void links(InstallJob& job) override {
+        visit(Phase::Links, job);
+        failIf(Phase::Links);
+    }
+    std::string registration(InstallJob& job) override {
+        visit(Phase::Registration, job);
+        failIf(Phase::Registration);
+        for (const auto& f : failed_copies) job.failedCopies.push_back(f);
+        return "REPORT";
+    }
+
+    std::optional<Phase> fail_in;
+    std::vector<std::string> failed_copies;
+    std::vector<PhaseVisit> visits;
+
+private:
+    void visit(Phase phase, InstallJob& job) {
+        PhaseVisit v;
+        v.phase = phase;
+        v.heading = view_.texts[MainControl::HeadLabel];
+        if (view_.bar) {
+            v.bar_max = view_.bar->max();
+            v.tint = view_.bar->tint();
+        }
+        v.go_color = view_.go_color;
+        v.target = job.targetDirectory;
+        v.drivers = job.driversDirectory;
+        visits.push_back(v);
+    }
+    void failIf(Phase phase) {
+        if (fail_in == phase) throw EFCreateError("Failed to create target directory.");
+    }
+    FakeView& view_;
+};
+
+class ScriptedPicker : public DirectoryPicker {
+public:
+    bool pickDirectory(const std::string& start, std::string& chosen) override {
+        starts.push_back(start);
+        if (answer) chosen = choice;
+        return answer;
+    }
+    bool answer = false;
+    std::string choice;
+    std::vector<std::string> starts;
+};
+
+class MainUnitTest : public ::testing::Test {
+protected:
+    void makeMachine(Profile profile, const std::vector<test::PackageRecord>& records = {},
+                     const std::string& package_name = "DAQ Suite") {
+        machine = std::make_unique<SimWindows>(profile, temp.path() / "machine");
+        machine->writeFile("C:\\stowaway.exe",
+                           std::string(4096, 'M') + test::appendedPackage("ZYLOR", package_name,
+                                                                          records));
+        setLocator(test::le32(4096));
+    }
+    void setLocator(const std::string& bytes) { std::memcpy(locator, bytes.data(), 4); }
+    TMainForm& create(InstallPhases* phases = nullptr) {
+        form = std::make_unique<TMainForm>(machine->platform(), view,
+                                           phases ? *phases : scripted, look, locator);
+        form->FormCreate();
+        return *form;
+    }
+    std::string heading() { return view.texts[MainControl::HeadLabel]; }
+
+    test::TempDir temp;
+    std::unique_ptr<SimWindows> machine;
+    FakeView view;
+    ScriptedPhases scripted{view};
+    TableSystemLook look;
+    unsigned char locator[4] = {'X', 'X', 'X', 'X'};
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainUnitTest, CreationShowsTheReadyState) {
+    makeMachine(Profile::Nt32);
+    TMainForm& f = create();
+    EXPECT_FALSE(f.terminated());
+    EXPECT_FALSE(view.terminate_requested);
+    EXPECT_TRUE(machine->messageBoxes().empty());
+    EXPECT_EQ(view.events, &f);
+    EXPECT_EQ(view.title, "DAQ Suite Installer");
+    EXPECT_EQ(view.application_title, "DAQ Suite Installer");
+    EXPECT_EQ(heading(), "This program will install the DAQ Suite package\r\nto this directory:");
+    EXPECT_EQ(view.texts[MainControl::PathPanel], "C:\\Program Files\\ZYLOR\\DAQ Suite");
+    EXPECT_EQ(view.texts[MainControl::DriverPathPanel], "C:\\Program Files\\ZYLOR\\Common Drivers");
+    EXPECT_EQ(view.client_height, 157);
+    EXPECT_EQ(view.min_height, 157 + kFrameHeight);
+    EXPECT_EQ(view.max_height, 157 + kFrameHeight);
+    EXPECT_TRUE(view.buttons_right);
+    EXPECT_EQ(f.fallbackDirectory(), "C:\\");
+    EXPECT_EQ(f.locations().windowsPath, "C:\\WINDOWS\\");
+    EXPECT_TRUE(f.facts().driverPreinstallPossible);
+    EXPECT_TRUE(view.visible(MainControl::InstallButton));
+    EXPECT_FALSE(view.visible(MainControl::OKButton));
+}
+
+TEST_F(MainUnitTest, FirstArgumentIsTheTargetDirectoryUnchanged) {
+    makeMachine(Profile::Nt64);
+    machine->setCommandLine("\"C:\\stowaway.exe\" \"D:\\Data\\My Pkg\" ignored");
+    create();
+    EXPECT_EQ(view.texts[MainControl::PathPanel], "D:\\Data\\My Pkg");
+    EXPECT_EQ(view.texts[MainControl::DriverPathPanel],
+              "C:\\Program Files (x86)\\ZYLOR\\Common Drivers");
+}
+
+TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
+    struct Case {
+        const char* name;
+        std::string locator;
+        std::string caption;
+    } const cases[] = {
+        {"no package attached", "XXXX", "Load Error 00h"},
+        {"offset too small", test::le32(4091), "Load Error 01h"},
+        {"offset past the file", test::le32(0x100000), "Load Error 02h"},
+    };
+    for (const auto& c : cases) {
+        view = FakeView();
+        makeMachine(Profile::Nt32);
+        setLocator(c.locator);
+        TMainForm& f = create();
+        EXPECT_TRUE(f.terminated()) << c.name;
+        EXPECT_TRUE(view.terminate_requested) << c.name;
+        ASSERT_EQ(machine->messageBoxes().size(), 1u) << c.name;
+        EXPECT_EQ(machine->messageBoxes()[0].caption, c.caption) << c.name;
+        EXPECT_EQ(machine->messageBoxes()[0].flags, kMbOk | kMbIconExclamation) << c.name;
+        // Nothing past loading happened: no texts, no size limits.
+        EXPECT_EQ(view.title, "") << c.name;
+        EXPECT_EQ(view.max_height, 0) << c.name;
+        // A click that still reached the window installs nothing.
+        f.InstallButtonClick();
+        EXPECT_TRUE(view.visible(MainControl::PathPanel)) << c.name;
+        EXPECT_TRUE(scripted.visits.empty()) << c.name;
+    }
+}
+
+TEST_F(MainUnitTest, ErrorsLaterInCreationAreLoadErrorFF) {
+    makeMachine(Profile::Nt32);
+    view.on_client_height = [] { throw EOutOfMemory(); };
+    TMainForm& f = create();
+    EXPECT_TRUE(f.terminated());
+    EXPECT_TRUE(view.terminate_requested);
+    ASSERT_EQ(machine->messageBoxes().size(), 1u);
+    EXPECT_EQ(machine->messageBoxes()[0].caption, "Load Error FFh");
+    EXPECT_EQ(machine->messageBoxes()[0].text,
+              "An exception occurred while loading. Please contact the factory for assistance. "
+              "Details are as follows:\r\nEOutOfMemory: Out of memory");
+    // The title was already set when the error came.
+    EXPECT_EQ(view.title, "DAQ Suite Installer");
+}
+
+TEST_F(MainUnitTest, MissingExecutableIsLoadErrorFF) {
+    makeMachine(Profile::Nt32);
+    machine->setExecutablePath("C:\\gone.exe");
+    create();
+    ASSERT_EQ(machine->messageBoxes().size(), 1u);
+    EXPECT_EQ(machine->messageBoxes()[0].caption, "Load Error FFh");
+    EXPECT_NE(machine->messageBoxes()[0].text.find("\r\nEFOpenError: "), std::string::npos);
+}
+
+TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
+    makeMachine(Profile::Nt32, {test::record(16, "a.txt", "a", "C:\\src\\a.txt"),
+                                test::record(16, "b.txt", "b", "C:\\src\\b.txt"),
+                                test::record(16, "c.txt", "c", "C:\\src\\c.txt")});
+    TMainForm& f = create();
+    view.texts[MainControl::PathPanel] = "E:\\Target";
+    f.InstallButtonClick();
+
+    ASSERT_EQ(scripted.visits.size(), 4u);
+    const PhaseVisit& placement = scripted.visits[0];
+    EXPECT_EQ(placement.heading, "Installing DAQ Suite package...");
+    EXPECT_EQ(placement.bar_max, 3);
+    EXPECT_EQ(placement.tint, 0xFF0000u);
+    EXPECT_EQ(placement.go_color, std::optional<Color>(0));
+    EXPECT_EQ(placement.target, "E:\\Target\\");
+    EXPECT_EQ(placement.drivers, "C:\\Program Files\\ZYLOR\\Common Drivers\\");
+    EXPECT_EQ(scripted.visits[1].phase, Phase::Drivers);
+    EXPECT_EQ(scripted.visits[1].heading, "All files copied,\r\npreinstalling drivers...");
+    EXPECT_EQ(scripted.visits[2].phase, Phase::Links);
+    EXPECT_EQ(scripted.visits[2].heading, "All files copied,\r\ncreating links...");
+    EXPECT_EQ(scripted.visits[3].phase, Phase::Registration);
+
+    // The window was repainted with the installing heading before placement began.
+    ASSERT_EQ(view.repaints, 1);
+    EXPECT_EQ(view.repaint_headings[0], "Installing DAQ Suite package...");
+    // Every step of both phases was painted at once with its position.
+    const std::vector<std::pair<int, int>> expected_paints = {
+        {3, 1}, {3, 2}, {3, 3}, {3, 3}, {2, 0}, {2, 1}, {2, 2}};
+    EXPECT_EQ(view.paints, expected_paints);
+    EXPECT_EQ(view.pumps, 2);
+
+    // End state.
+    EXPECT_EQ(heading(), "REPORT");
+    EXPECT_EQ(view.head_layout, HeadLayout::ClientTop);
+    EXPECT_EQ(view.bar, nullptr);
+    EXPECT_FALSE(view.go_color.has_value());
+    EXPECT_TRUE(view.visible(MainControl::OKButton));
+    for (auto c : {MainControl::PathPanel, MainControl::DriverLabel, MainControl::DriverPathPanel,
+                   MainControl::InstallButton})
+        EXPECT_FALSE(view.visible(c));
+    EXPECT_FALSE(view.enabled(MainControl::InstallButton));
+    EXPECT_EQ(view.max_height, view.min_height);  // no failed copies: still locked
+    EXPECT_EQ(f.package().stream, nullptr);
+    EXPECT_FALSE(f.installing());
+
+    // The command runs once: a second click finds the button disabled.
+    f.InstallButtonClick();
+    EXPECT_EQ(scripted.visits.size(), 4u);
+}
+
+TEST_F(MainUnitTest, DriverPhaseRunsOnlyWhenPreinstallationIsPossible) {
+    for (Profile profile : {Profile::Win9x, Profile::NtNoSetupApi}) {
+        view = FakeView();
+        scripted.visits.clear();
+        makeMachine(profile);
+        create().InstallButtonClick();
+        ASSERT_EQ(scripted.visits.size(), 3u);
+        EXPECT_EQ(scripted.visits[0].phase, Phase::Placement);
+        // The driver heading shows anyway, then gives way to the links heading.
+        EXPECT_EQ(scripted.visits[1].phase, Phase::Links);
+        EXPECT_EQ(heading(), "REPORT");
+        EXPECT_EQ(view.pumps, 0);
+    }
+}
+
+TEST_F(MainUnitTest, AnErrorInAPhaseSkipsTheRestAndShowsTheErrorReport) {
+    struct Case {
+        Phase phase;
+        size_t phases_run;
+    } const cases[] = {
+        {Phase::Placement, 1}, {Phase::Drivers, 2}, {Phase::Links, 3}, {Phase::Registration, 4}};
+    for (const auto& c : cases) {
+        view = FakeView();
+        scripted.visits.clear();
+        scripted.fail_in = c.phase;
+        makeMachine(Profile::Nt32, {test::record(16, "a.txt", "a", "C:\\src\\a.txt")});
+        TMainForm& f = create();
+        f.InstallButtonClick();
+        EXPECT_EQ(scripted.visits.size(), c.phases_run);
+        EXPECT_EQ(heading(),
+                  "An unexpected error occurred. Details are as follows:\r\n"
+                  "EFCreateError: Failed to create target directory.");
+        EXPECT_EQ(view.head_layout, HeadLayout::ClientTop);
+        EXPECT_EQ(view.bar, nullptr);
+        EXPECT_FALSE(view.go_color.has_value());
+        EXPECT_TRUE(view.visible(MainControl::OKButton));
+        EXPECT_EQ(f.package().stream, nullptr);
+        EXPECT_EQ(view.max_height, view.min_height);
+    }
+}
+
+TEST_F(MainUnitTest, FailedCopiesLiftTheHeightLimit) {
+    makeMachine(Profile::Nt32);
+    scripted.failed_copies = {"C:\\WINDOWS\\x.dll"};
+    create().InstallButtonClick();
+    EXPECT_EQ(view.min_height, 157 + kFrameHeight);
+    EXPECT_EQ(view.max_height, 0);
+}
+
+TEST_F(MainUnitTest, ZeroRecordsRunThroughTheRealPhases) {
+    makeMachine(Profile::Nt32);
+    EnginePhases engine;
+    TMainForm& f = create(&engine);
+    f.InstallButtonClick();
+    EXPECT_EQ(heading(), "Installation complete!\r\nSamples and docs are linked from the Start menu.");
+    // Placement goes straight to its maximum of 0; the empty drivers folder gives 0 again.
+    ASSERT_FALSE(view.paints.empty());
+    EXPECT_EQ(view.paints.front(), std::make_pair(0, 0));
+    EXPECT_EQ(view.paints.back(), std::make_pair(0, 0));
+    EXPECT_TRUE(machine->isDirectory("C:\\Program Files\\ZYLOR\\DAQ Suite"));
+    EXPECT_TRUE(machine->exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\FileLog.ini"));
+    EXPECT_TRUE(view.visible(MainControl::OKButton));
+}
+
+TEST_F(MainUnitTest, RealPlacementAdvancesTheBarPerRecord) {
+    makeMachine(Profile::Win9x, {test::record(16, "a.txt", "aaa", "C:\\src\\a.txt"),
+                                 test::record(16, "sub\\b.txt", "bb", "C:\\src\\sub\\b.txt")});
+    EnginePhases engine;
+    create(&engine).InstallButtonClick();
+    const std::vector<std::pair<int, int>> expected = {{2, 1}, {2, 2}, {2, 2}};
+    EXPECT_EQ(view.paints, expected);
+    EXPECT_EQ(machine->readFile("C:\\Program Files\\ZYLOR\\DAQ Suite\\sub\\b.txt"), "bb");
+}
+
+TEST_F(MainUnitTest, TargetThatCannotBeCreatedEndsInTheErrorReport) {
+    makeMachine(Profile::Nt32, {test::record(16, "a.txt", "a", "C:\\src\\a.txt")});
+    machine->faults().accessDenied.push_back("C:\\Program Files\\ZYLOR");
+    EnginePhases engine;
+    create(&engine).InstallButtonClick();
+    EXPECT_EQ(heading().rfind("An unexpected error occurred. Details are as follows:\r\n", 0), 0u);
+    EXPECT_NE(heading().find(": Failed to create target directory."), std::string::npos);
+    EXPECT_FALSE(machine->exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\FileLog.ini"));
+    EXPECT_TRUE(view.visible(MainControl::OKButton));
+}
+
+TEST_F(MainUnitTest, F1OpensTheDiagnosticsOnlyWithoutModifiers) {
+    makeMachine(Profile::Nt64);
+    TMainForm& f = create();
+    struct Case {
+        uint16_t key;
+        ShiftState shift;
+        bool opens;
+    } const cases[] = {
+        {kVkF1, 0, true},
+        {kVkF1, kShiftLeftButton | kShiftRightButton | kShiftMiddleButton, true},
+        {kVkF1, kShiftShift, false},
+        {kVkF1, kShiftAlt, false},
+        {kVkF1, kShiftCtrl, false},
+        {kVkF1, kShiftCtrl | kShiftShift, false},
+        {113, 0, false},
+        {'P', 0, false},
+    };
+    for (const auto& c : cases) {
+        view.diagnostics.clear();
+        f.FormKeyDown(c.key, c.shift);
+        EXPECT_EQ(view.diagnostics.size(), c.opens ? 1u : 0u) << c.key << " " << c.shift;
+    }
+    view.diagnostics.clear();
+    f.FormKeyDown(kVkF1, 0);
+    const std::vector<std::string> expected = {
+        "WindowsPath = C:\\WINDOWS\\",
+        "SystemPath = C:\\WINDOWS\\system32\\",
+        "ProgramsPath = C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\",
+        "DLLPath = C:\\WINDOWS\\SysWOW64\\",
+        "DriverPath = C:\\WINDOWS\\system32\\Drivers\\",
+    };
+    ASSERT_EQ(view.diagnostics.size(), 1u);
+    EXPECT_EQ(view.diagnostics[0], expected);
+}
+
+TEST_F(MainUnitTest, F1WorksWhileDriversArePreinstalledAndAtTheEnd) {
+    makeMachine(Profile::Nt32);
+    TMainForm& f = create();
+    view.on_pump = [&] { view.events->FormKeyDown(kVkF1, 0); };
+    f.InstallButtonClick();
+    EXPECT_EQ(view.diagnostics.size(), 2u);  // once per pump of the driver phase
+    f.FormKeyDown(kVkF1, 0);
+    EXPECT_EQ(view.diagnostics.size(), 3u);
+}
+
+TEST_F(MainUnitTest, ChangeButtonsTakeTheDialogsAnswer) {
+    makeMachine(Profile::Nt32);
+    TMainForm& f = create();
+    ScriptedPicker picker;
+    f.ChDestButtonClick();  // no dialog yet: nothing happens
+    f.setDirectoryPicker(&picker);
+
+    struct Case {
+        void (TMainForm::*click)();
+        MainControl panel;
+        bool answer;
+        std::string before, after;
+    } const cases[] = {
+        {&TMainForm::ChDestButtonClick, MainControl::PathPanel, false, "C:\\Program Files\\ZYLOR\\DAQ Suite",
+         "C:\\Program Files\\ZYLOR\\DAQ Suite"},
+        {&TMainForm::ChDestButtonClick, MainControl::PathPanel, true, "C:\\Program Files\\ZYLOR\\DAQ Suite",
+         "D:\\New"},
+        {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, false,
+         "C:\\Program Files\\ZYLOR\\Common Drivers", "C:\\Program Files\\ZYLOR\\Common Drivers"},
+        {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, true,
+         "C:\\Program Files\\ZYLOR\\Common Drivers", ""},
+    };
+    for (const auto& c : cases) {
+        view.texts[c.panel] = c.before;
+        picker.answer = c.answer;
+        picker.choice = c.after;
+        picker.starts.clear();
+        (f.*c.click)();
+        ASSERT_EQ(picker.starts.size(), 1u);
+        EXPECT_EQ(picker.starts[0], c.before);
+        EXPECT_EQ(view.texts[c.panel], c.after);
+    }
+    // The other panel is never touched.
+    view.texts[MainControl::PathPanel] = "keep";
+    picker.answer = true;
+    picker.choice = "X:\\";
+    f.ChDriverButtonClick();
+    EXPECT_EQ(view.texts[MainControl::PathPanel], "keep");
+}
+
+TEST_F(MainUnitTest, FinishAndCloseRequests) {
+    makeMachine(Profile::Nt32);
+    TMainForm& f = create();
+    EXPECT_TRUE(f.FormCloseQuery());
+
+    // A close asked for while the driver phase pumps messages waits for the command's end.
+    bool answer = true;
+    view.on_pump = [&] {
+        answer = view.events->FormCloseQuery();
+        EXPECT_FALSE(view.closed);
+    };
+    f.InstallButtonClick();
+    EXPECT_FALSE(answer);
+    EXPECT_TRUE(view.closed);
+
+    view.closed = false;
+    f.OKButtonClick();
+    EXPECT_TRUE(view.closed);
+}
+
+}  // namespace
+}  // namespace stow

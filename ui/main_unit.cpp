@@ -1,0 +1,191 @@
+// The main window's handlers. Every error inside FormCreate becomes a load error; every error
+// inside the install command becomes the error report in the heading; neither escapes into the
+// window's message handling.
+#include "ui/main_unit.h"
+
+#include <cstring>
+
+#include "engine/error.h"
+#include "engine/install_job.h"
+#include "engine/loader.h"
+#include "engine/locations.h"
+#include "ui/tint_progress.h"
+
+namespace stow {
+namespace {
+
+constexpr Color kInstallTint = 0xFF0000;
+constexpr Color kInstallBackground = 0x000000;
+
+// Placement and the driver phase advance the bar and see it at once: the GUI thread is busy.
+class BarProgress : public Progress {
+public:
+    explicit BarProgress(TTintProgress& bar) : bar_(bar) {}
+    void setMax(int max) override { bar_.setMax(max); }
+    void setPosition(int position) override { bar_.setPosition(position); }
+    void paint() override { bar_.Paint(); }
+
+private:
+    TTintProgress& bar_;
+};
+
+class ViewPump : public MessagePump {
+public:
+    explicit ViewPump(MainView& view) : view_(view) {}
+    void processMessages() override { view_.processMessages(); }
+
+private:
+    MainView& view_;
+};
+
+}  // namespace
+
+TMainForm::TMainForm(Platform& platform, MainView& view, InstallPhases& phases, SystemLook& look,
+                     const unsigned char* locator_data)
+    : platform_(platform), view_(view), phases_(phases), look_(look) {
+    std::memcpy(locator_.data(), locator_data, locator_.size());
+    view_.setEvents(this);
+}
+
+TMainForm::~TMainForm() { view_.setEvents(nullptr); }
+
+void TMainForm::FormCreate() {
+    try {
+        package_ = loadPackage(platform_.files, platform_.system.executablePath(), locator_.data());
+
+        const std::string title = package_.packageName + " Installer";
+        view_.setTitle(title);
+        view_.setApplicationTitle(title);
+        view_.setText(MainControl::HeadLabel, "This program will install the " +
+                                                  package_.packageName +
+                                                  " package\r\nto this directory:");
+
+        ComputedLocations computed =
+            computeInstallLocations(platform_.system, package_.vendorName, package_.packageName);
+        view_.setText(MainControl::PathPanel, computed.directories.target);
+        view_.setText(MainControl::DriverPathPanel, computed.directories.drivers);
+        facts_ = computed.facts;
+
+        // The height is whatever the visible stack needs; only the width is the user's.
+        const int client = view_.height(MainControl::HeadLabel) +
+                           view_.height(MainControl::PathPanel) + kEmptyStrip +
+                           view_.height(MainControl::GoPanel) +
+                           view_.height(MainControl::DriverLabel) +
+                           view_.height(MainControl::DriverPathPanel);
+        view_.setClientHeight(client);
+        min_height_ = view_.outerHeight();
+        view_.setHeightConstraints(min_height_, min_height_);
+        view_.alignChangeButtonsRight();
+
+        locations_ = computed.locations;
+        fallback_ = computed.directories.fallback;
+    } catch (const LoadError& error) {
+        failLoading(error);
+    } catch (...) {
+        failLoading(LoadError(0xFF, describeCurrentException()));
+    }
+}
+
+void TMainForm::failLoading(const LoadError& error) {
+    terminated_ = true;
+    try {
+        showLoadError(platform_.system, error);
+    } catch (...) {
+        // Nothing more can be told to the user; the program ends either way.
+    }
+    view_.terminateApplication();
+}
+
+void TMainForm::ChDestButtonClick() { pickDirectoryFor(MainControl::PathPanel); }
+
+void TMainForm::ChDriverButtonClick() { pickDirectoryFor(MainControl::DriverPathPanel); }
+
+void TMainForm::pickDirectoryFor(MainControl panel) {
+    if (!picker_ || installing_) return;
+    std::string chosen;
+    if (picker_->pickDirectory(view_.text(panel), chosen)) view_.setText(panel, chosen);
+}
+
+void TMainForm::InstallButtonClick() {
+    if (terminated_ || !view_.enabled(MainControl::InstallButton)) return;
+    view_.setEnabled(MainControl::InstallButton, false);
+    installing_ = true;
+
+    view_.setVisible(MainControl::PathPanel, false);
+    view_.setVisible(MainControl::DriverLabel, false);
+    view_.setVisible(MainControl::DriverPathPanel, false);
+    view_.setVisible(MainControl::InstallButton, false);
+    view_.setText(MainControl::HeadLabel,
+                  "Installing " + package_.packageName + " package...");
+    view_.repaintNow();
+
+    runInstall();
+    enterEndState();
+
+    installing_ = false;
+    if (close_pending_) view_.close();
+}
+
+void TMainForm::runInstall() {
+    try {
+        InstallJob job = makeInstallJob(platform_, package_, locations_, facts_,
+                                        view_.text(MainControl::PathPanel),
+                                        view_.text(MainControl::DriverPathPanel));
+        bar_ = std::make_unique<TTintProgress>(look_);
+        view_.placeProgressBar(*bar_);
+        bar_->setTint(kInstallTint);
+        bar_->setMax(package_.recordCount);
+        view_.setGoPanelColor(kInstallBackground);
+
+        BarProgress progress(*bar_);
+        phases_.placement(job, progress);
+
+        view_.setText(MainControl::HeadLabel, "All files copied,\r\npreinstalling drivers...");
+        if (facts_.driverPreinstallPossible) {
+            ViewPump pump(view_);
+            phases_.drivers(job, progress, pump);
+        }
+
+        view_.setText(MainControl::HeadLabel, "All files copied,\r\ncreating links...");
+        phases_.links(job);
+
+        const std::string report = phases_.registration(job);
+        if (!job.failedCopies.empty()) view_.setHeightConstraints(min_height_, 0);
+        view_.setText(MainControl::HeadLabel, report);
+    } catch (...) {
+        view_.setText(MainControl::HeadLabel, errorReport(describeCurrentException()));
+    }
+}
+
+void TMainForm::enterEndState() {
+    view_.setHeadLayout(HeadLayout::ClientTop);
+    if (bar_) {
+        view_.removeProgressBar();
+        bar_.reset();
+    }
+    view_.useParentColorForGoPanel();
+    view_.setVisible(MainControl::OKButton, true);
+    package_.stream.reset();
+}
+
+void TMainForm::OKButtonClick() { view_.close(); }
+
+void TMainForm::FormKeyDown(uint16_t key, ShiftState shift) {
+    if (key != kVkF1 || (shift & (kShiftShift | kShiftAlt | kShiftCtrl)) != 0) return;
+    view_.showDiagnostics({
+        "WindowsPath = " + locations_.windowsPath,
+        "SystemPath = " + locations_.systemPath,
+        "ProgramsPath = " + locations_.programsPath,
+        "DLLPath = " + locations_.dllPath,
+        "DriverPath = " + locations_.driverPath,
+    });
+}
+
+bool TMainForm::FormCloseQuery() {
+    // The install command cannot be cut short safely; the window closes once it has ended.
+    if (!installing_) return true;
+    close_pending_ = true;
+    return false;
+}
+
+}  // namespace stow

@@ -1,0 +1,81 @@
+// TMainForm: the installer's main window logic. It loads the package when the window is
+// created, holds the two chosen directories in its panels, runs the install command through
+// the phases with the tint bar, and opens the diagnostics window on F1.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/install_state.h"
+#include "platform/platform.h"
+#include "ui/canvas.h"
+#include "ui/directory_picker.h"
+#include "ui/install_phases.h"
+#include "ui/main_view.h"
+
+namespace stow {
+
+class LoadError;
+
+class TMainForm : public MainViewEvents {
+public:
+    // Designed heights of the controls and the strip between DriverPathPanel and GoPanel.
+    static constexpr int kEmptyStrip = 8;
+
+    // locator_data: the four data bytes of the package locator in the running image.
+    TMainForm(Platform& platform, MainView& view, InstallPhases& phases, SystemLook& look,
+              const unsigned char* locator_data);
+    ~TMainForm() override;
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    // The destination dialog, created after the window; the Change buttons do nothing without it.
+    void setDirectoryPicker(DirectoryPicker* picker) { picker_ = picker; }
+
+    // Loads the package, sets the texts, directories and size limits. A failure shows the load
+    // error and tells the application to terminate.
+    void FormCreate();
+
+    void ChDestButtonClick() override;
+    void ChDriverButtonClick() override;
+    void InstallButtonClick() override;
+    void OKButtonClick() override;
+    void FormKeyDown(uint16_t key, ShiftState shift) override;
+    bool FormCloseQuery() override;
+
+    bool terminated() const { return terminated_; }
+    bool installing() const { return installing_; }
+    // The destination dialog's fallback: the drive root of WindowsPath.
+    const std::string& fallbackDirectory() const { return fallback_; }
+    const LoadedPackage& package() const { return package_; }
+    const InstallLocations& locations() const { return locations_; }
+    const PlatformFacts& facts() const { return facts_; }
+
+private:
+    void failLoading(const LoadError& error);
+    void pickDirectoryFor(MainControl panel);
+    void runInstall();
+    void enterEndState();
+
+    Platform& platform_;
+    MainView& view_;
+    InstallPhases& phases_;
+    SystemLook& look_;
+    std::array<unsigned char, 4> locator_{};
+    DirectoryPicker* picker_ = nullptr;
+
+    LoadedPackage package_;
+    InstallLocations locations_;
+    PlatformFacts facts_;
+    std::string fallback_;
+    int min_height_ = 0;
+
+    bool terminated_ = false;
+    bool installing_ = false;
+    bool close_pending_ = false;
+    std::unique_ptr<TTintProgress> bar_;
+};
+
+}  // namespace stow
