@@ -45,6 +45,29 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
     add_executable(backend_probe ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
     target_link_libraries(backend_probe PRIVATE stow_win32)
     target_link_options(backend_probe PRIVATE ${STOW_STATIC_LINK})
+
+    # Under Wine, in a 32-bit, a 64-bit (WOW64) and a Windows 98 prefix of the build's own,
+    # made once by a fixture (tens of seconds each); a run then takes a few seconds.
+    find_program(STOW_WINE wine)
+    if(STOW_WINE)
+        set(probe_dir ${PROJECT_SOURCE_DIR}/tests/win32)
+        set(prefix_root ${CMAKE_CURRENT_BINARY_DIR}/wine-probe)
+        foreach(probe win32:32:2 win64:64:2 win98:32:1)
+            string(REPLACE ":" ";" probe ${probe})
+            list(GET probe 0 arch)
+            list(GET probe 1 bits)
+            list(GET probe 2 platform_id)
+            add_test(NAME win32_probe_prefix_${arch}
+                     COMMAND sh ${probe_dir}/make_wine_prefix.sh ${prefix_root}/${arch} ${arch})
+            set_tests_properties(win32_probe_prefix_${arch} PROPERTIES
+                                 FIXTURES_SETUP probe_prefix_${arch} TIMEOUT 600)
+            add_test(NAME win32_backend_probe_${arch}
+                     COMMAND sh ${probe_dir}/run_backend_probe.sh $<TARGET_FILE:backend_probe>
+                             ${prefix_root}/${arch} ${bits} ${platform_id})
+            set_tests_properties(win32_backend_probe_${arch} PROPERTIES
+                                 FIXTURES_REQUIRED probe_prefix_${arch} TIMEOUT 120)
+        endforeach()
+    endif()
 endif()
 
 # The Wine end-to-end tests drive the stub through a small Win32 test driver.

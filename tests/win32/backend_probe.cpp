@@ -1,0 +1,377 @@
+// Runs every Win32 backend operation against the real API (Wine or Windows) and writes one line
+// per check to a results file: "ok ..." or "FAIL ...", then "done <failures>". The exit code is
+// the number of failures.
+// Usage: backend_probe <results file> <expected bitness: 32|64> [expected platform id, 2]
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/setup_service.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/win32_platform.h"
+
+using namespace stow;
+
+namespace {
+
+FILE* g_out = nullptr;
+int g_failures = 0;
+
+void check(bool condition, const std::string& what, const std::string& detail = {}) {
+    if (!condition) ++g_failures;
+    std::fprintf(g_out, "%s %s%s%s\n", condition ? "ok" : "FAIL", what.c_str(),
+                 detail.empty() ? "" : ": ", detail.c_str());
+    std::fflush(g_out);
+}
+
+bool iequals(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.data(),
+                                                  static_cast<int>(a.size()), b.data(),
+                                                  static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+bool iendsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && iequals(text.substr(text.size() - tail.size()), tail);
+}
+
+bool exists(FileSystem& files, const std::string& path) {
+    return files.attributes(path) != FileSystem::kInvalidAttributes;
+}
+
+void writeFile(FileSystem& files, const std::string& path, const std::string& content) {
+    auto file = files.create(path);
+    check(file && file->write(content.data(), content.size()), "write " + path);
+}
+
+void probeFiles(FileSystem& files, const std::string& root) {
+    check(files.createDirectory(root), "createDirectory new");
+    check(!files.createDirectory(root), "createDirectory existing fails");
+    check(!files.createDirectory(root + "no\\such"), "createDirectory without parent fails");
+    check((files.attributes(root) & kAttrDirectory) != 0, "attributes of a directory");
+    check(!exists(files, root + "missing"), "attributes of nothing");
+
+    // A file larger than one read, read back in pieces across seeks.
+    std::string content(100000, '\0');
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 + i / 251);
+    writeFile(files, root + "data.bin", content);
+    {
+        auto file = files.openRead(root + "data.bin");
+        check(file != nullptr, "openRead");
+        if (file) {
+            check(file->size() == 100000, "size", std::to_string(file->size()));
+            char piece[16];
+            check(file->seek(50000) && file->read(piece, 16) == 16 &&
+                      std::memcmp(piece, content.data() + 50000, 16) == 0,
+                  "seek and read");
+            std::vector<char> rest(200000);
+            check(file->read(rest.data(), rest.size()) == 100000 - 50016, "short read at end");
+            check(file->read(rest.data(), rest.size()) == 0, "read at end answers 0");
+            check(file->seek(0) && file->read(rest.data(), 4) == 4 &&
+                      std::memcmp(rest.data(), content.data(), 4) == 0,
+                  "seek back to start");
+            check(!file->seek(-1), "negative seek fails");
+            // Readers share with readers, as the loader does with the running exe.
+            check(files.openRead(root + "data.bin") != nullptr, "second reader");
+        }
+    }
+    writeFile(files, root + "data.bin", "abc");
+    {
+        auto file = files.openRead(root + "data.bin");
+        check(file && file->size() == 3, "create empties an existing file");
+    }
+    {
+        auto writer = files.create(root + "locked.bin");
+        check(writer && !files.openRead(root + "locked.bin"), "a file being written is not shared");
+    }
+    check(files.openRead(root + "missing") == nullptr, "openRead of nothing");
+    check(files.create(root + "no\\such\\file") == nullptr, "create without directory");
+
+    // Enumeration returns hidden entries and directories with their attributes.
+    check(files.createDirectory(root + "sub"), "createDirectory sub");
+    writeFile(files, root + "hidden.inf", "x");
+    SetFileAttributesA((root + "hidden.inf").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    struct Expected {
+        const char* name;
+        uint32_t attribute;
+        bool seen;
+    } expected[] = {{".", kAttrDirectory, false},      {"..", kAttrDirectory, false},
+                    {"sub", kAttrDirectory, false},    {"data.bin", 0, false},
+                    {"hidden.inf", kAttrHidden, false}, {"locked.bin", 0, false}};
+    int entries = 0;
+    if (auto finder = files.findFirst(root + "*")) {
+        FindEntry entry;
+        while (finder->next(entry)) {
+            ++entries;
+            for (auto& e : expected) {
+                if (entry.name == e.name && (entry.attributes & e.attribute) == e.attribute) {
+                    e.seen = true;
+                }
+            }
+        }
+        check(!finder->next(entry), "finder stays at its end");
+    }
+    for (const auto& e : expected) check(e.seen, std::string("find lists ") + e.name);
+    check(entries == 6, "find lists nothing else", std::to_string(entries));
+    {
+        auto finder = files.findFirst(root + "*.inf");
+        FindEntry entry;
+        check(finder && finder->next(entry) && entry.name == "hidden.inf" && !finder->next(entry),
+              "find with a wildcard pattern");
+    }
+    check(files.findFirst(root + "*.none") == nullptr, "find without match");
+    check(files.findFirst(root + "nodir\\*") == nullptr, "find in a missing directory");
+
+    std::string before = files.currentDirectory();
+    check(!before.empty(), "currentDirectory", before);
+    bool moved = files.setCurrentDirectory(root + "sub");
+    std::string now = files.currentDirectory();
+    check(moved && iequals(now, root + "sub"), "setCurrentDirectory", now);
+    check(!files.setCurrentDirectory(root + "missing"), "setCurrentDirectory to nothing fails");
+
+    // A current directory longer than 260 characters, where the system allows one.
+    std::string deep = root + "sub";
+    while (deep.size() < 300) {
+        deep += "\\abcdefghijklmnopqrstuvwxyz";
+        CreateDirectoryA(deep.c_str(), nullptr);
+    }
+    if (files.setCurrentDirectory(deep)) {
+        check(iequals(files.currentDirectory(), deep), "long currentDirectory",
+              std::to_string(files.currentDirectory().size()));
+    } else {
+        check(true, "long currentDirectory", "skipped: the system refuses it");
+    }
+    check(files.setCurrentDirectory(before), "restore currentDirectory");
+}
+
+bool keyExists(const char* path, REGSAM view) {
+    win32::UniqueKey key;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, key.receive()) ==
+           ERROR_SUCCESS;
+}
+
+std::string readValue(const char* path, const char* name) {
+    win32::UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) {
+        return "<no key>";
+    }
+    char data[256] = {};
+    DWORD type = 0, size = sizeof data - 1;
+    if (RegQueryValueExA(key.get(), name, nullptr, &type,
+                         reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS) {
+        return "<no value>";
+    }
+    return type == REG_SZ ? std::string(data) : "<not REG_SZ>";
+}
+
+void probeRegistry(Registry& registry, bool wow64) {
+    const char* leaf = "Software\\StowawayProbe\\Tree\\Leaf";
+    {
+        auto key = registry.openOrCreate(leaf, kKeyAllAccess);
+        check(key != nullptr, "openOrCreate with missing parents");
+        check(key && key->setString("C:\\Drivers\\a.inf", "oem7.inf"), "setString");
+        check(key && key->setString("C:\\Drivers\\a.inf", "oem8.inf"), "setString again");
+        check(key && key->setString("", "default"), "setString default value");
+    }
+    check(readValue(leaf, "C:\\Drivers\\a.inf") == "oem8.inf", "value replaced",
+          readValue(leaf, "C:\\Drivers\\a.inf"));
+    check(registry.openOrCreate(leaf, kKeyAllAccess) != nullptr, "openOrCreate existing");
+    registry.openOrCreate("Software\\StowawayProbe\\Tree\\Other\\Deep\\Er", kKeyAllAccess);
+
+    // A 32-bit process writes the 32-bit view; without WOW64 both views are the same.
+    check(keyExists(leaf, KEY_WOW64_32KEY), "key in the 32-bit view");
+    check(keyExists(leaf, KEY_WOW64_64KEY) == !wow64, "64-bit view as expected");
+
+    check(registry.deleteTree("Software\\StowawayProbe\\Tree"), "deleteTree");
+    check(!keyExists("Software\\StowawayProbe\\Tree", 0), "tree is gone");
+    check(keyExists("Software\\StowawayProbe", 0), "parent stays");
+    check(!registry.deleteTree("Software\\StowawayProbe\\Tree"), "deleteTree of nothing fails");
+    check(!registry.deleteTree("") && !registry.deleteTree("\\") && keyExists("Software", 0),
+          "deleteTree refuses the root");
+    check(registry.deleteTree("Software\\StowawayProbe"), "deleteTree cleanup");
+}
+
+void probeSystem(System& system, FileSystem& files, bool wow64, uint32_t platform_id) {
+    check(system.platformId() == platform_id, "platformId",
+          std::to_string(system.platformId()));
+    check(system.isWow64() == wow64, "isWow64");
+
+    std::string windows = system.windowsDirectory();
+    std::string sys = system.systemDirectory();
+    check(iequals(windows, "C:\\windows"), "windowsDirectory", windows);
+    check(iequals(sys, windows + "\\system32"), "systemDirectory", sys);
+    for (int csidl : {kCsidlProgramFiles, kCsidlCommonPrograms, kCsidlPrograms}) {
+        std::string folder = system.specialFolder(csidl);
+        check(folder.size() > 3 && folder.back() != '\\' && exists(files, folder),
+              "specialFolder " + std::to_string(csidl), folder);
+    }
+    std::string x86 = system.specialFolder(kCsidlSystemX86);
+    check(iequals(x86, wow64 ? windows + "\\syswow64" : sys), "specialFolder 41", x86);
+    check(system.specialFolder(0x7F).empty(), "specialFolder unknown is empty");
+
+    std::string line = system.commandLine();
+    check(line.find("backend_probe") != std::string::npos, "commandLine", line);
+    std::string exe = system.executablePath();
+    check(iendsWith(exe, "\\backend_probe.exe") && exists(files, exe), "executablePath", exe);
+    // The loader reads the running exe while Windows keeps it mapped.
+    auto self = files.openRead(exe);
+    check(self && self->size() > 4096, "running exe opens for reading");
+
+    check(!system.isLeadByte('A') && !system.isLeadByte('\\'), "isLeadByte of ASCII");
+    check(system.toUtf16("Hello") == u"Hello", "toUtf16");
+    check(system.toUtf16(std::string("a\0b", 3)) == std::u16string(u"a\0b", 3),
+          "toUtf16 converts the whole text");
+    check(system.toUtf16("").empty(), "toUtf16 empty");
+    if (GetACP() == 1252) {
+        check(system.toUtf16("\xE4\x80") == u"\u00E4\u20AC", "toUtf16 code page 1252");
+    }
+
+    LocalTime now = system.localTime();
+    check(now.year >= 2020 && now.month >= 1 && now.month <= 12 && now.day >= 1 &&
+              now.day <= 31 && now.hour < 24 && now.minute < 60 && now.second < 62,
+          "localTime");
+    LocalTime t;
+    t.year = 2026, t.month = 3, t.day = 7, t.hour = 13, t.minute = 5, t.second = 9;
+    std::string stamp = system.formatDateTime(t);
+    size_t blank = stamp.find(' ');
+    check(blank != std::string::npos && blank > 0 && stamp.find("7") < blank &&
+              stamp.find(":05:09", blank) != std::string::npos,
+          "formatDateTime", stamp);
+}
+
+void probeSetupService(System& system, FileSystem& files, const std::string& root) {
+    SetupService* service = system.findSetupService();
+    check(service != nullptr, "findSetupService");
+    check(system.findSetupService() == service, "findSetupService keeps one service");
+    if (!service) return;
+
+    char destination[283] = {};
+    uint32_t required = 283;
+    check(service->copyOEMInf((root + "missing.inf").c_str(), kSpostPath, 0, destination, 283,
+                              &required) == 0,
+          "copyOEMInf rejects a missing INF");
+
+    std::string inf = root + "stowprobe.inf";
+    writeFile(files, inf,
+              "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
+              "ClassGuid={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\nProvider=Probe\r\n");
+    std::memset(destination, 0, sizeof destination);
+    required = 283;
+    int result = service->copyOEMInf(inf.c_str(), kSpostPath, 0, destination, 283, &required);
+    std::string name(destination);
+    check(result != 0, "copyOEMInf accepts an INF", name);
+    if (result != 0) {
+        check(required == name.size() + 1, "required size counts the NUL",
+              std::to_string(required));
+        check(iendsWith(name, ".inf") && exists(files, name), "copy exists", name);
+        DeleteFileA(name.c_str());
+        DeleteFileA((name.substr(0, name.size() - 4) + ".pnf").c_str());
+    }
+}
+
+void probeThreads(Threads& threads, FileSystem& files, const std::string& redirected_file,
+                  bool wow64) {
+    bool ran = false;
+    bool worker_sees_redirection = false;
+    auto thread = threads.createSuspended([&] {
+        ran = true;
+        // Redirection is switched off per thread: a worker keeps the system's default.
+        worker_sees_redirection = exists(files, redirected_file);
+    });
+    check(thread && !thread->finished(), "created suspended");
+    threads.sleep(20);
+    check(!ran, "body waits for resume");
+    thread->resume();
+    int polls = 0;
+    while (!thread->finished() && polls < 5000) {
+        threads.sleep(1);
+        ++polls;
+    }
+    check(thread->finished() && ran, "body ran and the thread finished");
+    if (wow64) check(worker_sees_redirection, "worker keeps redirection");
+    thread.reset();
+
+    bool never = false;
+    auto unused = threads.createSuspended([&] { never = true; });
+    DWORD start = GetTickCount();
+    unused.reset();
+    check(!never && GetTickCount() - start < 2000, "never resumed thread is released unrun");
+
+    auto thrower = threads.createSuspended([] { throw 42; });
+    thrower->resume();
+    for (polls = 0; !thrower->finished() && polls < 5000; ++polls) threads.sleep(1);
+    check(thrower->finished(), "a throwing body ends its thread only");
+}
+
+void probeShellLinks(ShellLinks& shell, System& system, FileSystem& files,
+                     const std::string& root) {
+    check(shell.coInitialize() == kSOk, "coInitialize");
+    check(shell.coInitialize() == kSFalse, "coInitialize again answers S_FALSE");
+    shell.coUninitialize();
+    {
+        std::unique_ptr<ShellLinkObject> link;
+        check(shell.createShellLink(link) == kSOk && link, "createShellLink");
+        if (link) {
+            std::u16string path = system.toUtf16(root + "Data Manual (.PDF).lnk");
+            check(link->save(path) < 0, "save before queryPersistFile fails");
+            check(link->queryPersistFile() == kSOk, "queryPersistFile");
+            check(link->setDescription("") == kSOk, "setDescription");
+            check(link->setPath(root + "data.bin") == kSOk, "setPath");
+            check(link->setWorkingDirectory(root) == kSOk, "setWorkingDirectory");
+            check(link->save(path) == kSOk, "save");
+            check(exists(files, root + "Data Manual (.PDF).lnk"), "link file exists");
+            check(link->save(system.toUtf16(root + "no\\such\\x.lnk")) < 0,
+                  "save into a missing folder fails");
+        }
+    }
+    shell.coUninitialize();
+
+    std::string text = shell.errorText(static_cast<HResult>(0x80070005));
+    check(!text.empty() && text.back() != '\n' && text.back() != '\r' && text.back() != ' ',
+          "errorText trimmed", text);
+    check(shell.errorText(static_cast<HResult>(0x8FFF1234)).empty(), "errorText without text");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: backend_probe <results file> <32|64>\n");
+        return 100;
+    }
+    g_out = std::fopen(argv[1], "wb");  // plain "\n" lines for the host-side check
+    if (!g_out) return 101;
+    bool wow64 = std::strcmp(argv[2], "64") == 0;
+    uint32_t platform_id = argc > 3 ? std::strtoul(argv[3], nullptr, 10) : kPlatformWin32Nt;
+
+    Win32Platform win32;
+    win32.setOwnerWindow(nullptr);
+    Platform& platform = win32.platform();
+    const std::string root = "C:\\stowaway-probe\\";
+
+    probeFiles(platform.files, root);
+    probeRegistry(platform.registry, wow64);
+    probeSystem(platform.system, platform.files, wow64, platform_id);
+    probeSetupService(platform.system, platform.files, root);
+    probeShellLinks(platform.shell, platform.system, platform.files, root);
+
+    // Redirection: a file written to system32 with redirection on lands in the 32-bit folder;
+    // once it is off, system32 is the native folder and no longer shows it.
+    std::string sys = platform.system.systemDirectory();
+    std::string x86 = platform.system.specialFolder(kCsidlSystemX86);
+    std::string probe_file = sys + "\\stowprobe.tmp";
+    writeFile(platform.files, probe_file, "x");
+    platform.system.disableFsRedirection();
+    check(exists(platform.files, probe_file) == !wow64, "redirection off after disabling");
+    check(exists(platform.files, x86 + "\\stowprobe.tmp"), "the 32-bit folder holds the file");
+    probeThreads(platform.threads, platform.files, probe_file, wow64);
+    DeleteFileA((x86 + "\\stowprobe.tmp").c_str());
+
+    std::fprintf(g_out, "done %d\n", g_failures);
+    std::fclose(g_out);
+    return g_failures;
+}
