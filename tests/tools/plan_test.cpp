@@ -1,0 +1,161 @@
+// The placement plan: what it prints, and that it agrees with what placement really does on a
+// simulated machine of the same profile.
+#include "stowpack/plan.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "engine/install_job.h"
+#include "engine/locations.h"
+#include "engine/placement.h"
+#include "platform/sim/sim_windows.h"
+#include "support/package_builder.h"
+#include "support/temp_dir.h"
+
+namespace stow::pack {
+namespace {
+
+using test::record;
+
+class NoProgress : public Progress {
+public:
+    void setMax(int) override {}
+    void setPosition(int) override {}
+    void paint() override {}
+};
+
+std::vector<test::PackageRecord> mixedPackage() {
+    return {
+        record(0x01, "readme.txt", "r", "C:\\pkg\\readme.txt", 1),
+        record(0x02, "lib.dll", "l", "C:\\pkg\\lib.dll", 2),
+        record(0x03, "old.vxd", "o", "C:\\pkg\\old.vxd", 3),
+        record(0x05, "dev.inf", "CopyFiles=x\r\n", "C:\\pkg\\dev.inf", 4),
+        record(0x08, "d32.sys", "8", "C:\\pkg\\d32.sys", 5),
+        record(0x09, "d64.sys", "9", "C:\\pkg\\d64.sys", 6),
+        record(0x0C, "s32.dll", "c", "C:\\pkg\\s32.dll", 7),
+        record(0x0D, "s64.dll", "d", "C:\\pkg\\s64.dll", 8),
+        record(0x10, "Samples\\a.c", "a", "C:\\pkg\\Samples\\a.c", 9),
+        record(0x11, "Help\\h.hlp", "h", "C:\\pkg\\h.hlp", 10),
+        record(0x12, "Sub\\x.dll", "x", "C:\\pkg\\sub\\x.dll", 11),
+        record(0x14, "Sub\\y.sys", "y", "C:\\pkg\\sub\\y.sys", 12),
+        record(0x25, "drv.inf", "CatalogFile=a.cat\r\n", "C:\\pkg\\drv\\drv.inf", 13),
+        record(0x28, "drv32.sys", "s", "C:\\pkg\\drv\\drv32.sys", 14),
+        record(0x20, "", "c", "C:\\pkg\\drv\\drv.cat", 15),
+    };
+}
+
+const sim::Profile kSimProfiles[] = {sim::Profile::Win9x, sim::Profile::Nt32, sim::Profile::Nt64,
+                                     sim::Profile::NtNoSetupApi};
+const PlanProfile kPlanProfiles[] = {PlanProfile::Win9x, PlanProfile::Nt32, PlanProfile::Nt64,
+                                     PlanProfile::NtNoSetupApi};
+
+TEST(PlanTest, AgreesWithPlacementOnTheSimulatedMachines) {
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = planProfileName(kPlanProfiles[i]);
+        LoadedPackage for_plan = test::loadedPackage("V", "P", mixedPackage());
+        Plan plan = makePlan(for_plan, kPlanProfiles[i]);
+        ASSERT_FALSE(plan.stop.has_value()) << name;
+
+        test::TempDir dir;
+        sim::SimWindows win(kSimProfiles[i], dir.path() / "machine");
+        win.makeDirectories("C:\\WINDOWS\\INF\\Other");
+        ComputedLocations computed = computeInstallLocations(win.platform().system, "V", "P");
+        EXPECT_EQ(plan.machine.locations.windowsPath, computed.locations.windowsPath) << name;
+        EXPECT_EQ(plan.machine.locations.systemPath, computed.locations.systemPath) << name;
+        EXPECT_EQ(plan.machine.locations.dllPath, computed.locations.dllPath) << name;
+        EXPECT_EQ(plan.machine.locations.driverPath, computed.locations.driverPath) << name;
+        EXPECT_EQ(plan.machine.facts.nt, computed.facts.nt) << name;
+        EXPECT_EQ(plan.machine.facts.bitness, computed.facts.bitness) << name;
+        EXPECT_EQ(plan.machine.facts.driverPreinstallPossible,
+                  computed.facts.driverPreinstallPossible) << name;
+
+        LoadedPackage package = test::loadedPackage("V", "P", mixedPackage());
+        InstallJob job = makeInstallJob(win.platform(), package, computed.locations,
+                                        computed.facts, computed.directories.target,
+                                        computed.directories.drivers);
+        EXPECT_EQ(plan.targetDirectory, job.targetDirectory) << name;
+        EXPECT_EQ(plan.driversDirectory, job.driversDirectory) << name;
+        NoProgress progress;
+        runPlacement(job, progress);
+        EXPECT_TRUE(job.failedCopies.empty()) << name;
+
+        const std::string section = fileLogSection("V", "P");
+        size_t placed = 0;
+        for (const PlannedRecord& r : plan.records) {
+            const PlacementDecision& d = r.decision;
+            const std::string* logged = job.fileLog.find(section, r.source);
+            const std::string where = name + " " + r.source;
+            if (d.driverCopy) {
+                EXPECT_TRUE(win.exists(*d.driverCopy)) << where;
+            }
+            if (d.kind == DestinationKind::None) {
+                EXPECT_EQ(logged, nullptr) << where;
+                continue;
+            }
+            ++placed;
+            ASSERT_NE(logged, nullptr) << where;
+            const std::string destination = logged->substr(0, logged->rfind(','));
+            if (d.kind == DestinationKind::GeneratedInf) {
+                EXPECT_TRUE(std::regex_match(destination,
+                                             std::regex(std::regex_replace(
+                                                 d.destination, std::regex(R"(\\)"), R"(\\)") +
+                                                 R"(oem\d+\.inf)")))
+                    << where << " -> " << destination;
+            } else {
+                EXPECT_EQ(destination, d.destination) << where;
+            }
+            EXPECT_TRUE(win.exists(destination)) << where;
+        }
+        EXPECT_EQ(job.fileLog.entryCount(), placed) << name;
+    }
+}
+
+TEST(PlanTest, PrintsEveryRecordAndWhereTheInstallationStops) {
+    LoadedPackage package = test::loadedPackage(
+        "V", "P",
+        {record(0x25, "a.inf", "x", "C:\\s\\a.inf"), record(0x09, "b.sys", "yy", "C:\\s\\b.sys"),
+         record(0x10, "d\\c.txt", "zzz", "C:\\s\\c.txt"), record(0x06, "e", "", "C:\\s\\e"),
+         record(0x01, "never", "", "C:\\s\\never")});
+    Plan plan = makePlan(package, PlanProfile::NtNoSetupApi, std::string("D:\\Target"));
+    std::ostringstream out;
+    printPlan(plan, out);
+    EXPECT_EQ(out.str(),
+              "Plan for \"V P\" on nt-no-setupapi (NT, 32-bit, driver preinstallation not possible)\n"
+              "  Target directory:  D:\\Target\\\n"
+              "  Drivers directory: C:\\Program Files\\V\\Common Drivers\\\n"
+              "  WindowsPath C:\\WINDOWS\\, SystemPath C:\\WINDOWS\\system32\\, DLLPath "
+              "C:\\WINDOWS\\system32\\, DriverPath C:\\WINDOWS\\system32\\Drivers\\\n"
+              "\n"
+              "#1 0x25 C:\\s\\a.inf (1 bytes)\n"
+              "    driver copy -> C:\\Program Files\\V\\Common Drivers\\s\\a.inf\n"
+              "    file -> C:\\WINDOWS\\INF\\oem<n>.inf (next free n), CopyFiles/CatalogFile "
+              "lines removed\n"
+              "#2 0x09 C:\\s\\b.sys (2 bytes)\n"
+              "    file: not placed on this system\n"
+              "#3 0x10 C:\\s\\c.txt (3 bytes)\n"
+              "    file -> D:\\Target\\d\\c.txt, directories created (failure stops the "
+              "installation)\n"
+              "#4 0x06 C:\\s\\e (0 bytes)\n"
+              "    stops the installation: PackageError: Invalid LocMode #06h. The package is "
+              "probably corrupt.\n"
+              "\n"
+              "5 records: 2 files placed, 1 driver copies, 1 skipped; the installation stops at "
+              "record #4: PackageError: Invalid LocMode #06h. The package is probably corrupt.\n");
+}
+
+TEST(PlanTest, TruncatedPackageStopsWithAReadError) {
+    LoadedPackage package = test::loadedPackage("V", "P", {record(0x01, "a", "", "C:\\a")}, 3);
+    Plan plan = makePlan(package, PlanProfile::Nt64);
+    EXPECT_EQ(plan.records.size(), 1u);
+    ASSERT_TRUE(plan.stop.has_value());
+    EXPECT_EQ(plan.stopAt, 2);
+    EXPECT_EQ(plan.stop->rfind("EReadError: ", 0), 0u);
+    EXPECT_EQ(plan.targetDirectory, "C:\\Program Files (x86)\\V\\P\\");
+    EXPECT_FALSE(parsePlanProfile("nt").has_value());
+    for (PlanProfile p : kPlanProfiles) EXPECT_EQ(parsePlanProfile(planProfileName(p)), p);
+}
+
+}  // namespace
+}  // namespace stow::pack
