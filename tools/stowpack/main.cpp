@@ -1,1 +1,93 @@
-int main() { return 0; }
+// stowpack: builds Stowaway installers from a manifest and inspects built ones. Each
+// subcommand is registered by one add*Command function; a new one adds its own and a call here.
+#include <unistd.h>
+
+#include <climits>
+#include <functional>
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "stowpack/build_command.h"
+#include "stowpack/format.h"
+#include "stowpack/inspect_command.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace stow::pack;
+
+// The running program's path, for finding the stub beside it.
+fs::path programPath(const char* argv0) {
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n > 0) return fs::path(std::string(buffer, static_cast<size_t>(n)));
+    return fs::absolute(argv0);
+}
+
+// Runs a subcommand's work, turning a refusal into a message and exit code 1.
+void runGuarded(int& exit_code, const std::function<int()>& work) {
+    try {
+        exit_code = work();
+    } catch (const std::exception& e) {
+        std::cerr << "stowpack: error: " << e.what() << "\n";
+        exit_code = 1;
+    }
+}
+
+void addBuildCommand(CLI::App& app, int& exit_code, const fs::path& program) {
+    auto options = std::make_shared<BuildOptions>();
+    auto stub = std::make_shared<std::string>();
+    CLI::App* cmd = app.add_subcommand("build", "Build an installer: the stub with the "
+                                                "manifest's package appended");
+    cmd->footer(
+        "The stub defaults to $STOWAWAY_STUB when set, else stowaway.exe beside stowpack.\n"
+        "The output is written to a temporary file in its folder and renamed into place only\n"
+        "when complete. Packages shorter than the installer's minimum length of 4096 bytes\n"
+        "are padded with zero bytes behind the last record; the installer never reads them.\n"
+        "See examples/README.md for the manifest format.");
+    cmd->add_option("manifest", options->manifest, "Package manifest (TOML)")->required();
+    cmd->add_option("-o,--output", options->output, "Installer to write")->required();
+    cmd->add_option("--stub", *stub, "Installer stub (an unpatched stowaway.exe)");
+    cmd->callback([=, &exit_code] {
+        runGuarded(exit_code, [&] {
+            options->stub = stub->empty() ? defaultStubPath(program) : fs::path(*stub);
+            runBuild(*options, std::cout, std::cerr);
+            return 0;
+        });
+    });
+}
+
+void addInspectCommand(CLI::App& app, int& exit_code) {
+    auto options = std::make_shared<InspectOptions>();
+    CLI::App* cmd = app.add_subcommand("inspect", "Show the package an installer carries and "
+                                                  "whether the installer would load it");
+    cmd->footer(
+        "Prints the locator, the header and every record (placement byte, path, size,\n"
+        "source-path key, time stamp), the load error the installer would show, if any, and\n"
+        "the bytes that follow the package. Exit code 0: loads and every record reads;\n"
+        "2: the installer would fail; 1: the file cannot be read.");
+    cmd->add_option("installer", options->file, "Installer to inspect")->required();
+    cmd->add_option("--encoding", options->encoding,
+                    "Code page of the package's texts (default CP1252)");
+    cmd->callback([=, &exit_code] {
+        runGuarded(exit_code, [&] { return runInspect(*options, std::cout); });
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"stowpack: builds and inspects Stowaway installers"};
+    app.require_subcommand(1);
+    int exit_code = 0;
+    const fs::path program = programPath(argv[0]);
+    addBuildCommand(app, exit_code, program);
+    addInspectCommand(app, exit_code);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    return exit_code;
+}

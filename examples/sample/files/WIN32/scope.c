@@ -1,0 +1,3 @@
+/* Shows a live trace of channel 0. */
+#include <windows.h>
+#include "zydaq.h"

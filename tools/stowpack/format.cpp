@@ -1,0 +1,170 @@
+// Format rules shared by the builder, the inspector and the tests.
+#include "stowpack/format.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace stow::pack {
+
+namespace {
+
+constexpr int kValidCodes[] = {0, 1, 2, 3, 4, 5, 8, 9, 12, 13, 16, 17, 18, 20};
+
+std::string upper(std::string s) {
+    for (char& c : s) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return s;
+}
+
+bool isDeviceName(const std::string& component) {
+    // Windows maps these names to devices whatever extension follows.
+    const std::string base = upper(component.substr(0, component.find('.')));
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* d : kDevices) {
+        if (base == d) return true;
+    }
+    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+        base[3] >= '1' && base[3] <= '9') {
+        return true;
+    }
+    return false;
+}
+
+std::string quoted(const std::string& s) { return "\"" + s + "\""; }
+
+}  // namespace
+
+bool isValidPlacementCode(int code) {
+    return std::find(std::begin(kValidCodes), std::end(kValidCodes), code) != std::end(kValidCodes);
+}
+
+std::string validPlacementCodesText() { return "0-5, 8, 9, 12, 13, 16, 17, 18, 20"; }
+
+std::string describePlacementCode(int code) {
+    switch (code) {
+        case 0: return "not placed";
+        case 1: return "WindowsPath";
+        case 2: return "DLLPath";
+        case 3: return "DriverPath (not on NT)";
+        case 4: return "DriverPath";
+        case 5: return "INF directory, filtered";
+        case 8: return "DriverPath (32-bit only)";
+        case 9: return "DriverPath (64-bit only)";
+        case 12: return "SystemPath (32-bit only)";
+        case 13: return "SystemPath (64-bit only)";
+        case 16: return "target directory";
+        case 17: return "WindowsPath, folders created";
+        case 18: return "DLLPath, folders created";
+        case 20: return "DriverPath, folders created";
+        default: return "invalid";
+    }
+}
+
+uint8_t placementByte(int code, bool driver_copy) {
+    return static_cast<uint8_t>(code | (driver_copy ? kDriverCopyFlag : 0));
+}
+
+void appendInt32(std::string& out, int32_t value) {
+    const auto u = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((u >> shift) & 0xFF);
+}
+
+int32_t decodeInt32(const unsigned char* bytes) {
+    const uint32_t u = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                       static_cast<uint32_t>(bytes[2]) << 16 |
+                       static_cast<uint32_t>(bytes[3]) << 24;
+    return static_cast<int32_t>(u);
+}
+
+std::string normalizeRelativePath(const std::string& path, const std::string& what) {
+    auto refuse = [&](const std::string& why) {
+        throw PackError(what + " " + quoted(path) + " " + why);
+    };
+    if (path.empty()) refuse("is empty");
+    if (path[0] == '\\' || path[0] == '/') refuse("starts at a root; it must be relative");
+    if (path.size() >= 2 && path[1] == ':') refuse("has a drive prefix; it must be relative");
+
+    std::string normalized;
+    size_t start = 0;
+    while (true) {
+        size_t end = path.find_first_of("\\/", start);
+        const std::string component =
+            path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (component.empty()) refuse("has an empty component");
+        if (component == "..") refuse("climbs out of its location with \"..\"");
+        if (component == ".") refuse("has a \".\" component");
+        for (char c : component) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u < 0x20 || std::string("<>:\"|?*").find(c) != std::string::npos) {
+                char shown[8];
+                std::snprintf(shown, sizeof shown, u < 0x20 ? "0x%02X" : "'%c'", u);
+                refuse(std::string("holds the character ") + shown +
+                       ", which Windows does not allow in names");
+            }
+        }
+        // Windows drops trailing dots and blanks, so the file would land under another name.
+        if (component.back() == '.' || component.back() == ' ') {
+            refuse("has a component ending in a dot or blank");
+        }
+        if (isDeviceName(component)) refuse("names a device (" + component + ")");
+        normalized += component;
+        if (end == std::string::npos) break;
+        normalized += '\\';
+        start = end + 1;
+    }
+    return normalized;
+}
+
+std::string normalizeSourceKey(const std::string& key, const std::string& what) {
+    const bool has_drive = key.size() >= 3 &&
+                           ((key[0] >= 'A' && key[0] <= 'Z') || (key[0] >= 'a' && key[0] <= 'z')) &&
+                           key[1] == ':' && (key[2] == '\\' || key[2] == '/');
+    if (!has_drive) {
+        throw PackError(what + " " + quoted(key) +
+                        " must begin with a drive prefix such as \"C:\\\"");
+    }
+    return key.substr(0, 2) + "\\" + normalizeRelativePath(key.substr(3), what);
+}
+
+int32_t packDosDateTime(const DateTime& t) {
+    const bool valid = t.year >= 1980 && t.year <= 2107 && t.month >= 1 && t.month <= 12 &&
+                       t.day >= 1 && t.day <= 31 && t.hour >= 0 && t.hour <= 23 &&
+                       t.minute >= 0 && t.minute <= 59 && t.second >= 0 && t.second <= 59;
+    if (!valid) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
+                      t.hour, t.minute, t.second);
+        throw PackError(std::string("time stamp ") + text +
+                        " cannot be stored as a DOS date (1980-2107)");
+    }
+    const uint32_t date = static_cast<uint32_t>((t.year - 1980) << 9 | t.month << 5 | t.day);
+    const uint32_t time = static_cast<uint32_t>(t.hour << 11 | t.minute << 5 | t.second / 2);
+    return static_cast<int32_t>(date << 16 | time);
+}
+
+int32_t packDosDateTimeClamped(const DateTime& t) {
+    if (t.year < 1980) return packDosDateTime(DateTime{});
+    if (t.year > 2107) return packDosDateTime(DateTime{2107, 12, 31, 23, 59, 58});
+    return packDosDateTime(t);
+}
+
+std::string formatDosDateTime(int32_t packed) {
+    const auto u = static_cast<uint32_t>(packed);
+    const int year = 1980 + static_cast<int>(u >> 25);
+    const int month = static_cast<int>((u >> 21) & 0x0F);
+    const int day = static_cast<int>((u >> 16) & 0x1F);
+    const int hour = static_cast<int>((u >> 11) & 0x1F);
+    const int minute = static_cast<int>((u >> 5) & 0x3F);
+    const int second = static_cast<int>(u & 0x1F) * 2;
+    char text[64];
+    if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59) {
+        std::snprintf(text, sizeof text, "0x%08X (not a valid date)", u);
+    } else {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
+                      minute, second);
+    }
+    return text;
+}
+
+}  // namespace stow::pack

@@ -1,0 +1,67 @@
+// The appended-package format as the packer writes and inspects it: the locator literal, the
+// size limits the installer enforces, placement bytes, packed DOS time stamps, and the rules a
+// relative destination path must follow so that no record can escape its location.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace stow::pack {
+
+// Every refusal of the packer: a message that names the input and what is wrong with it.
+class PackError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The 12-byte locator: "zxcv", four data bytes, "vbnm". Unpatched, the data bytes are "XXXX".
+constexpr char kLocatorHead[] = "zxcv";
+constexpr char kLocatorTail[] = "vbnm";
+constexpr char kLocatorUnpatched[] = "XXXX";
+constexpr int64_t kLocatorSize = 12;
+constexpr int64_t kLocatorDataOffset = 4;  // of the data bytes within the literal
+
+// What the installer accepts: the package starts at P >= 4092 and its length L counts its own
+// 4-byte field; both stay below 1 GiB, and L is at least 4096.
+constexpr int64_t kMinimumPackageOffset = 4092;
+constexpr int64_t kMaximumPackageOffset = 0x3FFFFFFF;
+constexpr int64_t kMinimumPackageLength = 4096;
+constexpr int64_t kMaximumPackageLength = 0x3FFFFFFF;
+
+constexpr uint8_t kDriverCopyFlag = 0x20;
+
+bool isValidPlacementCode(int code);
+// "0-5, 8, 9, 12, 13, 16, 17, 18, 20", for messages.
+std::string validPlacementCodesText();
+// A short description of where a code puts its file, e.g. "DriverPath (64-bit only)".
+std::string describePlacementCode(int code);
+uint8_t placementByte(int code, bool driver_copy);
+
+void appendInt32(std::string& out, int32_t value);
+int32_t decodeInt32(const unsigned char* bytes);
+
+// Checks a path relative to some location and returns it with "\" separators. Refused: empty
+// paths, a leading "\" or "/", drive prefixes, "." and ".." components, empty components,
+// characters Windows does not allow in names, and device names. what names the path in the
+// message, e.g. "file #3: path".
+std::string normalizeRelativePath(const std::string& path, const std::string& what);
+
+// A source-path key: a drive prefix ("C:\") followed by a relative path as above.
+std::string normalizeSourceKey(const std::string& key, const std::string& what);
+
+struct DateTime {
+    int year = 1980, month = 1, day = 1;
+    int hour = 0, minute = 0, second = 0;
+};
+
+// Packed DOS date-time (date in the high word). Seconds are stored in 2-second steps.
+// Throws PackError for dates outside 1980-2107 or fields out of range.
+int32_t packDosDateTime(const DateTime& t);
+// Like packDosDateTime, but clamps dates before 1980 or after 2107 instead of refusing them.
+int32_t packDosDateTimeClamped(const DateTime& t);
+// "2024-03-01 10:00:00", or "0x........ (not a valid date)" when a field is out of range.
+std::string formatDosDateTime(int32_t packed);
+
+}  // namespace stow::pack

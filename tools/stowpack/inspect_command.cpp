@@ -1,0 +1,100 @@
+// The inspect report. Texts from the package are converted for display and control characters
+// escaped, so a damaged package cannot garble the terminal.
+#include "stowpack/inspect_command.h"
+
+#include <cstdio>
+
+#include "stowpack/format.h"
+
+namespace stow::pack {
+
+namespace {
+
+std::string hex(int64_t value, int digits) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%0*llX", digits,
+                  static_cast<unsigned long long>(value) & 0xFFFFFFFFull);
+    return text;
+}
+
+std::string placementText(const PackageRecord& r) {
+    if (!r.hasPlacementByte) return "(no placement byte)";
+    const int code = r.placementByte & ~kDriverCopyFlag;
+    const bool copy = (r.placementByte & kDriverCopyFlag) != 0;
+    std::string text = hex(r.placementByte, 2) + " code " + std::to_string(code);
+    text += copy ? " +driver copy" : "";
+    text += " (" + describePlacementCode(code);
+    if (!isValidPlacementCode(code)) {
+        text += copy ? "; the install stops here unless drivers can be preinstalled"
+                     : "; the install stops here";
+    } else if (copy) {
+        text += "; only the driver copy where drivers can be preinstalled";
+    }
+    return text + ")";
+}
+
+}  // namespace
+
+int printPackageReport(const PackageFile& p, const std::string& encoding, std::ostream& out) {
+    auto shown = [&](const std::string& bytes) { return fromCodePage(bytes, encoding); };
+
+    out << "Installer:     " << p.file.string() << " (" << p.fileSize << " bytes)\n";
+    if (p.locatorOffset < 0) {
+        out << "Locator:       none found; this is not a Stowaway installer\n";
+        return 2;
+    }
+    out << "Locator:       at offset " << hex(p.locatorOffset, 8) << ", data";
+    for (unsigned char b : p.locatorData) out << ' ' << hex(b, 2).substr(2);
+    if (p.hasOffset) {
+        out << " (package offset " << p.packageOffset << ")\n";
+    } else {
+        out << " (\"XXXX\": no package attached)\n";
+    }
+    if (p.locatorCount > 1) {
+        out << "Note:          the locator literal appears " << p.locatorCount
+            << (p.locatorCount >= 16 ? " or more" : "")
+            << " times; the first is taken as the installer's own\n";
+    }
+    if (p.hasLength) {
+        out << "Package:       offset " << p.packageOffset << ", length " << p.packageLength
+            << " (ends at " << p.packageOffset + p.packageLength << ")\n";
+    }
+
+    if (p.loadErrorCode >= 0) {
+        std::string text = p.loadErrorText;
+        const size_t line_break = text.find("\r\n");
+        if (line_break != std::string::npos) text.replace(line_break, 2, " ");
+        out << "Start-up:      " << p.loadErrorCaption << ": " << shown(text) << "\n";
+        return 2;
+    }
+
+    out << "Vendor:        " << shown(p.vendorName) << "\n";
+    out << "Package name:  " << shown(p.packageName) << "\n";
+    out << "Group:         " << shown(p.startMenuGroup) << "\n";
+    out << "Records:       " << p.recordCount << "\n";
+    for (const PackageRecord& r : p.records) {
+        out << "  #" << r.number << "  " << placementText(r) << "\n"
+            << "      path  " << shown(r.path) << "\n"
+            << "      size  " << r.contentSize << " bytes\n"
+            << "      key   " << shown(r.key) << "\n"
+            << "      time  " << formatDosDateTime(r.timeStamp) << "\n";
+    }
+    if (!p.recordError.empty()) {
+        out << "Record #" << p.records.size() + 1 << " cannot be read (" << p.recordError
+            << "); the install command would stop there\n";
+    }
+    out << "Unread inside: " << p.unreadInside << " bytes behind the last record"
+        << (p.unreadInside > 0 ? " (padding)" : "") << "\n";
+    out << "Behind:        " << p.bytesBehind << " bytes follow the package"
+        << (p.bytesBehind > 0 ? " (ignored by the installer, e.g. a signature block)" : "")
+        << "\n";
+    out << "Start-up:      loads without error\n";
+    return p.recordError.empty() ? 0 : 2;
+}
+
+int runInspect(const InspectOptions& options, std::ostream& out) {
+    checkEncoding(options.encoding);
+    return printPackageReport(readPackageFile(options.file), options.encoding, out);
+}
+
+}  // namespace stow::pack

@@ -1,0 +1,53 @@
+// The package manifest: a TOML file naming the vendor, the package and every file with its
+// placement. Loading checks everything that can be checked before a byte is written.
+//
+//   vendor = "ZYLOR"
+//   package = "DAQ Suite"
+//   encoding = "CP1252"            # optional: the ANSI code page of the target systems
+//   time = 2024-03-01T10:00:00     # optional: time stamp of every file that gives none
+//
+//   [[file]]
+//   placement = 16                 # placement code: 0-5, 8, 9, 12, 13, 16, 17, 18, 20
+//   driver_copy = false            # optional: also copy the file under the drivers directory
+//   path = "Manuals/DAQ.pdf"       # destination, relative to the placement's location
+//   source = "files/DAQ.pdf"       # the file to pack, relative to the manifest
+//   key = "C:\\Manuals\\DAQ.pdf"   # optional: source-path key; default "C:\" + path
+//   time = 2024-03-01T10:00:00     # optional: local date-time, or the packed DOS value as an
+//                                  # integer; default: the source file's modification time
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace stow::pack {
+
+struct ManifestFile {
+    int line = 0;           // where the entry starts in the manifest, for messages
+    int placement = 0;
+    bool driverCopy = false;
+    std::string path;       // UTF-8, "\" separators, checked
+    std::filesystem::path source;  // resolved against the manifest's folder
+    std::string key;        // UTF-8, drive prefix + "\" separated path, checked
+    std::optional<int32_t> timeStamp;  // packed DOS date-time when the manifest gives one
+};
+
+struct Manifest {
+    std::filesystem::path file;
+    std::string vendor;    // UTF-8
+    std::string package;   // UTF-8
+    std::string encoding;  // iconv name of the target code page
+    std::optional<int32_t> timeStamp;  // default for files without their own
+    std::vector<ManifestFile> files;
+};
+
+// Parses and checks a manifest (file existence is checked when packing). Throws PackError with
+// the manifest's name, the entry's number and line, and what is wrong.
+Manifest loadManifest(const std::filesystem::path& file);
+// The same from text; base is the folder that source paths are relative to.
+Manifest parseManifest(const std::string& text, const std::filesystem::path& base,
+                       const std::string& name);
+
+}  // namespace stow::pack
