@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# Runs the installer's end-to-end tests under Wine: builds the prefix templates, packs the
+# sample and its broken copies, and runs one scenario (or driver self-test) in a fresh copy of
+# a template on its own X server. ctest calls each step; see tests/wine/README.md.
+set -uo pipefail
+
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=lib.sh
+source "$HERE/lib.sh"
+
+usage() {
+    cat >&2 << 'USAGE'
+usage: harness.sh [--config FILE] templates [PROFILE...]
+       harness.sh [--config FILE] packages
+       harness.sh [--config FILE] run scenario|selftest PROFILE NAME
+       harness.sh list scenario|selftest
+The config file (written by the win32 build as tests/wine/wine-config.sh) names the driver,
+the stub, the packer and the work and result folders; variables already set win over it.
+USAGE
+    exit 2
+}
+
+if [[ ${1:-} == --config ]]; then
+    [[ -f ${2:-} ]] || die "no config file ${2:-}"
+    # shellcheck disable=SC1090
+    source "$2"
+    shift 2
+fi
+
+require_config() {
+    local name
+    for name in "$@"; do
+        [[ -n ${!name:-} ]] || die "$name is not set (pass --config FILE)"
+    done
+}
+
+# ---- templates: one prefix per profile, made once per test run -----------------------------
+
+cmd_templates() {
+    require_config STOW_WINE_WORK
+    local profiles=("$@")
+    ((${#profiles[@]})) || read -r -a profiles <<< "$STOW_WINE_PROFILES"
+    local root="$STOW_WINE_WORK/templates"
+    local stamp="$root/stamp" want
+    want="$(wine --version) desktop=${STOW_WINE_DESKTOP:-1} $(cat "$HERE/lib.sh" | md5sum | cut -c1-12)"
+    if [[ ${STOW_WINE_KEEP_TEMPLATES:-0} == 1 && -f $stamp && $(cat "$stamp") == "$want" ]]; then
+        local missing=0 p
+        for p in "${profiles[@]}"; do [[ -d $root/$p ]] || missing=1; done
+        if ((!missing)); then
+            log "reusing the prefix templates in $root"
+            return 0
+        fi
+    fi
+    mkdir -p "$root"
+    rm -f "$stamp"
+    local scratch="$STOW_WINE_WORK/templates.run"
+    rm -rf "$scratch"
+    mkdir -p "$scratch"
+    xvfb_start "$scratch"
+    trap 'xvfb_stop' EXIT
+
+    # The two architectures boot side by side; the Windows 98 one is the 32-bit one, told so.
+    local need32=0 need64=0 p
+    for p in "${profiles[@]}"; do
+        case $p in
+            win32 | win98) need32=1 ;;
+            win64) need64=1 ;;
+            *) die "unknown profile $p" ;;
+        esac
+    done
+    local pids=()
+    if ((need32)); then
+        (prefix_create win32 "$scratch/win32" "$scratch/win32.log") &
+        pids+=($!)
+    fi
+    if ((need64)); then
+        (prefix_create win64 "$scratch/win64" "$scratch/win64.log") &
+        pids+=($!)
+    fi
+    local pid failed=0
+    for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+    ((failed)) && die "a prefix could not be made (logs in $scratch)"
+    if [[ " ${profiles[*]} " == *" win98 "* ]]; then
+        cp -a "$scratch/win32" "$scratch/win98"
+        prefix_set_win98 "$scratch/win98" "$scratch/win98.log"
+    fi
+    for p in "${profiles[@]}"; do
+        rm -rf "${root:?}/$p"
+        mv "$scratch/$p" "$root/$p"
+    done
+    xvfb_stop
+    printf '%s' "$want" > "$stamp"
+    log "prefix templates ready in $root: ${profiles[*]}"
+}
+
+# ---- packages: the packed sample and the broken copies --------------------------------------
+
+cmd_packages() {
+    require_config STOW_WINE_WORK STOW_STUB STOW_STOWPACK STOW_SAMPLE_DIR
+    [[ -f $STOW_STUB ]] || die "no stub at $STOW_STUB (build the win32 tree)"
+    [[ -x $STOW_STOWPACK ]] || die "no packer at $STOW_STOWPACK (build the host tree first)"
+    local manifest
+    manifest=$(sample_manifest) || die "no manifest (*.toml) in $STOW_SAMPLE_DIR"
+    local out="$STOW_WINE_WORK/packages"
+    rm -rf "$out"
+    mkdir -p "$out"
+    log "pack $manifest"
+    (cd "$(dirname "$manifest")" &&
+        "$STOW_STOWPACK" build "$manifest" -o "$out/packed.exe" --stub "$STOW_STUB") \
+        > "$out/stowpack.log" 2>&1 || die "stowpack build failed: $(cat "$out/stowpack.log")"
+    python3 "$HERE/craft.py" make "$out/packed.exe" "$STOW_STUB" "$out" ||
+        die "could not prepare the test installers"
+    rm -f "$out/packed.exe"
+    log "installers ready in $out: $(cd "$out" && echo *.exe)"
+    sed 's/^/  /' "$out/sample.info" >&2
+}
+
+# The sample's manifest: manifest.toml, or else the one .toml file of the folder.
+sample_manifest() {
+    if [[ -f $STOW_SAMPLE_DIR/manifest.toml ]]; then
+        printf '%s' "$STOW_SAMPLE_DIR/manifest.toml"
+        return 0
+    fi
+    local found=("$STOW_SAMPLE_DIR"/*.toml)
+    [[ ${#found[@]} == 1 && -f ${found[0]} ]] || return 1
+    printf '%s' "${found[0]}"
+}
+
+# ---- run: one scenario in a fresh prefix on its own X server ---------------------------------
+
+cleanup_run() {
+    local status=$?
+    set +e
+    if [[ -n ${INSTALLER_PID:-} ]] && kill -0 "$INSTALLER_PID" 2> /dev/null; then
+        kill "$INSTALLER_PID" 2> /dev/null
+    fi
+    prefix_stop "$PREFIX"
+    [[ -n ${INSTALLER_PID:-} ]] && wait "$INSTALLER_PID" 2> /dev/null
+    xvfb_stop
+    local stream
+    for stream in stdout stderr; do
+        if [[ -s $RUN_DIR/installer.$stream ]]; then
+            cp "$RUN_DIR/installer.$stream" "$RESULT_BASE.installer-$stream.txt"
+        fi
+    done
+    if ((status == 0)) || [[ ${STOW_WINE_KEEP:-0} != 1 ]]; then rm -rf "$PREFIX"; fi
+    if ((status == 0)); then
+        log "PASS $KIND $PROFILE/$NAME"
+    else
+        log "FAIL $KIND $PROFILE/$NAME (results: $RESULT_BASE.*)"
+    fi
+    exit "$status"
+}
+
+cmd_run() {
+    KIND=${1:-}
+    PROFILE=${2:-}
+    NAME=${3:-}
+    [[ -n $NAME ]] || usage
+    local file="$HERE/${KIND}s/$NAME.sh"
+    [[ $KIND == scenario || $KIND == selftest ]] || usage
+    [[ -f $file ]] || die "no $KIND $NAME ($file)"
+    require_config STOW_WINE_WORK STOW_WINE_RESULTS STOW_DRIVER
+    local template="$STOW_WINE_WORK/templates/$PROFILE"
+    [[ -d $template ]] || die "no prefix template for $PROFILE (run: harness.sh templates)"
+
+    RUN_DIR="$STOW_WINE_WORK/run/$PROFILE/$NAME"
+    PREFIX="$RUN_DIR/prefix"
+    RESULT_BASE="$STOW_WINE_RESULTS/$PROFILE/$NAME"
+    rm -rf "$RUN_DIR"
+    mkdir -p "$RUN_DIR" "$(dirname "$RESULT_BASE")"
+    rm -f "$RESULT_BASE".* "$RESULT_BASE"-*
+    LOG_FILE="$RESULT_BASE.log"
+    trap cleanup_run EXIT
+
+    cp -a "$template" "$PREFIX"
+    export WINEPREFIX=$PREFIX
+    xvfb_start "$RUN_DIR"
+    log "$KIND $PROFILE/$NAME on display $DISPLAY"
+    # shellcheck disable=SC1090
+    source "$file"
+    scenario
+}
+
+cmd_list() {
+    local kind=${1:-scenario}
+    local f
+    for f in "$HERE/${kind}s"/*.sh; do
+        [[ -f $f ]] && basename "$f" .sh
+    done
+}
+
+case ${1:-} in
+    templates) shift; cmd_templates "$@" ;;
+    packages) shift; cmd_packages "$@" ;;
+    run) shift; cmd_run "$@" ;;
+    list) shift; cmd_list "$@" ;;
+    *) usage ;;
+esac

@@ -1,0 +1,331 @@
+# Shared pieces of the Wine end-to-end harness: prefixes, the X server, the installer process,
+# the test driver and the checks. Sourced by harness.sh; scenario files use the functions below.
+# Everything started here is ended by its pid or by its prefix (wineserver -k), never by name.
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+readonly STOW_WINE_PROFILES="win32 win64 win98"
+readonly STOW_SCREEN="1024x768"
+
+LOG_FILE=""
+log() {
+    local line
+    line=$(printf '[%s] %s' "$(date +%H:%M:%S)" "$*")
+    printf '%s\n' "$line" >&2
+    if [[ -n $LOG_FILE ]]; then printf '%s\n' "$line" >> "$LOG_FILE"; fi
+}
+die() { log "FAIL: $*"; exit 1; }
+
+# Mirrors the driver's escaping, so expected texts compare with its output literally.
+esc() {
+    local s=${1//\\/\\\\}
+    s=${s//\"/\\\"}
+    s=${s//$'\r'/\\r}
+    s=${s//$'\n'/\\n}
+    s=${s//$'\t'/\\t}
+    printf '%s' "$s"
+}
+
+# ---- X server ----------------------------------------------------------------------------
+
+XVFB_PID=""
+
+# Starts Xvfb on a free display (it reports the number once it accepts clients).
+xvfb_start() {
+    local dir=$1
+    local number_file="$dir/xvfb.display"
+    : > "$number_file"
+    Xvfb -displayfd 3 -screen 0 "${STOW_SCREEN}x24" -nolisten tcp 3> "$number_file" < /dev/null \
+        > "$dir/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    local i
+    for ((i = 0; i < 200; i++)); do
+        if [[ -s $number_file ]] && grep -q '^[0-9][0-9]*$' "$number_file"; then
+            export DISPLAY=":$(head -n1 "$number_file")"
+            return 0
+        fi
+        kill -0 "$XVFB_PID" 2> /dev/null || break
+        sleep 0.05
+    done
+    die "Xvfb did not start (see $dir/xvfb.log)"
+}
+
+xvfb_stop() {
+    if [[ -n $XVFB_PID ]]; then
+        kill "$XVFB_PID" 2> /dev/null
+        wait "$XVFB_PID" 2> /dev/null
+        XVFB_PID=""
+    fi
+}
+
+# ---- prefixes ------------------------------------------------------------------------------
+
+wine_in() { WINEPREFIX=$1 "${@:2}"; }
+
+# Ends every process of the prefix and waits until its server has gone (which also saves the
+# registry files).
+prefix_stop() {
+    local prefix=$1
+    [[ -d $prefix ]] || return 0
+    WINEPREFIX=$prefix wineserver -k < /dev/null > /dev/null 2>&1
+    WINEPREFIX=$prefix timeout 20 wineserver -w < /dev/null > /dev/null 2>&1
+    return 0
+}
+
+# A fresh prefix of the given architecture. A virtual desktop makes Wine draw the window frames
+# itself, so screenshots show the titles, and nothing waits for a window manager that is not
+# there.
+prefix_create() {
+    local arch=$1 prefix=$2 logfile=$3
+    rm -rf "$prefix"
+    WINEPREFIX=$prefix WINEARCH=$arch timeout 300 wineboot -i < /dev/null >> "$logfile" 2>&1 ||
+        die "wineboot failed for $arch (see $logfile)"
+    if [[ ${STOW_WINE_DESKTOP:-1} == 1 ]]; then
+        wine_in "$prefix" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ \
+            /d Default /f < /dev/null >> "$logfile" 2>&1
+        wine_in "$prefix" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+            /t REG_SZ /d "$STOW_SCREEN" /f < /dev/null >> "$logfile" 2>&1
+    fi
+    prefix_stop "$prefix"
+}
+
+# Wine reports itself as Windows 98 in this prefix (platform id 1).
+prefix_set_win98() {
+    local prefix=$1 logfile=$2
+    wine_in "$prefix" wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win98 /f \
+        < /dev/null >> "$logfile" 2>&1 || die "could not set the Windows version"
+    prefix_stop "$prefix"
+    grep -q '"Version"="win98"' "$prefix/user.reg" || die "win98 setting did not stick"
+}
+
+profile_arch() {
+    case $1 in
+        win32 | win98) echo win32 ;;
+        win64) echo win64 ;;
+        *) die "unknown profile $1" ;;
+    esac
+}
+
+# ---- one scenario's run --------------------------------------------------------------------
+# Set by harness.sh before a scenario file is sourced:
+#   PROFILE, SCENARIO, RUN_DIR (scratch), PREFIX, RESULT_BASE (results without extension).
+
+INSTALLER_PID=""
+INSTALLER_EXE=""
+
+# The prefix's C: drive.
+drive_c() { printf '%s/drive_c' "$PREFIX"; }
+
+# Copies an installer into the prefix (as a user would download it) and starts it there with
+# the given arguments. Output goes to files: Wine's helpers may keep pipes open.
+start_installer() {
+    local source=$1
+    shift
+    [[ -f $source ]] || die "no installer at $source"
+    local dir
+    dir="$(drive_c)/Downloads"
+    mkdir -p "$dir"
+    INSTALLER_EXE=$(basename "$source")
+    cp "$source" "$dir/$INSTALLER_EXE"
+    snapshot_take
+    log "start C:\\Downloads\\$INSTALLER_EXE $(esc "$*")"
+    (cd "$dir" && exec timeout -k 5 "${STOW_WINE_APP_TIMEOUT:-120}" wine "$INSTALLER_EXE" "$@" \
+        < /dev/null > "$RUN_DIR/installer.stdout" 2> "$RUN_DIR/installer.stderr") &
+    INSTALLER_PID=$!
+}
+
+# Waits for the installer's process to end; its exit status lands in INSTALLER_STATUS.
+wait_installer_exit() {
+    local seconds=${1:-30}
+    local i
+    for ((i = 0; i < seconds * 10; i++)); do
+        if ! kill -0 "$INSTALLER_PID" 2> /dev/null; then
+            wait "$INSTALLER_PID"
+            INSTALLER_STATUS=$?
+            INSTALLER_PID=""
+            log "installer ended with status $INSTALLER_STATUS"
+            return 0
+        fi
+        sleep 0.1
+    done
+    die "the installer is still running after ${seconds}s"
+}
+
+# Runs one driver command; its output is kept in DRIVER_OUT and appended to the results.
+DRIVER_OUT=""
+driver() {
+    DRIVER_OUT="$RUN_DIR/driver.out"
+    local status=0
+    timeout -k 5 90 wine "$STOW_DRIVER" "$@" < /dev/null > "$DRIVER_OUT" 2> "$RUN_DIR/driver.err" || status=$?
+    {
+        printf '== stowdriver %s (status %d)\n' "$*" "$status"
+        cat "$DRIVER_OUT"
+        sed 's/^/stderr: /' "$RUN_DIR/driver.err"
+    } >> "$RESULT_BASE.txt"
+    return "$status"
+}
+
+# The driver command must succeed.
+drive() { driver "$@" || die "stowdriver $* failed: $(cat "$RUN_DIR/driver.err")"; }
+
+# One value of a key=value line of the last driver output, escaped as the driver wrote it.
+out_value() { sed -n "s/^$1=//p" "$DRIVER_OUT"; }
+
+# Waits a moment for the last paint, then takes the picture of the whole screen.
+screenshot() {
+    local name=${1:-}
+    sleep "${STOW_WINE_PAINT_DELAY:-0.5}"
+    local file="$RESULT_BASE${name:+-$name}.png"
+    import -window root "$file" 2>> "$RUN_DIR/import.log" || die "screenshot failed"
+    log "screenshot $file"
+}
+
+expect_eq() {
+    local what=$1 expected=$2 actual=$3
+    [[ $expected == "$actual" ]] || die "$what: expected [$expected], got [$actual]"
+}
+
+# A line of the last driver output that contains all the given fragments.
+expect_line() {
+    local what=$1
+    shift
+    local line found=""
+    while IFS= read -r line; do
+        local fragment ok=1
+        for fragment in "$@"; do
+            [[ $line == *"$fragment"* ]] || { ok=0; break; }
+        done
+        if ((ok)); then found=1; break; fi
+    done < "$DRIVER_OUT"
+    [[ -n $found ]] || die "$what: no line with: $*"
+}
+
+expect_no_line() {
+    local what=$1 fragment=$2
+    if grep -qF -- "$fragment" "$DRIVER_OUT"; then die "$what: unexpected $fragment"; fi
+}
+
+# ---- what the installer left behind --------------------------------------------------------
+
+# Every file and directory of C: with size and time, taken before the installer starts.
+snapshot_take() {
+    (cd "$(drive_c)" && find . -printf '%p %s %T@\n' | sort) > "$RUN_DIR/before.files"
+}
+
+# Nothing on C: changed, and the registry holds no key of the vendor (both registry views).
+expect_nothing_written() {
+    local vendor=$1
+    prefix_stop "$PREFIX"
+    (cd "$(drive_c)" && find . -printf '%p %s %T@\n' | sort) > "$RUN_DIR/after.files"
+    if ! diff "$RUN_DIR/before.files" "$RUN_DIR/after.files" > "$RUN_DIR/files.diff"; then
+        die "files changed on C: ($(head -c 2000 "$RUN_DIR/files.diff"))"
+    fi
+    local hits
+    hits=$(registry_keys "$vendor")
+    [[ -z $hits ]] || die "registry keys written: $hits"
+    log "nothing written"
+}
+
+# Registry keys of the vendor: its own key or its uninstall entry, in either registry view.
+registry_keys() {
+    local vendor=$1
+    awk -v v="$(printf '%s' "$vendor" | tr '[:upper:]' '[:lower:]')" '
+        /^\[/ {
+            key = tolower($0)
+            if (index(key, "[software\\\\" v "]") == 1 || index(key, "[software\\\\" v "\\\\") == 1 ||
+                index(key, "[software\\\\wow6432node\\\\" v "]") == 1 ||
+                index(key, "[software\\\\wow6432node\\\\" v "\\\\") == 1 ||
+                index(key, "uninstall\\\\" v " data acquisition") > 0)
+                print $0
+        }' "$PREFIX/system.reg" "$PREFIX/user.reg"
+}
+
+# ---- the packed sample and its broken copies -------------------------------------------------
+
+# Path of a prepared installer: sample, bare, load-error-01 ... (see craft.py).
+installer() {
+    local file="$STOW_WINE_WORK/packages/$1.exe"
+    [[ -f $file ]] || die "no prepared installer $1 (did the packages step run?)"
+    printf '%s' "$file"
+}
+
+# A header field of the sample package: vendor, package, records.
+package_info() {
+    sed -n "s/^$1=//p" "$STOW_WINE_WORK/packages/sample.info"
+}
+
+# The program files folder that a 32-bit program sees in this profile.
+program_files() {
+    case $PROFILE in
+        win64) printf 'C:\\Program Files (x86)' ;;
+        *) printf 'C:\\Program Files' ;;
+    esac
+}
+
+# ---- checks shared by the scenarios ---------------------------------------------------------
+
+# Waits until a dump of the window has a line with all the fragments (the target may still be
+# busy with the input that changes it).
+wait_dump_line() {
+    local title=$1 seconds=$2
+    shift 2
+    local i
+    for ((i = 0; i < seconds * 5; i++)); do
+        if driver dump "$title" 5 && (expect_line "dump" "$@") 2> /dev/null; then return 0; fi
+        sleep 0.2
+    done
+    expect_line "$title after ${seconds}s" "$@"
+}
+
+# The installer shows the load error's box (exact caption and text, one OK button, the
+# exclamation icon), ends once it is dismissed, and has written nothing.
+expect_load_error() {
+    local name=$1 code=$2 text=$3
+    shift 3
+    start_installer "$(installer "$name")" "$@"
+    drive msgbox-read 60
+    expect_eq "process" "$(esc "$INSTALLER_EXE")" "$(out_value process)"
+    expect_eq "caption" "Load Error $code" "$(out_value caption)"
+    expect_eq "text" "$(esc "$text")" "$(out_value text)"
+    expect_eq "buttons" "OK" "$(out_value button)"
+    expect_eq "icon" "1" "$(out_value icon)"
+    screenshot
+    drive msgbox-press OK 30
+    wait_installer_exit 30
+    expect_nothing_written "$(package_info vendor)"
+}
+
+# The ready state: title, heading, both directories with their Change buttons, the Install
+# button; the Finish button is not shown yet. Closing the window then ends the program and
+# nothing has been installed.
+expect_ready_window() {
+    local target=$1
+    shift
+    local vendor package title
+    vendor=$(package_info vendor)
+    package=$(package_info package)
+    title="$package Installer"
+    start_installer "$(installer sample)" "$@"
+    drive wait-window "$title" 60
+    drive dump "$title"
+    expect_line "main window" "window title=\"$(esc "$title")\"" "visible=1" "enabled=1"
+    expect_line "heading" \
+        "text=\"$(esc "This program will install the $package package"$'\r\n'"to this directory:")\"" \
+        "visible=1"
+    expect_line "target directory" "text=\"$(esc "$target")\"" "visible=1"
+    expect_line "drivers directory" \
+        "text=\"$(esc "$(program_files)\\$vendor\\Common Drivers")\"" "visible=1"
+    expect_line "drivers label" 'text="And drivers to this directory:"' "visible=1"
+    expect_line "install button" 'text="Install ZYLOR Software"' "visible=1" "enabled=1"
+    local changes
+    changes=$(grep -F 'text="&Change..."' "$DRIVER_OUT" | grep -c 'visible=1 enabled=1')
+    expect_eq "visible Change buttons" "2" "$changes"
+    if grep -F 'text="Finish"' "$DRIVER_OUT" | grep -q 'visible=1'; then
+        die "the Finish button is shown in the ready state"
+    fi
+    screenshot
+    drive close "$title" 30
+    wait_installer_exit 30
+    expect_nothing_written "$vendor"
+}

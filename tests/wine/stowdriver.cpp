@@ -1,0 +1,554 @@
+// Test driver for the end-to-end tests under Wine: finds the installer's windows and message
+// boxes, reads them back as text, and presses buttons and keys the way a user would. One
+// command per run; results go to stdout (the scripts send it to a file), failures to stderr.
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <tlhelp32.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPollMs = 50;
+constexpr UINT kAnswerMs = 2000;  // how long a window's thread may take to answer one message
+constexpr DWORD kDefaultTimeoutMs = 30000;
+
+// Closes a kernel handle when it goes out of scope.
+class Handle {
+public:
+    explicit Handle(HANDLE h = nullptr) : h_(h) {}
+    ~Handle() {
+        if (valid()) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+void out(const std::string& line) {
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "stowdriver: %s\n", message.c_str());
+    std::fflush(stderr);
+    return 1;
+}
+
+// Keeps every output record on one line: CR, LF, tabs, quotes and other control bytes are
+// written as C escapes, so a test can compare "line one\r\nline two" literally.
+std::string escape(const std::string& text) {
+    std::string result;
+    for (unsigned char c : text) {
+        switch (c) {
+        case '\\': result += "\\\\"; break;
+        case '"': result += "\\\""; break;
+        case '\r': result += "\\r"; break;
+        case '\n': result += "\\n"; break;
+        case '\t': result += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7F) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "\\x%02X", c);
+                result += hex;
+            } else {
+                result += static_cast<char>(c);
+            }
+        }
+    }
+    return result;
+}
+
+std::string quoted(const std::string& text) { return "\"" + escape(text) + "\""; }
+
+std::string hex(unsigned long value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08lX", value);
+    return buffer;
+}
+
+std::string rectText(const RECT& r) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%ld,%ld,%ld,%ld", r.left, r.top, r.right, r.bottom);
+    return buffer;
+}
+
+std::string sizeText(long w, long h) { return std::to_string(w) + "x" + std::to_string(h); }
+
+// Whether the window's thread takes messages; a thread busy in a long handler does not.
+bool answers(HWND hwnd, UINT timeout_ms = kAnswerMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeout_ms,
+                               &result) != 0;
+}
+
+// The text as the window's own procedure reports it; GetWindowText alone would miss the text
+// of controls that keep their own (it does not ask windows of other processes).
+std::string windowText(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length))
+        return {};
+    std::vector<char> buffer(length + 2, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kAnswerMs, &copied))
+        return {};
+    return std::string(buffer.data(), copied < buffer.size() ? copied : buffer.size() - 1);
+}
+
+std::string className(HWND hwnd) {
+    char buffer[256] = {};
+    GetClassNameA(hwnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+std::string processName(DWORD pid) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.valid()) return {};
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ProcessID == pid) return entry.szExeFile;
+    }
+    return {};
+}
+
+bool sameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
+                                                  static_cast<int>(a.size()), b.data(),
+                                                  static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// "&Change..." reads "Change..." on screen; a test may name a button either way.
+std::string withoutMnemonic(const std::string& text) {
+    std::string result;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size()) ++i;
+        result += text[i];
+    }
+    return result;
+}
+
+bool buttonMatches(const std::string& text, const std::string& wanted) {
+    return text == wanted || withoutMnemonic(text) == wanted;
+}
+
+BOOL CALLBACK collectWindow(HWND hwnd, LPARAM param) {
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> topLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(collectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// All descendants, parents before their children (the order EnumChildWindows gives).
+std::vector<HWND> descendants(HWND parent) {
+    std::vector<HWND> windows;
+    EnumChildWindows(parent, collectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// A visible top-level window with exactly this title. An application may keep hidden windows
+// with the same title; they are never what a user sees.
+HWND findVisibleWindow(const std::string& title) {
+    for (HWND hwnd : topLevelWindows()) {
+        if (IsWindowVisible(hwnd) && windowText(hwnd) == title) return hwnd;
+    }
+    return nullptr;
+}
+
+bool isMessageBox(HWND hwnd) {
+    if (!IsWindowVisible(hwnd) || className(hwnd) != "#32770") return false;
+    for (HWND child : descendants(hwnd)) {
+        if (sameText(className(child), "Button")) return true;
+    }
+    return false;
+}
+
+HWND findMessageBox() {
+    for (HWND hwnd : topLevelWindows()) {
+        if (isMessageBox(hwnd)) return hwnd;
+    }
+    return nullptr;
+}
+
+// Polls find until it yields a window whose thread answers, or the timeout passes.
+template <typename Find>
+HWND waitFor(Find find, DWORD timeout_ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND hwnd = find();
+        if (hwnd && answers(hwnd)) return hwnd;
+        if (GetTickCount() - start >= timeout_ms) return nullptr;
+        Sleep(kPollMs);
+    }
+}
+
+DWORD parseTimeout(int argc, char** argv, int index) {
+    if (index >= argc) return kDefaultTimeoutMs;
+    double seconds = std::atof(argv[index]);
+    return seconds > 0 ? static_cast<DWORD>(seconds * 1000) : kDefaultTimeoutMs;
+}
+
+HWND requireWindow(const std::string& title, DWORD timeout_ms = kDefaultTimeoutMs) {
+    return waitFor([&] { return findVisibleWindow(title); }, timeout_ms);
+}
+
+// Child rectangles relative to the top-level window's client area, as a layout test wants them.
+RECT relativeRect(HWND hwnd, HWND top) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, top, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void printWindowLine(HWND hwnd) {
+    RECT r{}, client{};
+    GetWindowRect(hwnd, &r);
+    GetClientRect(hwnd, &client);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    out("window title=" + quoted(windowText(hwnd)) + " class=" + quoted(className(hwnd)) +
+        " rect=" + rectText(r) + " size=" + sizeText(r.right - r.left, r.bottom - r.top) +
+        " client=" + sizeText(client.right, client.bottom) +
+        " style=" + hex(GetWindowLongA(hwnd, GWL_STYLE)) +
+        " exstyle=" + hex(GetWindowLongA(hwnd, GWL_EXSTYLE)) +
+        " visible=" + std::to_string(IsWindowVisible(hwnd) ? 1 : 0) +
+        " enabled=" + std::to_string(IsWindowEnabled(hwnd) ? 1 : 0) +
+        " process=" + quoted(processName(pid)));
+}
+
+void printChildren(HWND top) {
+    std::vector<HWND> children = descendants(top);
+    for (size_t i = 0; i < children.size(); ++i) {
+        HWND hwnd = children[i];
+        HWND parent = GetParent(hwnd);
+        size_t parent_index = 0;
+        for (size_t j = 0; j < i; ++j) {
+            if (children[j] == parent) parent_index = j + 1;
+        }
+        out("child n=" + std::to_string(i + 1) + " parent=" + std::to_string(parent_index) +
+            " id=" + std::to_string(GetDlgCtrlID(hwnd)) + " class=" + quoted(className(hwnd)) +
+            " text=" + quoted(windowText(hwnd)) + " rect=" + rectText(relativeRect(hwnd, top)) +
+            " visible=" + std::to_string(IsWindowVisible(hwnd) ? 1 : 0) +
+            " enabled=" + std::to_string(IsWindowEnabled(hwnd) ? 1 : 0) +
+            " style=" + hex(GetWindowLongA(hwnd, GWL_STYLE)));
+    }
+}
+
+HWND findButton(HWND top, const std::string& text) {
+    for (HWND child : descendants(top)) {
+        if (sameText(className(child), "Button") && buttonMatches(windowText(child), text))
+            return child;
+    }
+    return nullptr;
+}
+
+int cmdWaitWindow(int argc, char** argv) {
+    if (argc < 3) return 2;
+    HWND hwnd = requireWindow(argv[2], parseTimeout(argc, argv, 3));
+    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\" appeared");
+    printWindowLine(hwnd);
+    return 0;
+}
+
+int cmdDump(int argc, char** argv) {
+    if (argc < 3) return 2;
+    HWND hwnd = requireWindow(argv[2], parseTimeout(argc, argv, 3));
+    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    printWindowLine(hwnd);
+    printChildren(hwnd);
+    return 0;
+}
+
+int cmdList(int, char**) {
+    for (HWND hwnd : topLevelWindows()) {
+        if (!IsWindowVisible(hwnd)) continue;
+        printWindowLine(hwnd);
+        HWND owner = GetWindow(hwnd, GW_OWNER);
+        if (owner) out("  owner title=" + quoted(windowText(owner)));
+    }
+    return 0;
+}
+
+int cmdRect(int argc, char** argv) {
+    if (argc < 3) return 2;
+    HWND hwnd = requireWindow(argv[2]);
+    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    printWindowLine(hwnd);
+    return 0;
+}
+
+// Posted, not sent: a click handler may run for the whole installation, and the driver must
+// not hang on it.
+int cmdClick(int argc, char** argv) {
+    if (argc < 4) return 2;
+    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 4));
+    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND button = findButton(top, argv[3]);
+    if (!button) return fail("no button \"" + std::string(argv[3]) + "\" in \"" + argv[2] + "\"");
+    if (!IsWindowVisible(button) || !IsWindowEnabled(button))
+        return fail("button \"" + std::string(argv[3]) + "\" is hidden or disabled");
+    PostMessageA(button, BM_CLICK, 0, 0);
+    out("clicked " + quoted(argv[3]));
+    return 0;
+}
+
+// Asks the window to close, as its close box would, and waits until it is gone.
+int cmdClose(int argc, char** argv) {
+    if (argc < 3) return 2;
+    DWORD timeout = parseTimeout(argc, argv, 3);
+    HWND hwnd = requireWindow(argv[2], timeout);
+    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    DWORD start = GetTickCount();
+    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+        if (GetTickCount() - start >= timeout) return fail("the window stayed open");
+        Sleep(kPollMs);
+    }
+    out("closed " + quoted(argv[2]));
+    return 0;
+}
+
+int cmdMsgboxRead(int argc, char** argv) {
+    HWND box = waitFor(findMessageBox, parseTimeout(argc, argv, 2));
+    if (!box) return fail("no message box appeared");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(box, &pid);
+    out("caption=" + escape(windowText(box)));
+    out("process=" + escape(processName(pid)));
+    // Texts first, then the buttons in their order, whatever order the box created them in.
+    std::vector<std::string> texts, buttons;
+    bool icon = false;
+    for (HWND child : descendants(box)) {
+        if (!IsWindowVisible(child)) continue;
+        std::string cls = className(child);
+        if (sameText(cls, "Static")) {
+            if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+                icon = icon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
+            } else {
+                std::string text = windowText(child);
+                if (!text.empty()) texts.push_back(text);
+            }
+        } else if (sameText(cls, "Button")) {
+            buttons.push_back(windowText(child));
+        }
+    }
+    for (const std::string& text : texts) out("text=" + escape(text));
+    for (const std::string& button : buttons) out("button=" + escape(button));
+    out(std::string("icon=") + (icon ? "1" : "0"));
+    return 0;
+}
+
+int cmdMsgboxPress(int argc, char** argv) {
+    if (argc < 3) return 2;
+    DWORD timeout = parseTimeout(argc, argv, 3);
+    HWND box = waitFor(findMessageBox, timeout);
+    if (!box) return fail("no message box appeared");
+    HWND button = findButton(box, argv[2]);
+    if (!button) return fail("the message box has no button \"" + std::string(argv[2]) + "\"");
+    PostMessageA(button, BM_CLICK, 0, 0);
+    DWORD start = GetTickCount();
+    while (IsWindow(box) && IsWindowVisible(box)) {
+        if (GetTickCount() - start >= timeout) return fail("the message box stayed open");
+        Sleep(kPollMs);
+    }
+    out("pressed " + quoted(argv[2]));
+    return 0;
+}
+
+WORD parseKey(const std::string& name) {
+    struct Named {
+        const char* name;
+        WORD vk;
+    };
+    static const Named kNames[] = {
+        {"RETURN", VK_RETURN}, {"ENTER", VK_RETURN}, {"ESCAPE", VK_ESCAPE}, {"ESC", VK_ESCAPE},
+        {"TAB", VK_TAB},       {"SPACE", VK_SPACE},  {"BACK", VK_BACK},     {"DELETE", VK_DELETE},
+        {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT},  {"UP", VK_UP},         {"DOWN", VK_DOWN},
+        {"HOME", VK_HOME},     {"END", VK_END},
+    };
+    for (const Named& named : kNames) {
+        if (sameText(name, named.name)) return named.vk;
+    }
+    if ((name[0] == 'F' || name[0] == 'f') && name.size() >= 2 && name.size() <= 3) {
+        int n = std::atoi(name.c_str() + 1);
+        if (n >= 1 && n <= 24) return static_cast<WORD>(VK_F1 + n - 1);
+    }
+    if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+        return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
+    char* end = nullptr;
+    long value = std::strtol(name.c_str(), &end, 0);
+    if (end && *end == '\0' && value > 0 && value < 256) return static_cast<WORD>(value);
+    return 0;
+}
+
+INPUT keyInput(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+// Brings the window to the foreground and waits until its thread takes messages: without a
+// window manager a thread that just hid or destroyed a window can stall for a while, and input
+// sent then would arrive late or go elsewhere.
+bool makeForeground(HWND hwnd, DWORD timeout_ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (GetForegroundWindow() != hwnd) SetForegroundWindow(hwnd);
+        if (GetForegroundWindow() == hwnd && answers(hwnd)) return true;
+        if (GetTickCount() - start >= timeout_ms) return false;
+        Sleep(kPollMs * 4);
+    }
+}
+
+// Real keyboard input, so that the target sees Shift, Ctrl and Alt as held.
+int cmdKey(int argc, char** argv) {
+    if (argc < 4) return 2;
+    HWND hwnd = requireWindow(argv[2]);
+    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    WORD vk = parseKey(argv[3]);
+    if (!vk) return fail("unknown key \"" + std::string(argv[3]) + "\"");
+    std::vector<WORD> modifiers;
+    for (int i = 4; i < argc; ++i) {
+        std::string m = argv[i];
+        if (sameText(m, "shift")) modifiers.push_back(VK_SHIFT);
+        else if (sameText(m, "ctrl")) modifiers.push_back(VK_CONTROL);
+        else if (sameText(m, "alt")) modifiers.push_back(VK_MENU);
+        else return fail("unknown modifier \"" + m + "\"");
+    }
+    if (!makeForeground(hwnd, kDefaultTimeoutMs / 3))
+        return fail("window \"" + std::string(argv[2]) + "\" did not come to the foreground");
+
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers) inputs.push_back(keyInput(m, false));
+    inputs.push_back(keyInput(vk, false));
+    inputs.push_back(keyInput(vk, true));
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) inputs.push_back(keyInput(*it, true));
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    if (sent != inputs.size()) return fail("SendInput delivered only part of the keys");
+    out("key " + std::string(argv[3]) + (modifiers.empty() ? "" : " with modifiers"));
+    return 0;
+}
+
+int cmdResize(int argc, char** argv) {
+    if (argc < 5) return 2;
+    HWND hwnd = requireWindow(argv[2]);
+    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    int width = std::atoi(argv[3]);
+    int height = std::atoi(argv[4]);
+    SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    answers(hwnd);
+    printWindowLine(hwnd);
+    return 0;
+}
+
+bool isNumber(const std::string& text) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+bool processRunning(const std::string& name) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.valid()) return false;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (sameText(entry.szExeFile, name)) return true;
+    }
+    return false;
+}
+
+int cmdWaitExit(int argc, char** argv) {
+    if (argc < 3) return 2;
+    std::string target = argv[2];
+    DWORD timeout = parseTimeout(argc, argv, 3);
+    if (isNumber(target)) {
+        Handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
+                                   static_cast<DWORD>(std::strtoul(target.c_str(), nullptr, 10))));
+        if (!process.valid()) {
+            out("exited");  // already gone, or never there
+            return 0;
+        }
+        if (WaitForSingleObject(process.get(), timeout) != WAIT_OBJECT_0)
+            return fail("process " + target + " is still running");
+        DWORD code = 0;
+        GetExitCodeProcess(process.get(), &code);
+        out("exited code=" + std::to_string(code));
+        return 0;
+    }
+    DWORD start = GetTickCount();
+    while (processRunning(target)) {
+        if (GetTickCount() - start >= timeout) return fail(target + " is still running");
+        Sleep(kPollMs);
+    }
+    out("exited");
+    return 0;
+}
+
+int usage() {
+    std::fputs(
+        "usage: stowdriver COMMAND ...\n"
+        "  wait-window TITLE [SECONDS]   wait for a visible window that answers messages\n"
+        "  dump TITLE [SECONDS]          the window and all its child windows\n"
+        "  list                          all visible top-level windows\n"
+        "  rect TITLE                    the window's rectangle and client size\n"
+        "  click TITLE BUTTON [SECONDS]  click a button (text with or without '&')\n"
+        "  close TITLE [SECONDS]         close the window and wait until it is gone\n"
+        "  msgbox-read [SECONDS]         caption, texts and buttons of a message box\n"
+        "  msgbox-press BUTTON [SECONDS] press a message box button and wait until it closes\n"
+        "  key TITLE KEY [shift|ctrl|alt ...]  keyboard input to the window\n"
+        "  resize TITLE WIDTH HEIGHT     set the outer size; prints the size the window took\n"
+        "  wait-exit PID|NAME [SECONDS]  wait until the process has ended\n",
+        stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Plain LF line ends: the scripts on the other side are Unix tools.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc < 2) return usage();
+    struct Command {
+        const char* name;
+        int (*run)(int, char**);
+    };
+    static const Command kCommands[] = {
+        {"wait-window", cmdWaitWindow}, {"dump", cmdDump},          {"list", cmdList},
+        {"rect", cmdRect},              {"click", cmdClick},        {"close", cmdClose},
+        {"msgbox-read", cmdMsgboxRead},
+        {"msgbox-press", cmdMsgboxPress}, {"key", cmdKey},          {"resize", cmdResize},
+        {"wait-exit", cmdWaitExit},
+    };
+    for (const Command& command : kCommands) {
+        if (std::strcmp(argv[1], command.name) == 0) {
+            int result = command.run(argc, argv);
+            return result == 2 ? usage() : result;
+        }
+    }
+    return usage();
+}
