@@ -25,6 +25,7 @@ stow_link(stow_win32 stow_ui stow_shlwapi_ordinals shlwapi ole32 uuid comctl32 s
           user32 advapi32 kernel32)
 
 set(STOW_STATIC_LINK -static -static-libgcc -static-libstdc++ -s)
+find_program(STOW_OBJDUMP NAMES ${CMAKE_OBJDUMP} i686-w64-mingw32-objdump objdump REQUIRED)
 
 # The stub proper, once its start-up exists (app/ also holds pieces such as the locator).
 file(GLOB STOW_APP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/*.cpp)
@@ -37,6 +38,9 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/app/main.cpp)
     add_test(NAME win32_package_locator_once
              COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowaway>
                      -P ${PROJECT_SOURCE_DIR}/tests/win32/locator_scan.cmake)
+    add_test(NAME win32_stub_isos_by_ordinal
+             COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowaway> -DOBJDUMP=${STOW_OBJDUMP}
+                     -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
 endif()
 
 # A console program that runs every backend operation against the real API (under Wine or on
@@ -45,6 +49,9 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
     add_executable(backend_probe ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
     target_link_libraries(backend_probe PRIVATE stow_win32)
     target_link_options(backend_probe PRIVATE ${STOW_STATIC_LINK})
+    add_test(NAME win32_probe_isos_by_ordinal
+             COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:backend_probe> -DOBJDUMP=${STOW_OBJDUMP}
+                     -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
 
     # Under Wine, in a 32-bit, a 64-bit (WOW64) and a Windows 98 prefix of the build's own,
     # made once by a fixture (tens of seconds each); a run then takes a few seconds.
