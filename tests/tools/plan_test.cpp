@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <sstream>
 
@@ -11,6 +12,7 @@
 #include "engine/locations.h"
 #include "engine/placement.h"
 #include "platform/sim/sim_windows.h"
+#include "stowpack/format.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
@@ -118,7 +120,7 @@ TEST(PlanTest, PrintsEveryRecordAndWhereTheInstallationStops) {
         {record(0x25, "a.inf", "x", "C:\\s\\a.inf"), record(0x09, "b.sys", "yy", "C:\\s\\b.sys"),
          record(0x10, "d\\c.txt", "zzz", "C:\\s\\c.txt"), record(0x06, "e", "", "C:\\s\\e"),
          record(0x01, "never", "", "C:\\s\\never")});
-    Plan plan = makePlan(package, PlanProfile::NtNoSetupApi, std::string("D:\\Target"));
+    Plan plan = makePlan(package, PlanProfile::NtNoSetupApi, PlanDirectories{std::string("D:\\Target"), {}});
     std::ostringstream out;
     printPlan(plan, out);
     EXPECT_EQ(out.str(),
@@ -155,6 +157,54 @@ TEST(PlanTest, TruncatedPackageStopsWithAReadError) {
     EXPECT_EQ(plan.targetDirectory, "C:\\Program Files (x86)\\V\\P\\");
     EXPECT_FALSE(parsePlanProfile("nt").has_value());
     for (PlanProfile p : kPlanProfiles) EXPECT_EQ(parsePlanProfile(planProfileName(p)), p);
+}
+
+// A stand-in installer image: the locator literal pointing behind the image, then the package.
+std::string installerBytes(const std::string& locator_data, const std::string& appended) {
+    std::string image(4096, '\0');
+    image.replace(200, 12, "zxcv" + locator_data + "vbnm");
+    return image + appended;
+}
+
+TEST(PlanTest, RunsOnABuiltInstallerFile) {
+    test::TempDir dir;
+    const auto records = mixedPackage();
+    const std::filesystem::path exe = dir.path() / "setup.exe";
+    std::ofstream(exe, std::ios::binary)
+        << installerBytes(test::le32(4096), test::appendedPackage("V", "P", records));
+
+    // The file's plan equals the one made from the same bytes in memory.
+    LoadedPackage package = test::loadedPackage("V", "P", records);
+    const PackageFile file = readPackageFile(exe);
+    for (PlanProfile p : kPlanProfiles) {
+        std::ostringstream from_file, from_memory;
+        printPlan(makePlan(file, p), from_file);
+        LoadedPackage again = test::loadedPackage("V", "P", records);
+        printPlan(makePlan(again, p), from_memory);
+        EXPECT_EQ(from_file.str(), from_memory.str()) << planProfileName(p);
+    }
+
+    PlanOptions options{exe, "nt64", std::string("E:\\Caf\xc3\xa9"), std::nullopt, ""};
+    std::ostringstream out;
+    EXPECT_EQ(runPlan(options, out), 0);
+    // Typed in UTF-8, held in the code page, shown in UTF-8 again.
+    EXPECT_NE(out.str().find("Target directory:  E:\\Caf\xc3\xa9\\\n"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find(
+                  "driver copy -> C:\\Program Files (x86)\\V\\Common Drivers\\pkg\\drv\\drv.inf"),
+              std::string::npos);
+
+    options.profile = "nt128";
+    EXPECT_THROW(runPlan(options, out), PackError);
+
+    std::ofstream(exe, std::ios::binary | std::ios::trunc)
+        << installerBytes("XXXX", test::appendedPackage("V", "P", records));
+    options.profile = "9x";
+    std::ostringstream refused;
+    EXPECT_EQ(runPlan(options, refused), 2);
+    EXPECT_EQ(refused.str().rfind("The installer would not load its package: Load Error 00h: ", 0),
+              0u)
+        << refused.str();
 }
 
 }  // namespace

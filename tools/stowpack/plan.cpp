@@ -6,6 +6,8 @@
 
 #include "engine/error.h"
 #include "engine/placement_rule.h"
+#include "stowpack/format.h"
+#include "stowpack/text_encoding.h"
 
 namespace stow::pack {
 
@@ -19,6 +21,32 @@ std::string hexByte(unsigned byte) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%02X", byte);
     return text;
+}
+
+Plan planHeader(const std::string& vendor, const std::string& package, int32_t count,
+                PlanProfile profile, const PlanDirectories& dirs) {
+    Plan plan;
+    plan.profile = profile;
+    plan.vendor = vendor;
+    plan.package = package;
+    plan.recordCount = count;
+    plan.machine = planMachine(profile);
+    const std::string pf = plan.machine.programFiles + "\\";
+    plan.targetDirectory = withSeparator(dirs.target.value_or(pf + vendor + "\\" + package));
+    plan.driversDirectory = withSeparator(dirs.drivers.value_or(pf + vendor + "\\Common Drivers"));
+    return plan;
+}
+
+// Decides r and adds it; false when the record stops the installation.
+bool addRecord(Plan& plan, PlannedRecord r) {
+    const PlacementContext context{plan.machine.facts, plan.machine.locations,
+                                   plan.targetDirectory, plan.driversDirectory};
+    r.decision = decidePlacement(r.first, r.source, context);
+    plan.records.push_back(r);
+    if (!r.decision.error) return true;
+    plan.stop = PackageError(*r.decision.error).describe();
+    plan.stopAt = r.number;
+    return false;
 }
 
 }  // namespace
@@ -67,57 +95,60 @@ PlanMachine planMachine(PlanProfile profile) {
     return m;
 }
 
-Plan makePlan(LoadedPackage& package, PlanProfile profile, const std::optional<std::string>& target,
-              const std::optional<std::string>& drivers) {
-    Plan plan;
-    plan.profile = profile;
-    plan.vendor = package.vendorName;
-    plan.package = package.packageName;
-    plan.recordCount = package.recordCount;
-    plan.machine = planMachine(profile);
-    const std::string pf = plan.machine.programFiles + "\\";
-    plan.targetDirectory =
-        withSeparator(target.value_or(pf + package.vendorName + "\\" + package.packageName));
-    plan.driversDirectory =
-        withSeparator(drivers.value_or(pf + package.vendorName + "\\Common Drivers"));
-    const PlacementContext context{plan.machine.facts, plan.machine.locations,
-                                   plan.targetDirectory, plan.driversDirectory};
-    if (package.recordCount > 0 && !package.stream) {
-        plan.stopAt = 1;
-        plan.stop = EReadError().describe();
-        return plan;
-    }
+Plan makePlan(LoadedPackage& package, PlanProfile profile, const PlanDirectories& dirs) {
+    Plan plan = planHeader(package.vendorName, package.packageName, package.recordCount, profile,
+                           dirs);
+    int32_t k = 1;
     try {
-        for (int32_t k = 1; k <= package.recordCount; ++k) {
-            plan.stopAt = k;
+        for (; k <= package.recordCount; ++k) {
+            if (!package.stream) throw EReadError();
             PlannedRecord r;
             r.number = k;
             r.first = package.stream->readString();
             r.size = package.stream->skipString().length;
             r.source = package.stream->readString();
             package.stream->readInt32();
-            r.decision = decidePlacement(r.first, r.source, context);
-            plan.records.push_back(r);
-            if (r.decision.error) {
-                plan.stop = PackageError(*r.decision.error).describe();
-                return plan;
-            }
+            if (!addRecord(plan, r)) break;
         }
-        plan.stopAt = 0;
     } catch (const Error& e) {
         plan.stop = e.describe();
+        plan.stopAt = k;
     }
     return plan;
 }
 
-void printPlan(const Plan& plan, std::ostream& out) {
+Plan makePlan(const PackageFile& file, PlanProfile profile, const PlanDirectories& dirs) {
+    Plan plan = planHeader(file.vendorName, file.packageName, file.recordCount, profile, dirs);
+    for (const PackageRecord& record : file.records) {
+        PlannedRecord r;
+        r.number = record.number;
+        if (record.hasPlacementByte) {
+            r.first = std::string(1, static_cast<char>(record.placementByte)) + record.path;
+        }
+        r.source = record.key;
+        r.size = record.contentSize;
+        if (!addRecord(plan, r)) return plan;
+    }
+    if (!file.recordError.empty()) {
+        // Reading stopped in the record after the last one read.
+        plan.stop = file.recordError;
+        plan.stopAt = static_cast<int32_t>(file.records.size()) + 1;
+    }
+    return plan;
+}
+
+void printPlan(const Plan& plan, std::ostream& out,
+               const std::function<std::string(const std::string&)>& shown_fn) {
+    auto shown = [&shown_fn](const std::string& bytes) {
+        return shown_fn ? shown_fn(bytes) : bytes;
+    };
     const InstallLocations& at = plan.machine.locations;
-    out << "Plan for \"" << plan.vendor << " " << plan.package << "\" on "
+    out << "Plan for \"" << shown(plan.vendor + " " + plan.package) << "\" on "
         << planProfileName(plan.profile) << " (" << (plan.machine.facts.nt ? "NT" : "9x") << ", "
         << plan.machine.facts.bitness << "-bit, driver preinstallation "
         << (plan.machine.facts.driverPreinstallPossible ? "possible" : "not possible") << ")\n";
-    out << "  Target directory:  " << plan.targetDirectory << "\n"
-        << "  Drivers directory: " << plan.driversDirectory << "\n"
+    out << "  Target directory:  " << shown(plan.targetDirectory) << "\n"
+        << "  Drivers directory: " << shown(plan.driversDirectory) << "\n"
         << "  WindowsPath " << at.windowsPath << ", SystemPath " << at.systemPath << ", DLLPath "
         << at.dllPath << ", DriverPath " << at.driverPath << "\n\n";
 
@@ -127,9 +158,9 @@ void printPlan(const Plan& plan, std::ostream& out) {
         out << "#" << r.number << " "
             << (r.first.empty() ? std::string("(no placement byte)")
                                 : hexByte(static_cast<unsigned char>(r.first[0])))
-            << " " << r.source << " (" << r.size << " bytes)\n";
+            << " " << shown(r.source) << " (" << r.size << " bytes)\n";
         if (d.driverCopy) {
-            out << "    driver copy -> " << *d.driverCopy << "\n";
+            out << "    driver copy -> " << shown(*d.driverCopy) << "\n";
             ++copies;
         }
         if (d.error) {
@@ -142,11 +173,11 @@ void printPlan(const Plan& plan, std::ostream& out) {
                 if (!d.driverCopy) ++skipped;
                 continue;
             case DestinationKind::GeneratedInf:
-                out << "    file -> " << d.destination << "oem<n>.inf (next free n)";
+                out << "    file -> " << shown(d.destination) << "oem<n>.inf (next free n)";
                 break;
             case DestinationKind::InfOther:
             case DestinationKind::Path:
-                out << "    file -> " << d.destination;
+                out << "    file -> " << shown(d.destination);
                 break;
         }
         ++files;
@@ -164,6 +195,31 @@ void printPlan(const Plan& plan, std::ostream& out) {
         out << "; the installation stops at record #" << plan.stopAt << ": " << *plan.stop;
     }
     out << "\n";
+}
+
+int runPlan(const PlanOptions& options, std::ostream& out) {
+    const std::optional<PlanProfile> profile = parsePlanProfile(options.profile);
+    if (!profile) {
+        throw PackError("unknown profile \"" + options.profile +
+                        "\" (use 9x, nt32, nt64 or nt-no-setupapi)");
+    }
+    const std::string encoding = options.encoding.empty() ? kDefaultEncoding : options.encoding;
+    checkEncoding(encoding);
+    PlanDirectories dirs;
+    if (options.target) dirs.target = toCodePage(*options.target, encoding, "--target");
+    if (options.drivers) dirs.drivers = toCodePage(*options.drivers, encoding, "--drivers");
+
+    const PackageFile file = readPackageFile(options.file);
+    if (file.loadErrorCode >= 0) {
+        out << "The installer would not load its package: " << file.loadErrorCaption << ": "
+            << fromCodePage(file.loadErrorText, encoding) << "\n";
+        return 2;
+    }
+    const Plan plan = makePlan(file, *profile, dirs);
+    printPlan(plan, out, [&encoding](const std::string& bytes) {
+        return fromCodePage(bytes, encoding);
+    });
+    return plan.stop ? 2 : 0;
 }
 
 }  // namespace stow::pack

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "engine/install_state.h"
 #include "engine/placement_rule.h"
+#include "stowpack/package_file.h"
 
 namespace stow::pack {
 
@@ -29,7 +32,7 @@ PlanMachine planMachine(PlanProfile profile);
 
 struct PlannedRecord {
     int32_t number = 0;        // from 1
-    std::string first;         // placement byte + relative path
+    std::string first;         // placement byte + relative path; empty when it has no byte
     std::string source;
     int64_t size = 0;          // content bytes
     PlacementDecision decision;
@@ -48,13 +51,33 @@ struct Plan {
     int32_t stopAt = 0;                  // the number of the record that stops it
 };
 
-// Reads every record of package (its stream positioned at the first record) and decides each
-// one as the installer would on profile. target and drivers replace the default directories
-// (a missing trailing "\" is added).
-Plan makePlan(LoadedPackage& package, PlanProfile profile,
-              const std::optional<std::string>& target = std::nullopt,
-              const std::optional<std::string>& drivers = std::nullopt);
+// target and drivers replace the default directories (a missing trailing "\" is added); they
+// and every text of the plan are code-page bytes, as the installer holds them.
+struct PlanDirectories {
+    std::optional<std::string> target;
+    std::optional<std::string> drivers;
+};
 
-void printPlan(const Plan& plan, std::ostream& out);
+// Reads every record of package (its stream positioned at the first record) and decides each
+// one as the installer would on profile.
+Plan makePlan(LoadedPackage& package, PlanProfile profile, const PlanDirectories& dirs = {});
+// The same for an installer read by readPackageFile; it must have loaded.
+Plan makePlan(const PackageFile& file, PlanProfile profile, const PlanDirectories& dirs = {});
+
+// shown turns code-page bytes into displayable text.
+void printPlan(const Plan& plan, std::ostream& out,
+               const std::function<std::string(const std::string&)>& shown = {});
+
+struct PlanOptions {
+    std::filesystem::path file;
+    std::string profile;
+    std::optional<std::string> target;  // UTF-8, as typed
+    std::optional<std::string> drivers;
+    std::string encoding;               // code page of the package's texts
+};
+
+// Prints the plan. Returns 0 when every record would be handled, 2 when the installer would
+// not load or would stop at a record. Throws PackError for bad options or an unreadable file.
+int runPlan(const PlanOptions& options, std::ostream& out);
 
 }  // namespace stow::pack
