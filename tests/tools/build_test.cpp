@@ -1,0 +1,267 @@
+// stowpack build end to end on host files: what it writes, what it refuses, and that a refused
+// or failed build never leaves a half-written installer behind.
+#include "stowpack/build_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "stowpack/format.h"
+#include "stowpack/inspect_command.h"
+#include "stowpack/package_file.h"
+#include "support/temp_dir.h"
+#include "tools/fake_stub.h"
+
+namespace stow::pack {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+class BuildTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeBytes(dir() / "stub.exe", test::fakeStub());
+        writeBytes(dir() / "files/a.txt", "alpha");
+        writeBytes(dir() / "files/drv.inf", "[Version]\r\nCatalogFile=drv.cat\r\n");
+    }
+    const fs::path& dir() const { return temp_.path(); }
+
+    void writeManifest(const std::string& files) {
+        writeBytes(dir() / "m.toml", "vendor = \"ZYLOR\"\npackage = \"DAQ Suite\"\n" + files);
+    }
+
+    // Builds; returns the refusal message, or "" on success.
+    std::string build(const fs::path& stub = {}) {
+        BuildOptions options{dir() / "m.toml", dir() / "out.exe",
+                             stub.empty() ? dir() / "stub.exe" : stub};
+        std::ostringstream out, warnings;
+        try {
+            runBuild(options, out, warnings);
+        } catch (const PackError& e) {
+            return e.what();
+        }
+        warnings_ = warnings.str();
+        return "";
+    }
+
+    test::TempDir temp_;
+    std::string warnings_;
+};
+
+const char kTwoFiles[] = R"(
+[[file]]
+placement = 16
+path = "Docs/a.txt"
+source = "files/a.txt"
+time = 2024-03-01T10:00:00
+
+[[file]]
+placement = 5
+driver_copy = true
+path = "drv.inf"
+source = "files/drv.inf"
+time = 0x12345678
+)";
+
+TEST_F(BuildTest, WritesStubThenPackageWithThePatchedLocator) {
+    writeManifest(kTwoFiles);
+    ASSERT_EQ(build(), "");
+    const std::string stub = test::fakeStub();
+    const std::string out = readBytes(dir() / "out.exe");
+    ASSERT_EQ(out.size(), stub.size() + 4096);  // padded up to the installer's minimum
+
+    std::string expected_stub = stub;
+    expected_stub.replace(1024 + 4, 4, std::string("\x00\x20\x00\x00", 4));  // P = 8192
+    EXPECT_EQ(out.substr(0, stub.size()), expected_stub);
+
+    std::string package;
+    auto i32 = [&](int32_t v) { appendInt32(package, v); };
+    auto str = [&](const std::string& s) {
+        i32(static_cast<int32_t>(s.size()));
+        package += s;
+    };
+    i32(4096);
+    str("ZYLOR");
+    str("DAQ Suite");
+    i32(2);
+    str("\x10" "Docs\\a.txt");
+    str("alpha");
+    str("C:\\Docs\\a.txt");
+    i32(packDosDateTime(DateTime{2024, 3, 1, 10, 0, 0}));
+    str("\x25" "drv.inf");
+    str("[Version]\r\nCatalogFile=drv.cat\r\n");
+    str("C:\\drv.inf");
+    i32(0x12345678);
+    package.resize(4096, '\0');
+    EXPECT_EQ(out.substr(stub.size()), package);
+}
+
+TEST_F(BuildTest, AnEmptyPackageIsPaddedToTheMinimum) {
+    writeManifest("");
+    ASSERT_EQ(build(), "");
+    const PackageFile p = readPackageFile(dir() / "out.exe");
+    EXPECT_EQ(p.loadErrorCode, -1);
+    EXPECT_EQ(p.recordCount, 0);
+    EXPECT_EQ(p.packageLength, 4096);
+    EXPECT_EQ(p.unreadInside, 4096 - 4 - 9 - 13 - 4);
+}
+
+TEST_F(BuildTest, TheDefaultTimeStampIsTheModificationTime) {
+    writeManifest("[[file]]\nplacement = 16\npath = \"a.txt\"\nsource = \"files/a.txt\"\n");
+    fs::last_write_time(dir() / "files/a.txt", fs::file_time_type::clock::now());
+    ASSERT_EQ(build(), "");
+    const PackageFile p = readPackageFile(dir() / "out.exe");
+    ASSERT_EQ(p.records.size(), 1u);
+    const std::string year = formatDosDateTime(p.records[0].timeStamp).substr(0, 2);
+    EXPECT_EQ(year, "20");
+}
+
+TEST_F(BuildTest, Refusals) {
+    struct Case {
+        const char* name;
+        std::string files;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"missing source", "[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files/none\"",
+         "source file"},
+        {"source is a folder", "[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files\"",
+         "is not a file"},
+        {"unknown placement code", "[[file]]\nplacement = 19\npath = \"x\"\nsource = \"files/a.txt\"",
+         "unknown placement code 19"},
+        {"path climbs out",
+         "[[file]]\nplacement = 2\npath = \"..\\\\..\\\\x.dll\"\nsource = \"files/a.txt\"",
+         "climbs out"},
+        {"absolute path", "[[file]]\nplacement = 16\npath = \"/x\"\nsource = \"files/a.txt\"",
+         "root"},
+        {"key climbs out",
+         "[[file]]\nplacement = 0\ndriver_copy = true\npath = \"x\"\nsource = \"files/a.txt\"\n"
+         "key = \"C:\\\\..\\\\x\"",
+         "climbs out"},
+        {"not in the code page",
+         "[[file]]\nplacement = 16\npath = \"\xE6\x97\xA5.txt\"\nsource = \"files/a.txt\"",
+         "code page CP1252"},
+    };
+    for (const Case& c : cases) {
+        writeManifest(c.files);
+        const std::string message = build();
+        EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
+        EXPECT_FALSE(fs::exists(dir() / "out.exe")) << c.name;
+    }
+}
+
+TEST_F(BuildTest, RefusesAPackageTooLargeForTheInstaller) {
+    // A sparse file: its size counts, its bytes are never read.
+    const fs::path big = dir() / "files/big.bin";
+    writeBytes(big, "");
+    fs::resize_file(big, 0x3FFFFFFF - 60);  // 64 bytes of header and record around it
+    writeManifest("[[file]]\nplacement = 16\npath = \"big.bin\"\nsource = \"files/big.bin\"");
+    EXPECT_NE(build().find("larger than 1073741823 bytes"), std::string::npos);
+}
+
+TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
+    writeManifest(kTwoFiles);
+    std::string patched = test::fakeStub();
+    patched.replace(1028, 4, std::string("\x00\x20\x00\x00", 4));
+    std::string twice = test::fakeStub();
+    twice.replace(5000, 12, "zxcvXXXXvbnm");
+    std::string wrong_tail = test::fakeStub();
+    wrong_tail.replace(1032, 4, "vbnX");
+    struct Case {
+        const char* name;
+        std::string stub;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"no locator", std::string(8192, 'M'), "holds no package locator"},
+        {"damaged locator", wrong_tail, "holds no package locator"},
+        {"already patched", patched, "already carries a package"},
+        {"locator twice", twice, "2 times"},
+        {"too small for the installer", test::fakeStub(4091, 100), "must start between"},
+        {"smallest stub", test::fakeStub(4092, 100), ""},
+    };
+    for (const Case& c : cases) {
+        writeBytes(dir() / "s.exe", c.stub);
+        fs::remove(dir() / "out.exe");
+        const std::string message = build(dir() / "s.exe");
+        EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
+        EXPECT_EQ(fs::exists(dir() / "out.exe"), *c.expected == '\0') << c.name;
+    }
+    EXPECT_NE(build(dir() / "missing.exe").find("does not exist"), std::string::npos);
+}
+
+TEST_F(BuildTest, AFailedBuildLeavesTheOldOutputAndNoTemporaryFile) {
+    writeBytes(dir() / "out.exe", "previous installer");
+    writeManifest("[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files/none\"");
+    EXPECT_NE(build(), "");
+
+    // A source that shrinks after it was measured fails while the output is being written.
+    PackageContents contents;
+    contents.vendor = "V";
+    contents.package = "P";
+    PackRecord record;
+    record.placementByte = 16;
+    record.path = "a.txt";
+    record.key = "C:\\a.txt";
+    record.contentFile = dir() / "files/a.txt";
+    record.contentSize = 5000;
+    contents.records.push_back(record);
+    EXPECT_THROW(writeInstaller(test::fakeStub(), "stub", contents, dir() / "out.exe"), PackError);
+
+    EXPECT_EQ(readBytes(dir() / "out.exe"), "previous installer");
+    for (const auto& entry : fs::directory_iterator(dir())) {
+        EXPECT_EQ(entry.path().filename().string().find(".out.exe."), std::string::npos)
+            << entry.path();
+    }
+}
+
+TEST_F(BuildTest, WarnsAboutDriverCopiesThatCollideOrMissPreinstallation) {
+    writeManifest(R"(
+[[file]]
+placement = 8
+driver_copy = true
+path = "d.sys"
+source = "files/a.txt"
+[[file]]
+placement = 9
+driver_copy = true
+path = "d.sys"
+source = "files/a.txt"
+[[file]]
+placement = 5
+driver_copy = true
+path = "drv.inf"
+source = "files/drv.inf"
+key = "C:\\sub\\drv.inf"
+)");
+    ASSERT_EQ(build(), "");
+    EXPECT_NE(warnings_.find("file #2: driver copy d.sys overwrites the one of file #1"),
+              std::string::npos)
+        << warnings_;
+    EXPECT_NE(warnings_.find("sub\\drv.inf lies in a subfolder"), std::string::npos) << warnings_;
+}
+
+TEST_F(BuildTest, TheSamplePackageBuildsAndUsesEveryPlacementCode) {
+    BuildOptions options{fs::path(STOW_SOURCE_DIR) / "examples/sample/manifest.toml",
+                         dir() / "sample.exe", dir() / "stub.exe"};
+    std::ostringstream out, warnings;
+    runBuild(options, out, warnings);
+    EXPECT_EQ(warnings.str(), "");
+
+    const PackageFile p = readPackageFile(dir() / "sample.exe");
+    ASSERT_EQ(p.loadErrorCode, -1) << p.loadErrorText;
+    EXPECT_EQ(p.startMenuGroup, "ZYLOR DAQ Suite");
+    EXPECT_EQ(p.recordError, "");
+    std::set<int> bytes;
+    for (const PackageRecord& r : p.records) bytes.insert(r.placementByte);
+    for (int code : {0, 1, 2, 3, 4, 5, 8, 9, 12, 13, 16, 17, 18, 20}) {
+        EXPECT_TRUE(bytes.count(code) || bytes.count(code | 0x20)) << code;
+    }
+    EXPECT_TRUE(bytes.count(0x25));
+    EXPECT_TRUE(bytes.count(0x20));
+}
+
+}  // namespace
+}  // namespace stow::pack

@@ -1,0 +1,213 @@
+// The manifest and the format rules it is checked against: paths that must not escape their
+// location, placement codes, source keys and DOS time stamps.
+#include "stowpack/manifest.h"
+
+#include <gtest/gtest.h>
+
+#include "stowpack/format.h"
+#include "stowpack/text_encoding.h"
+
+namespace stow::pack {
+namespace {
+
+std::string refusal(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const PackError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(FormatTest, RelativePathsAreNormalizedOrRefused) {
+    EXPECT_EQ(normalizeRelativePath("a/b\\c.txt", "p"), "a\\b\\c.txt");
+    EXPECT_EQ(normalizeRelativePath("DAQ Suite.pdf", "p"), "DAQ Suite.pdf");
+    EXPECT_EQ(normalizeRelativePath("..hidden\\x..y", "p"), "..hidden\\x..y");
+    EXPECT_EQ(normalizeRelativePath("\xC3\x84nderung.txt", "p"), "\xC3\x84nderung.txt");
+    struct Case {
+        const char* path;
+        const char* why;
+    };
+    const Case refused[] = {
+        {"", "empty"},
+        {"..\\x.dll", "climbs out"},
+        {"a/../../x.dll", "climbs out"},
+        {"a/..", "climbs out"},
+        {"\\Windows\\x.dll", "root"},
+        {"/etc/x", "root"},
+        {"C:\\x.dll", "drive prefix"},
+        {"C:x.dll", "drive prefix"},
+        {"a\\.\\b", "\".\" component"},
+        {"a\\\\b", "empty component"},
+        {"a\\", "empty component"},
+        {"x.txt:stream", "character ':'"},
+        {"a?b", "character '?'"},
+        {"a\tb", "character 0x09"},
+        {"name.", "dot or blank"},
+        {"name ", "dot or blank"},
+        {"dir\\NUL.txt", "device"},
+        {"com1", "device"},
+        {"LPT9.log", "device"},
+    };
+    for (const Case& c : refused) {
+        const std::string message = refusal([&] { normalizeRelativePath(c.path, "file #1: path"); });
+        EXPECT_NE(message.find(c.why), std::string::npos) << c.path << " -> " << message;
+        EXPECT_EQ(message.rfind("file #1: path", 0), 0u) << message;
+    }
+    EXPECT_EQ(normalizeRelativePath("COM10.txt", "p"), "COM10.txt");
+    EXPECT_EQ(normalizeRelativePath("console.txt", "p"), "console.txt");
+}
+
+TEST(FormatTest, SourceKeysNeedADrivePrefix) {
+    EXPECT_EQ(normalizeSourceKey("D:\\Build\\x.inf", "key"), "D:\\Build\\x.inf");
+    EXPECT_EQ(normalizeSourceKey("c:/x.inf", "key"), "c:\\x.inf");
+    for (const char* bad : {"x.inf", "\\x.inf", "C:x.inf", "1:\\x.inf", "C:\\", "C:\\..\\x"}) {
+        EXPECT_THROW(normalizeSourceKey(bad, "key"), PackError) << bad;
+    }
+}
+
+TEST(FormatTest, PlacementCodes) {
+    for (int code = -1; code < 300; ++code) {
+        const bool valid = code == 0 || code == 1 || code == 2 || code == 3 || code == 4 ||
+                           code == 5 || code == 8 || code == 9 || code == 12 || code == 13 ||
+                           code == 16 || code == 17 || code == 18 || code == 20;
+        EXPECT_EQ(isValidPlacementCode(code), valid) << code;
+    }
+    EXPECT_EQ(placementByte(5, true), 0x25);
+    EXPECT_EQ(placementByte(0, true), 0x20);
+    EXPECT_EQ(placementByte(16, false), 0x10);
+}
+
+TEST(FormatTest, DosTimeStamps) {
+    const int32_t packed = packDosDateTime(DateTime{2024, 3, 1, 10, 0, 59});
+    EXPECT_EQ(static_cast<uint32_t>(packed), (44u << 25 | 3u << 21 | 1u << 16 | 10u << 11 | 29u));
+    EXPECT_EQ(formatDosDateTime(packed), "2024-03-01 10:00:58");
+    EXPECT_EQ(formatDosDateTime(packDosDateTime(DateTime{})), "1980-01-01 00:00:00");
+    // Years from 2044 on set the sign bit; the value still round-trips.
+    EXPECT_LT(packDosDateTime(DateTime{2107, 12, 31, 23, 59, 58}), 0);
+    EXPECT_EQ(formatDosDateTime(packDosDateTime(DateTime{2107, 12, 31, 23, 59, 58})),
+              "2107-12-31 23:59:58");
+    EXPECT_THROW(packDosDateTime(DateTime{1979, 12, 31, 0, 0, 0}), PackError);
+    EXPECT_THROW(packDosDateTime(DateTime{2024, 13, 1, 0, 0, 0}), PackError);
+    EXPECT_EQ(packDosDateTimeClamped(DateTime{1970, 1, 1, 0, 0, 0}), packDosDateTime(DateTime{}));
+    EXPECT_EQ(formatDosDateTime(0), "0x00000000 (not a valid date)");
+}
+
+TEST(EncodingTest, ConvertsToTheCodePageOrRefuses) {
+    EXPECT_EQ(toCodePage("M\xC3\xBCller", "CP1252", "vendor"), "M\xFCller");
+    EXPECT_THROW(toCodePage("\xE6\x97\xA5", "CP1252", "vendor"), PackError);
+    EXPECT_EQ(toCodePage("\xE6\x97\xA5", "CP932", "vendor"), "\x93\xFA");
+    EXPECT_THROW(checkEncoding("NO-SUCH-CODEPAGE"), PackError);
+    EXPECT_EQ(fromCodePage("M\xFCller\r\n", "CP1252"), "M\xC3\xBCller\\x0D\\x0A");
+}
+
+const char kMinimal[] = R"(
+vendor = "ZYLOR"
+package = "DAQ Suite"
+[[file]]
+placement = 16
+path = "docs/Manual.pdf"
+source = "files/Manual.pdf"
+)";
+
+TEST(ManifestTest, ReadsFilesWithDefaults) {
+    Manifest m = parseManifest(kMinimal, "/pkg", "m.toml");
+    EXPECT_EQ(m.vendor, "ZYLOR");
+    EXPECT_EQ(m.package, "DAQ Suite");
+    EXPECT_EQ(m.encoding, "CP1252");
+    ASSERT_EQ(m.files.size(), 1u);
+    const ManifestFile& f = m.files[0];
+    EXPECT_EQ(f.placement, 16);
+    EXPECT_FALSE(f.driverCopy);
+    EXPECT_EQ(f.path, "docs\\Manual.pdf");
+    EXPECT_EQ(f.source, std::filesystem::path("/pkg/files/Manual.pdf"));
+    EXPECT_EQ(f.key, "C:\\docs\\Manual.pdf");
+    EXPECT_FALSE(f.timeStamp);
+    EXPECT_EQ(f.line, 4);
+}
+
+TEST(ManifestTest, TimeStampsInEveryForm) {
+    Manifest m = parseManifest(R"(
+vendor = "V"
+package = "P"
+time = 2020-01-02T03:04:06
+[[file]]
+placement = 1
+path = "a"
+source = "a"
+[[file]]
+placement = 1
+path = "b"
+source = "b"
+time = 2024-03-01
+[[file]]
+placement = 1
+path = "c"
+source = "c"
+time = 0x58610000
+[[file]]
+placement = 1
+path = "d"
+source = "d"
+driver_copy = true
+key = "D:\\drv\\d.sys"
+time = 2024-03-01T10:00:00+02:00
+)",
+                               "/", "m.toml");
+    ASSERT_EQ(m.files.size(), 4u);
+    EXPECT_EQ(formatDosDateTime(*m.files[0].timeStamp), "2020-01-02 03:04:06");
+    EXPECT_EQ(formatDosDateTime(*m.files[1].timeStamp), "2024-03-01 00:00:00");
+    EXPECT_EQ(*m.files[2].timeStamp, 0x58610000);
+    EXPECT_EQ(formatDosDateTime(*m.files[3].timeStamp), "2024-03-01 10:00:00");
+    EXPECT_TRUE(m.files[3].driverCopy);
+    EXPECT_EQ(m.files[3].key, "D:\\drv\\d.sys");
+}
+
+TEST(ManifestTest, RefusesWhatTheInstallerCouldNotUse) {
+    const std::string head = "vendor = \"V\"\npackage = \"P\"\n";
+    struct Case {
+        std::string text;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"package = \"P\"", "\"vendor\" is missing"},
+        {"vendor = \"\"\npackage = \"P\"", "\"vendor\" is empty"},
+        {"vendor = \"A\\\\B\"\npackage = \"P\"", "nest folders"},
+        {head + "vendr = 1", "unknown key \"vendr\""},
+        {head + "encoding = \"EBCDIC-NOPE\"", "unknown encoding"},
+        {head + "[[file]]\nplacement = 7\npath = \"a\"\nsource = \"a\"", "unknown placement code 7"},
+        {head + "[[file]]\nplacement = 21\npath = \"a\"\nsource = \"a\"", "code 21 (valid: 0-5"},
+        {head + "[[file]]\nplacement = 37\npath = \"a\"\nsource = \"a\"", "code 37"},
+        {head + "[[file]]\nplacement = -1\npath = \"a\"\nsource = \"a\"", "code -1"},
+        {head + "[[file]]\nplacement = \"16\"\npath = \"a\"\nsource = \"a\"", "must be an integer"},
+        {head + "[[file]]\nplacement = 16\nsource = \"a\"", "\"path\" is missing"},
+        {head + "[[file]]\nplacement = 16\npath = \"a\"", "\"source\" is missing"},
+        {head + "[[file]]\nplacement = 16\npath = \"../a\"\nsource = \"a\"", "climbs out"},
+        {head + "[[file]]\nplacement = 16\npath = \"a\"\nsource = \"a\"\nkey = \"a\"",
+         "drive prefix"},
+        {head + "[[file]]\nplacement = 16\npath = \"a\"\nsource = \"a\"\ndriver = true",
+         "unknown key \"driver\""},
+        {head + "[[file]]\nplacement = 16\npath = \"a\"\nsource = \"a\"\ntime = 1979-05-01",
+         "1980-2107"},
+        {head + "[[file]]\nplacement = 16\npath = \"a\"\nsource = \"a\"\ntime = 0x1FFFFFFFF",
+         "does not fit"},
+        {head + "file = 3", "list of [[file]] tables"},
+        {head + "[[file]\n", "m.toml:3"},
+    };
+    for (const Case& c : cases) {
+        const std::string message = refusal([&] { parseManifest(c.text, "/", "m.toml"); });
+        EXPECT_NE(message.find(c.expected), std::string::npos)
+            << c.text << "\n-> " << (message.empty() ? "(accepted)" : message);
+    }
+}
+
+TEST(ManifestTest, MessagesNameTheEntryAndItsLine) {
+    const std::string text =
+        "vendor = \"V\"\npackage = \"P\"\n[[file]]\nplacement = 16\npath = \"a\"\nsource = "
+        "\"a\"\n\n[[file]]\nplacement = 6\npath = \"b\"\nsource = \"b\"\n";
+    EXPECT_EQ(refusal([&] { parseManifest(text, "/", "m.toml"); }).rfind("m.toml:8: file #2: ", 0),
+              0u);
+}
+
+}  // namespace
+}  // namespace stow::pack
