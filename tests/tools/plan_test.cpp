@@ -135,7 +135,7 @@ TEST(PlanTest, PrintsEveryRecordAndWhereTheInstallationStops) {
               "    file -> C:\\WINDOWS\\INF\\oem<n>.inf (next free n), CopyFiles/CatalogFile "
               "lines removed\n"
               "#2 0x09 C:\\s\\b.sys (2 bytes)\n"
-              "    file: not placed on this system\n"
+              "    file: skipped on this system (code 9)\n"
               "#3 0x10 C:\\s\\c.txt (3 bytes)\n"
               "    file -> D:\\Target\\d\\c.txt, directories created (failure stops the "
               "installation)\n"

@@ -11,6 +11,7 @@
 #include "stowpack/build_command.h"
 #include "stowpack/format.h"
 #include "stowpack/inspect_command.h"
+#include "stowpack/plan.h"
 
 namespace {
 
@@ -75,6 +76,35 @@ void addInspectCommand(CLI::App& app, int& exit_code) {
     });
 }
 
+void addPlanCommand(CLI::App& app, int& exit_code) {
+    auto options = std::make_shared<PlanOptions>();
+    auto target = std::make_shared<std::string>();
+    auto drivers = std::make_shared<std::string>();
+    CLI::App* cmd = app.add_subcommand("plan", "Show where every record of an installer would "
+                                               "land on one kind of Windows");
+    cmd->footer(
+        "Uses the installer's own placement rule with the profile's usual folders\n"
+        "(9x: C:\\WINDOWS\\SYSTEM; nt32 and nt-no-setupapi: C:\\WINDOWS\\system32;\n"
+        "nt64: DLLs in C:\\WINDOWS\\SysWOW64, programs in C:\\Program Files (x86)).\n"
+        "The target and drivers directories default to what the installer proposes.\n"
+        "Exit code 0: every record is handled; 2: the installer would not load or would\n"
+        "stop at a record; 1: bad options or an unreadable file.");
+    cmd->add_option("installer", options->file, "Installer to plan")->required();
+    cmd->add_option("--profile", options->profile, "9x, nt32, nt64 or nt-no-setupapi")
+        ->required();
+    cmd->add_option("--target", *target, "Target directory instead of the default");
+    cmd->add_option("--drivers", *drivers, "Drivers directory instead of the default");
+    cmd->add_option("--encoding", options->encoding,
+                    "Code page of the package's texts (default CP1252)");
+    cmd->callback([=, &exit_code] {
+        runGuarded(exit_code, [&] {
+            if (cmd->count("--target") > 0) options->target = *target;
+            if (cmd->count("--drivers") > 0) options->drivers = *drivers;
+            return runPlan(*options, std::cout);
+        });
+    });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,6 +114,7 @@ int main(int argc, char** argv) {
     const fs::path program = programPath(argv[0]);
     addBuildCommand(app, exit_code, program);
     addInspectCommand(app, exit_code);
+    addPlanCommand(app, exit_code);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

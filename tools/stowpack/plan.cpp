@@ -169,7 +169,13 @@ void printPlan(const Plan& plan, std::ostream& out,
         }
         switch (d.kind) {
             case DestinationKind::None:
-                out << "    file: not placed on this system\n";
+                if (d.driverCopy && d.code == 0 && plan.machine.facts.driverPreinstallPossible) {
+                    out << "    file: only the driver copy (preinstallation works from there)\n";
+                } else if (d.code == 0) {
+                    out << "    file: none (code 0)\n";
+                } else {
+                    out << "    file: skipped on this system (code " << d.code << ")\n";
+                }
                 if (!d.driverCopy) ++skipped;
                 continue;
             case DestinationKind::GeneratedInf:
