@@ -1,0 +1,434 @@
+// The destination dialog against the simulated Windows: what the user ends up with, which folders
+// exist afterwards, and where the process's current directory is left.
+#include "ui/change_dest_form.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "platform/sim/sim_windows.h"
+#include "support/temp_dir.h"
+
+namespace stow {
+namespace {
+
+// A view whose modal loop plays the user's steps; without a closing step the user cancels.
+class ScriptedView : public ChangeDestView {
+public:
+    using Step = std::function<void()>;
+
+    void showDrives(const std::vector<DriveEntry>& d, int selected) override {
+        drives = d;
+        selected_drive = selected;
+    }
+    void showDirectories(const std::vector<DirectoryItem>& i, int current) override {
+        items = i;
+        current_item = current;
+    }
+    void setPathText(const std::string& text) override { path_text = text; }
+    std::string pathText() override { return path_text; }
+
+    int showModal() override {
+        ++shown;
+        result_ = kModalNone;
+        opened_with = path_text;
+        for (auto& step : script) {
+            step();
+            if (result_ != kModalNone) return result_;
+        }
+        return kModalCancel;
+    }
+    void endModal(int modal_result) override { result_ = modal_result; }
+
+    std::vector<Step> script;
+    std::vector<DriveEntry> drives;
+    int selected_drive = -2;
+    std::vector<DirectoryItem> items;
+    int current_item = -2;
+    std::string path_text;
+    std::string opened_with;
+    int shown = 0;
+
+private:
+    int result_ = kModalNone;
+};
+
+// Drives as a test wants them, including ones the machine cannot enter.
+class ListedDrives : public DriveSource {
+public:
+    std::vector<DriveEntry> drives() override { return list; }
+    std::optional<std::string> currentDirectoryOf(char letter) override {
+        auto it = system_dirs.find(letter);
+        if (it == system_dirs.end()) return std::nullopt;
+        return it->second;
+    }
+    std::vector<DriveEntry> list;
+    std::map<char, std::string> system_dirs;
+};
+
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+#define EXPECT_PATH(actual, expected) \
+    EXPECT_PRED2(sameIgnoringCase, actual, expected)
+
+class ChangeDestFormTest : public ::testing::Test {
+protected:
+    ChangeDestFormTest() : machine(sim::Profile::Nt32, temp.path() / "machine") {
+        machine.addDrive('D');
+        machine.makeDirectories("C:\\Program Files\\Acme\\Tools");
+        machine.makeDirectories("C:\\Data");
+        machine.makeDirectories("D:\\Media\\Clips");
+        files().setCurrentDirectory("C:\\Data");
+        drives = std::make_unique<FileSystemDriveSource>(files());
+        form = std::make_unique<TChangeDestForm>(machine.platform(), view, *drives, "C:\\");
+    }
+
+    FileSystem& files() { return machine.platform().files; }
+    std::string cwd() { return files().currentDirectory(); }
+
+    // Runs Pick directory with the given user steps; returns the answer and the chosen text.
+    std::pair<bool, std::string> pick(const std::string& start, std::vector<ScriptedView::Step> steps) {
+        view.script = std::move(steps);
+        std::string chosen = "(unchanged)";
+        bool yes = form->pickDirectory(start, chosen);
+        return {yes, chosen};
+    }
+
+    ScriptedView::Step type(std::string text) {
+        return [this, text] { view.path_text = text; };
+    }
+    ScriptedView::Step clickOk() {
+        return [this] { form->OkButtonClick(); };
+    }
+    ScriptedView::Step openItem(std::string name) {
+        return [this, name] {
+            for (size_t i = 0; i < view.items.size(); ++i) {
+                if (view.items[i].name == name) {
+                    form->DirectoryListBoxDblClick(static_cast<int>(i));
+                    return;
+                }
+            }
+            ADD_FAILURE() << "no item " << name;
+        };
+    }
+    ScriptedView::Step chooseDrive(char letter) {
+        return [this, letter] {
+            for (size_t i = 0; i < view.drives.size(); ++i) {
+                if (view.drives[i].letter == letter) {
+                    form->DriveComboBoxChange(static_cast<int>(i));
+                    return;
+                }
+            }
+            ADD_FAILURE() << "no drive " << letter;
+        };
+    }
+
+    test::TempDir temp;
+    sim::SimWindows machine;
+    ScriptedView view;
+    std::unique_ptr<DriveSource> drives;
+    std::unique_ptr<TChangeDestForm> form;
+};
+
+TEST_F(ChangeDestFormTest, StartsOnTheProcessCurrentDirectory) {
+    EXPECT_PATH(view.path_text, "C:\\Data");
+    ASSERT_GE(view.selected_drive, 0);
+    EXPECT_EQ(view.drives[static_cast<size_t>(view.selected_drive)].letter, 'C');
+    ASSERT_EQ(view.drives.size(), 2u);
+    EXPECT_EQ(view.drives[1].letter, 'D');
+}
+
+TEST_F(ChangeDestFormTest, ExistingFolderClosesAtOnceWithThePathText) {
+    auto [yes, chosen] = pick("C:\\Program Files\\Acme", {clickOk()});
+    EXPECT_TRUE(yes);
+    EXPECT_PATH(view.opened_with, "C:\\Program Files\\Acme");
+    EXPECT_EQ(chosen, view.path_text);
+    EXPECT_PATH(chosen, "C:\\Program Files\\Acme");
+    EXPECT_TRUE(machine.messageBoxes().empty());
+    EXPECT_PATH(cwd(), "C:\\Program Files\\Acme");
+}
+
+TEST_F(ChangeDestFormTest, TypedExistingFolderIsTakenAsTyped) {
+    auto [yes, chosen] = pick("C:\\Data", {type("c:\\program files\\acme\\tools"), clickOk()});
+    EXPECT_TRUE(yes);
+    EXPECT_EQ(chosen, "c:\\program files\\acme\\tools");
+    EXPECT_TRUE(machine.messageBoxes().empty());
+    // Typing does not move the list.
+    EXPECT_PATH(cwd(), "C:\\Data");
+}
+
+TEST_F(ChangeDestFormTest, MissingFolderWithYesIsCreatedWithItsParents) {
+    machine.queueMessageBoxAnswer(kIdYes);
+    auto [yes, chosen] = pick("C:\\Data", {type("C:\\New\\Deeper\\Leaf"), clickOk()});
+    EXPECT_TRUE(yes);
+    EXPECT_TRUE(machine.isDirectory("C:\\New\\Deeper\\Leaf"));
+    // The list's form of the path, as the system reads it back.
+    EXPECT_EQ(chosen, cwd());
+    EXPECT_PATH(chosen, "C:\\New\\Deeper\\Leaf");
+    ASSERT_EQ(machine.messageBoxes().size(), 1u);
+    const auto& box = machine.messageBoxes()[0];
+    EXPECT_EQ(box.text, "The folder C:\\New\\Deeper\\Leaf does not exist. Create the new folder?");
+    EXPECT_EQ(box.caption, "Change Destination");
+    EXPECT_EQ(box.flags, 0x34u);
+}
+
+TEST_F(ChangeDestFormTest, MissingFolderWithNoClosesWithTheTypedTextAndCreatesNothing) {
+    machine.queueMessageBoxAnswer(kIdNo);
+    auto [yes, chosen] = pick("C:\\Data", {type("C:\\Later\\Here"), clickOk()});
+    EXPECT_TRUE(yes);
+    EXPECT_EQ(chosen, "C:\\Later\\Here");
+    EXPECT_FALSE(machine.exists("C:\\Later"));
+    EXPECT_EQ(machine.messageBoxes().size(), 1u);
+    EXPECT_PATH(cwd(), "C:\\Data");
+}
+
+TEST_F(ChangeDestFormTest, EmptyPathAsksWithAnEmptyName) {
+    struct Case {
+        const char* name;
+        int answer;
+        bool closes;
+    };
+    const Case cases[] = {{"yes is an error and stays open", kIdYes, false},
+                          {"no closes with the empty text", kIdNo, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        size_t boxes_before = machine.messageBoxes().size();
+        machine.queueMessageBoxAnswer(c.answer);
+        bool stayed_open = false;
+        auto [yes, chosen] = pick("C:\\Data", {type(""), clickOk(), [&] { stayed_open = true; }});
+        const auto& boxes = machine.messageBoxes();
+        ASSERT_GE(boxes.size(), boxes_before + 1);
+        EXPECT_EQ(boxes[boxes_before].text, "The folder  does not exist. Create the new folder?");
+        EXPECT_EQ(yes, c.closes);
+        EXPECT_EQ(stayed_open, !c.closes);
+        if (c.closes) {
+            EXPECT_EQ(chosen, "");
+            EXPECT_EQ(boxes.size(), boxes_before + 1);
+        } else {
+            EXPECT_EQ(chosen, "(unchanged)");
+            ASSERT_EQ(boxes.size(), boxes_before + 2);
+            EXPECT_EQ(boxes.back().text, "Invalid folder name. Please try again.");
+            EXPECT_EQ(boxes.back().caption, "Error");
+            EXPECT_EQ(boxes.back().flags, 0x10u);
+        }
+        EXPECT_PATH(cwd(), "C:\\Data");
+    }
+}
+
+TEST_F(ChangeDestFormTest, FolderThatCannotBeCreatedIsAnErrorAndTheDialogStaysOpen) {
+    machine.faults().accessDenied.push_back("C:\\Locked");
+    machine.queueMessageBoxAnswer(kIdYes);
+    bool stayed_open = false;
+    auto [yes, chosen] =
+        pick("C:\\Data", {type("C:\\Locked\\Inner"), clickOk(), [&] { stayed_open = true; }});
+    EXPECT_FALSE(yes);
+    EXPECT_TRUE(stayed_open);
+    EXPECT_EQ(view.path_text, "C:\\Locked\\Inner");  // left for the user to correct
+    ASSERT_EQ(machine.messageBoxes().size(), 2u);
+    EXPECT_EQ(machine.messageBoxes()[1].text, "Invalid folder name. Please try again.");
+    EXPECT_FALSE(machine.exists("C:\\Locked"));
+    EXPECT_PATH(cwd(), "C:\\Data");
+}
+
+TEST_F(ChangeDestFormTest, CancelKeepsTheCallersTextButNotTheCurrentDirectory) {
+    auto [yes, chosen] = pick("C:\\Program Files", {openItem("Acme"), openItem("Tools")});
+    EXPECT_FALSE(yes);
+    EXPECT_EQ(chosen, "(unchanged)");
+    EXPECT_PATH(view.path_text, "C:\\Program Files\\Acme\\Tools");
+    EXPECT_PATH(cwd(), "C:\\Program Files\\Acme\\Tools");
+}
+
+TEST_F(ChangeDestFormTest, OpeningAFolderOfThePathMovesUp) {
+    auto [yes, chosen] = pick("C:\\Program Files\\Acme\\Tools", {openItem("Program Files"), clickOk()});
+    EXPECT_TRUE(yes);
+    EXPECT_PATH(chosen, "C:\\Program Files");
+    EXPECT_PATH(cwd(), "C:\\Program Files");
+}
+
+TEST_F(ChangeDestFormTest, ListMovesOverwriteTypedText) {
+    pick("C:\\Data", {type("C:\\typed"), openItem("C:\\")});
+    EXPECT_PATH(view.path_text, "C:\\");
+}
+
+TEST_F(ChangeDestFormTest, ChoosingADriveGoesToItsCurrentDirectory) {
+    std::vector<std::string> seen;
+    auto note = [&] { seen.push_back(view.path_text); };
+    pick("C:\\Program Files\\Acme",
+         {chooseDrive('D'), note, openItem("Media"), note, chooseDrive('C'), note, chooseDrive('D'), note});
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_PATH(seen[0], "D:\\");  // never visited: the root
+    EXPECT_PATH(seen[1], "D:\\Media");
+    EXPECT_PATH(seen[2], "C:\\Program Files\\Acme");  // where the list last was on C:
+    EXPECT_PATH(seen[3], "D:\\Media");
+    EXPECT_EQ(view.drives[static_cast<size_t>(view.selected_drive)].letter, 'D');
+    EXPECT_PATH(cwd(), "D:\\Media");
+}
+
+TEST_F(ChangeDestFormTest, RememberedFolderThatIsGoneFallsBackToTheRoot) {
+    pick("D:\\Media\\Clips", {chooseDrive('C')});
+    std::filesystem::remove_all(machine.hostPath("D:\\Media"));
+    pick("C:\\Data", {chooseDrive('D')});
+    EXPECT_PATH(view.path_text, "D:\\");
+    EXPECT_PATH(cwd(), "D:\\");
+}
+
+TEST_F(ChangeDestFormTest, MissingStartDirectoryOpensOnTheFallback) {
+    auto [yes, chosen] = pick("C:\\Program Files\\Nowhere", {});
+    EXPECT_FALSE(yes);
+    EXPECT_PATH(view.opened_with, "C:\\");
+    EXPECT_PATH(cwd(), "C:\\");
+
+    form->setFallbackDirectory("D:\\");
+    pick("C:\\Data\\missing.txt", {});
+    EXPECT_PATH(view.opened_with, "D:\\");
+    EXPECT_PATH(cwd(), "D:\\");
+}
+
+TEST_F(ChangeDestFormTest, StartOnAFileUsesTheFallback) {
+    machine.writeFile("C:\\Data\\notes.txt", "x");
+    form->setFallbackDirectory("D:\\");
+    pick("C:\\Data\\notes.txt", {});
+    EXPECT_PATH(view.opened_with, "D:\\");
+}
+
+TEST_F(ChangeDestFormTest, UnusableFallbackLeavesTheListWhereItWas) {
+    form->setFallbackDirectory("Q:\\");
+    auto [yes, chosen] = pick("C:\\Nowhere", {clickOk()});
+    EXPECT_TRUE(yes);
+    EXPECT_PATH(chosen, "C:\\Data");
+    EXPECT_PATH(cwd(), "C:\\Data");
+}
+
+TEST_F(ChangeDestFormTest, ListShowsThePathFromTheRootAndTheVisibleSubfolders) {
+    machine.makeDirectories("C:\\Program Files\\Acme\\beta");
+    machine.makeDirectories("C:\\Program Files\\Acme\\Alpha");
+    machine.makeDirectories("C:\\Program Files\\Acme\\Secret");
+    machine.setAttributes("C:\\Program Files\\Acme\\Secret", kAttrHidden);
+    machine.writeFile("C:\\Program Files\\Acme\\readme.txt", "x");
+    pick("C:\\Program Files\\Acme", {});
+    const std::vector<DirectoryItem> expected = {
+        {"C:\\", 0, true},      {"Program Files", 1, true}, {"Acme", 2, true},
+        {"Alpha", 3, false},    {"beta", 3, false},         {"Tools", 3, false},
+    };
+    ASSERT_EQ(view.items.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_PATH(view.items[i].name, expected[i].name) << i;
+        EXPECT_EQ(view.items[i].level, expected[i].level) << i;
+        EXPECT_EQ(view.items[i].open, expected[i].open) << i;
+    }
+    EXPECT_EQ(view.current_item, 2);
+    EXPECT_PATH(form->directoryList().itemPath(1), "C:\\Program Files");
+    EXPECT_PATH(form->directoryList().itemPath(4), "C:\\Program Files\\Acme\\beta");
+    EXPECT_PATH(form->directoryList().itemPath(0), "C:\\");
+}
+
+TEST_F(ChangeDestFormTest, RootListsItsFoldersOneLevelDown) {
+    pick("D:\\", {});
+    ASSERT_EQ(view.items.size(), 2u);
+    EXPECT_EQ(view.items[0], (DirectoryItem{"D:\\", 0, true}));
+    EXPECT_PATH(view.items[1].name, "Media");
+    EXPECT_EQ(view.items[1].level, 1);
+    EXPECT_PATH(form->directoryList().itemPath(1), "D:\\Media");
+}
+
+TEST_F(ChangeDestFormTest, FolderThatVanishedReportsAndRefreshes) {
+    pick("C:\\Program Files\\Acme", {[&] {
+             std::filesystem::remove_all(machine.hostPath("C:\\Program Files\\Acme\\Tools"));
+         },
+                                      openItem("Tools")});
+    ASSERT_EQ(machine.messageBoxes().size(), 1u);
+    EXPECT_EQ(machine.messageBoxes()[0].caption, "Error");
+    EXPECT_EQ(view.items.size(), 3u);  // Tools is gone from the list
+    EXPECT_PATH(cwd(), "C:\\Program Files\\Acme");
+}
+
+TEST(ChangeDestDrivesTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
+    test::TempDir temp;
+    sim::SimWindows machine(sim::Profile::Nt32, temp.path() / "machine");
+    machine.makeDirectories("C:\\Data");
+    machine.platform().files.setCurrentDirectory("C:\\Data");
+    ListedDrives drives;
+    drives.list = {{'A', DriveKind::Removable, ""}, {'C', DriveKind::Fixed, "SYSTEM"}};
+    ScriptedView view;
+    TChangeDestForm form(machine.platform(), view, drives, "C:\\");
+    view.script = {[&] { form.DriveComboBoxChange(0); }};
+    std::string chosen;
+    form.pickDirectory("C:\\Data", chosen);
+    EXPECT_EQ(view.selected_drive, 1);
+    EXPECT_PATH(view.path_text, "C:\\Data");
+    ASSERT_EQ(machine.messageBoxes().size(), 1u);
+    EXPECT_EQ(machine.messageBoxes()[0].text, "The drive A: cannot be opened.");
+    EXPECT_EQ(machine.messageBoxes()[0].flags, 0x10u);
+    EXPECT_PATH(machine.platform().files.currentDirectory(), "C:\\Data");
+}
+
+TEST(ChangeDestDrivesTest, SystemDirectoryOfADriveIsUsedWhenTheListHasNone) {
+    test::TempDir temp;
+    sim::SimWindows machine(sim::Profile::Nt32, temp.path() / "machine");
+    machine.addDrive('E');
+    machine.makeDirectories("E:\\Work\\Here");
+    ListedDrives drives;
+    drives.list = {{'C', DriveKind::Fixed, ""}, {'E', DriveKind::Fixed, ""}};
+    drives.system_dirs['E'] = "E:\\Work\\Here";
+    ScriptedView view;
+    TChangeDestForm form(machine.platform(), view, drives, "C:\\");
+    view.script = {[&] { form.DriveComboBoxChange(1); }};
+    std::string chosen;
+    form.pickDirectory("C:\\", chosen);
+    EXPECT_PATH(view.path_text, "E:\\Work\\Here");
+}
+
+TEST(SplitPathTest, CutsRootAndFolders) {
+    auto no_lead = [](unsigned char) { return false; };
+    struct Case {
+        std::string path;
+        std::string root;
+        std::vector<std::string> folders;
+    };
+    const Case cases[] = {
+        {"C:\\", "C:\\", {}},
+        {"c:\\Program Files\\Acme", "C:\\", {"Program Files", "Acme"}},
+        {"C:\\A\\B\\", "C:\\", {"A", "B"}},
+        {"\\\\server\\share", "\\\\server\\share\\", {}},
+        {"\\\\server\\share\\Dir\\Sub", "\\\\server\\share\\", {"Dir", "Sub"}},
+        {"\\\\server", "", {}},
+        {"relative\\dir", "", {}},
+        {"", "", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        SplitPath split = splitPath(c.path, no_lead);
+        EXPECT_EQ(split.root, c.root);
+        EXPECT_EQ(split.folders, c.folders);
+    }
+}
+
+TEST(SplitPathTest, DoubleByteTrailBackslashIsNotASeparator) {
+    // 0x95 0x5C is one character in code page 932.
+    auto lead = [](unsigned char b) { return b >= 0x81 && b <= 0x9F; };
+    SplitPath split = splitPath("C:\\\x95\\\\Sub", lead);
+    ASSERT_EQ(split.folders.size(), 2u);
+    EXPECT_EQ(split.folders[0], "\x95\\");
+    EXPECT_EQ(split.folders[1], "Sub");
+}
+
+TEST(DriveTextTest, UpperCaseLetterAndVolume) {
+    EXPECT_EQ(driveText({'c', DriveKind::Fixed, ""}), "C:");
+    EXPECT_EQ(driveText({'D', DriveKind::CdRom, "Disc 1"}), "D: [Disc 1]");
+    EXPECT_EQ(driveLetterOf("e:\\x"), 'E');
+    EXPECT_EQ(driveLetterOf("\\\\srv\\x"), 0);
+    EXPECT_EQ(driveLetterOf("1:"), 0);
+}
+
+}  // namespace
+}  // namespace stow
