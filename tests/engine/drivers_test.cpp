@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <vector>
 
+#include "engine/error.h"
 #include "engine/find_files.h"
 #include "engine/inf_thread.h"
+#include "platform/sim/sim_windows.h"
+#include "support/temp_dir.h"
 
 namespace stow {
 namespace {
@@ -153,6 +158,172 @@ TEST(FindMask, SpecialBitsNeedTheMaskToAdmitThem) {
         EXPECT_EQ(attributesAdmitted(c.attributes, c.mask), c.admitted)
             << std::hex << c.attributes << " under " << c.mask;
     }
+}
+
+// --- whole driver phases on a simulated machine ---
+
+class Bar : public Progress {
+public:
+    std::vector<std::string> events;
+    void setMax(int max) override { events.push_back("max " + std::to_string(max)); }
+    void setPosition(int position) override { events.push_back("pos " + std::to_string(position)); }
+    void paint() override { events.push_back("paint"); }
+};
+
+class CountingPump : public MessagePump {
+public:
+    int calls = 0;
+    void processMessages() override { ++calls; }
+};
+
+class DriverPhase : public ::testing::Test {
+protected:
+    DriverPhase() {
+        package.vendorName = "Acme";
+        package.packageName = "DAQ";
+        package.startMenuGroup = "Acme DAQ";
+        locations.windowsPath = "C:\\WINDOWS\\";
+        locations.programsPath = "C:\\Menu\\Programs\\";
+        facts.nt = true;
+        facts.setupService = win.platform().system.findSetupService();
+        facts.driverPreinstallPossible = facts.setupService != nullptr;
+        win.makeDirectories(kDrivers);
+    }
+
+    void run() {
+        InstallJob job = makeInstallJob(win.platform(), package, locations, facts, "C:\\Acme",
+                                        "C:\\Acme\\Drivers");
+        runDriverPhase(job, bar, pump);
+    }
+    std::map<std::string, std::string> infValues() const {
+        return win.registryValues(win.processView(), "Software\\Acme\\INF");
+    }
+    bool infKeyExists() const { return win.registryKeyExists(win.processView(), "Software\\Acme\\INF"); }
+
+    static constexpr const char* kDrivers = "C:\\Acme\\Drivers\\";
+    test::TempDir dir;
+    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
+    LoadedPackage package;
+    InstallLocations locations;
+    PlatformFacts facts;
+    Bar bar;
+    CountingPump pump;
+};
+
+TEST_F(DriverPhase, RecordsTheSystemsNameForEveryAcceptedTopLevelInf) {
+    win.writeFile("C:\\Acme\\Drivers\\card.inf", "[Version]\r\n");
+    win.writeFile("C:\\Acme\\Drivers\\Usb.INF", "[Version]\r\n");
+    win.writeFile("C:\\Acme\\Drivers\\card.cat", "catalog");
+    win.writeFile("C:\\Acme\\Drivers\\.inf", "[Version]\r\n");
+    win.writeFile("C:\\Acme\\Drivers\\x64\\nested.inf", "[Version]\r\n");
+    win.makeDirectories("C:\\Acme\\Drivers\\sub.inf");
+    run();
+
+    // The service saw the listing in enumeration order, the directory with its "\".
+    const std::vector<std::string> listed =
+        listDirectory(win.platform().files, std::string(kDrivers) + "*.inf");
+    EXPECT_EQ(win.setupCalls(), listed);
+    std::vector<std::string> sorted = listed;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"C:\\Acme\\Drivers\\Usb.INF",
+                                                "C:\\Acme\\Drivers\\card.inf",
+                                                "C:\\Acme\\Drivers\\sub.inf\\"}));
+
+    const auto values = infValues();
+    ASSERT_EQ(values.size(), 2u);
+    for (const char* inf : {"C:\\Acme\\Drivers\\card.inf", "C:\\Acme\\Drivers\\Usb.INF"}) {
+        ASSERT_EQ(values.count(inf), 1u) << inf;
+        const std::string& name = values.at(inf);
+        EXPECT_EQ(name.find_first_of("\\:"), std::string::npos) << name;
+        EXPECT_EQ(name.find('\0'), std::string::npos);
+        EXPECT_TRUE(win.exists("C:\\WINDOWS\\INF\\" + name)) << name;
+    }
+    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 3", "paint", "pos 1", "paint",
+                                                    "pos 2", "paint", "pos 3", "paint"}));
+}
+
+TEST_F(DriverPhase, NothingHappensWhenPreinstallationIsNotPossible) {
+    win.writeFile("C:\\Acme\\Drivers\\card.inf", "[Version]\r\n");
+    facts.driverPreinstallPossible = false;
+    run();
+    EXPECT_TRUE(win.setupCalls().empty());
+    EXPECT_TRUE(bar.events.empty());
+    EXPECT_FALSE(infKeyExists());
+}
+
+TEST_F(DriverPhase, EmptyOrMissingDriversDirectoryEmptiesTheBar) {
+    run();
+    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
+    EXPECT_FALSE(infKeyExists());
+
+    bar.events.clear();
+    InstallJob job = makeInstallJob(win.platform(), package, locations, facts, "C:\\Acme",
+                                    "C:\\Nowhere");
+    runDriverPhase(job, bar, pump);
+    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
+}
+
+TEST_F(DriverPhase, RejectedInfsAreSkippedWithoutARecord) {
+    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
+    win.writeFile("C:\\Acme\\Drivers\\b.inf", "[Version]\r\n");
+    win.faults().setupRejects.insert("c:\\acme\\drivers\\A.INF");
+    run();
+    EXPECT_EQ(win.setupCalls().size(), 2u);
+    const auto values = infValues();
+    EXPECT_EQ(values.size(), 1u);
+    EXPECT_EQ(values.count("C:\\Acme\\Drivers\\b.inf"), 1u);
+    EXPECT_EQ(bar.events.back(), "paint");
+    EXPECT_EQ(bar.events[bar.events.size() - 2], "pos 2");
+
+    win.faults().setup = sim::SetupMode::Reject;
+    win.faults().registryReadOnly = true;  // never reached: no INF is accepted
+    DriverPhase::run();
+    EXPECT_EQ(win.setupCalls().size(), 4u);
+}
+
+TEST_F(DriverPhase, MessagesKeepFlowingWhileTheServiceIsSlow) {
+    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
+    win.writeFile("C:\\Acme\\Drivers\\b.inf", "[Version]\r\n");
+    win.faults().setup = sim::SetupMode::Slow;
+    win.faults().setupDelay = std::chrono::milliseconds(40);
+    run();
+    // One pump before the first poll and one after every 1 ms sleep: a 40 ms call sees many.
+    EXPECT_GE(pump.calls, 2 * 10);
+    EXPECT_EQ(infValues().size(), 2u);
+}
+
+TEST_F(DriverPhase, AnUnwritableInfKeyEndsThePhaseWithARegistryError) {
+    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
+    win.writeFile("C:\\Acme\\Drivers\\b.inf", "[Version]\r\n");
+    win.faults().registryDenied.push_back("Software\\Acme\\INF");
+    const std::string first =
+        listDirectory(win.platform().files, std::string(kDrivers) + "*.inf").front();
+    try {
+        run();
+        FAIL() << "no error";
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.describe(), "ERegistryException: Failed to set data for '" + first + "'");
+    }
+    EXPECT_EQ(win.setupCalls().size(), 1u) << "the remaining INFs are not handled";
+    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 2", "paint"}));
+}
+
+TEST_F(DriverPhase, AFailedValueWriteIsTheSameRegistryError) {
+    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
+    win.faults().registryWritesBeforeFailure = 0;
+    EXPECT_THROW(run(), ERegistryException);
+}
+
+TEST_F(DriverPhase, ASecondInstallationWritesTheSameNamesAgain) {
+    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
+    run();
+    const auto first = infValues();
+    run();
+    const auto second = infValues();
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(first.begin()->first, second.begin()->first);
+    EXPECT_TRUE(win.exists("C:\\WINDOWS\\INF\\" + second.begin()->second));
+    EXPECT_EQ(win.setupCalls().size(), 2u);
 }
 
 }  // namespace

@@ -4,6 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
+#include "engine/error.h"
+#include "platform/sim/sim_windows.h"
+#include "support/temp_dir.h"
+
 namespace stow {
 namespace {
 
@@ -31,6 +38,163 @@ TEST(RegistrationKeys, AreNamedAfterTheVendor) {
     InstallLocations locations;
     locations.windowsPath = "C:\\WINDOWS\\";
     EXPECT_EQ(uninstallerPath(locations, "Acme"), "C:\\WINDOWS\\AcmeUninstall.exe");
+}
+
+// --- registrations on a simulated machine ---
+
+class Registration : public ::testing::Test {
+protected:
+    Registration() {
+        package.vendorName = "Acme";
+        package.packageName = "DAQ";
+        package.startMenuGroup = "Acme DAQ";
+        locations.windowsPath = "C:\\WINDOWS\\";
+        locations.programsPath = "C:\\Menu\\Programs\\";
+        facts.nt = true;
+        win.makeDirectories("C:\\Acme");
+        win.setLocalTime(LocalTime{2026, 3, 7, 14, 5, 9});
+    }
+    std::string run(const std::string& target = "C:\\Acme") {
+        InstallJob job = makeInstallJob(win.platform(), package, locations, facts, target, "C:\\D");
+        job.failedCopies = failed;
+        return runRegistration(job);
+    }
+    std::optional<std::string> uninstallValue(const std::string& name) const {
+        return win.registryValue(win.processView(), uninstallKeyPath("Acme"), name);
+    }
+    std::map<std::string, std::string> installedPackages() const {
+        return win.registryValues(win.processView(), installedPackagesKeyPath("Acme"));
+    }
+    std::string stampText(const LocalTime& t) { return win.platform().system.formatDateTime(t); }
+
+    static constexpr const char* kUninstallLink =
+        "C:\\Menu\\Programs\\Acme DAQ\\Uninstall Acme Software.lnk";
+    test::TempDir dir;
+    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
+    LoadedPackage package;
+    InstallLocations locations;
+    PlatformFacts facts;
+    FailedCopies failed;
+};
+
+TEST_F(Registration, WritesTheFileLogTheInstalledPackageAndTheUninstallEntry) {
+    EXPECT_EQ(run(), "Installation complete!\r\nSamples and docs are linked from the Start menu.");
+
+    const std::string log = win.readFile("C:\\Acme\\FileLog.ini");
+    EXPECT_NE(log.find("[START]\r\nAcme File Log - DAQ=C:\\Menu\\Programs\\Acme DAQ\\\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(installedPackages(),
+              (std::map<std::string, std::string>{
+                  {stampText(LocalTime{2026, 3, 7, 14, 5, 9}), "DAQ,C:\\Acme\\"}}));
+    EXPECT_EQ(uninstallValue("DisplayName"), "Acme Software");
+    EXPECT_EQ(uninstallValue("UninstallString"), "C:\\WINDOWS\\AcmeUninstall.exe");
+    EXPECT_EQ(uninstallValue("InstallDate"), "20260307");
+    EXPECT_FALSE(win.exists(kUninstallLink));
+}
+
+TEST_F(Registration, ReportsFailedCopiesAfterTheCurrentDirectory) {
+    failed = {"C:\\Acme\\a.dll", "C:\\WINDOWS\\b.sys"};
+    const std::string current = win.platform().files.currentDirectory();
+    EXPECT_EQ(run(), "Installation complete!\r\nSamples and docs are linked from the Start menu."
+                     "\r\nThese files failed to copy, and were placed in " +
+                         current + ":\r\nC:\\Acme\\a.dll\r\nC:\\WINDOWS\\b.sys");
+}
+
+TEST_F(Registration, ADeniedUninstallKeyGetsAStartMenuLinkInstead) {
+    win.faults().registryDenied.push_back(uninstallKeyPath("Acme"));
+    run();
+    EXPECT_FALSE(uninstallValue("DisplayName"));
+    EXPECT_EQ(installedPackages().size(), 1u);
+    auto link = win.link(kUninstallLink);
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->target, "C:\\WINDOWS\\AcmeUninstall.exe");
+    EXPECT_EQ(link->workingDirectory, "C:\\WINDOWS\\");
+}
+
+TEST_F(Registration, AReadOnlyRegistryStillCompletesThroughTheLink) {
+    win.faults().registryReadOnly = true;
+    EXPECT_EQ(run().rfind("Installation complete!", 0), 0u);
+    EXPECT_TRUE(installedPackages().empty());
+    EXPECT_TRUE(win.link(kUninstallLink));
+    EXPECT_TRUE(win.exists("C:\\Acme\\FileLog.ini"));
+}
+
+TEST_F(Registration, AFailingFallbackLinkIsTheInstallationsError) {
+    win.faults().registryReadOnly = true;
+    win.faults().comFailsAt = sim::ComStep::Save;
+    EXPECT_THROW(run(), EOleSysError);
+}
+
+TEST_F(Registration, UninstallWritesStopSilentlyAtTheFirstFailure) {
+    // The installed-packages value and DisplayName succeed, UninstallString fails.
+    win.faults().registryWritesBeforeFailure = 2;
+    EXPECT_EQ(run().rfind("Installation complete!", 0), 0u);
+    EXPECT_EQ(uninstallValue("DisplayName"), "Acme Software");
+    EXPECT_FALSE(uninstallValue("UninstallString"));
+    EXPECT_FALSE(uninstallValue("InstallDate"));
+    EXPECT_FALSE(win.exists(kUninstallLink));
+}
+
+TEST_F(Registration, AFailedInstalledPackagesWriteIsARegistryError) {
+    win.faults().registryWritesBeforeFailure = 0;
+    try {
+        run();
+        FAIL() << "no error";
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.message(),
+                  "Failed to set data for '" + stampText(LocalTime{2026, 3, 7, 14, 5, 9}) + "'");
+    }
+    EXPECT_FALSE(uninstallValue("DisplayName"));
+}
+
+TEST_F(Registration, AnUnwritableFileLogStopsBeforeTheRegistry) {
+    win.faults().accessDenied.push_back("C:\\Acme");
+    try {
+        run();
+        FAIL() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.message(), "Cannot create file C:\\Acme\\FileLog.ini");
+    }
+    EXPECT_TRUE(installedPackages().empty());
+    EXPECT_FALSE(win.registryKeyExists(win.processView(), uninstallKeyPath("Acme")));
+}
+
+TEST_F(Registration, ASecondInstallationAddsAPackageValueAndReplacesTheUninstallKey) {
+    run();
+    win.platform().registry.openOrCreate(uninstallKeyPath("Acme"), kKeyAllAccess)
+        ->setString("Stale", "left by hand");
+    win.setLocalTime(LocalTime{2026, 4, 1, 9, 0, 0});
+    win.makeDirectories("C:\\Other");
+    run("C:\\Other\\");
+
+    EXPECT_EQ(installedPackages(),
+              (std::map<std::string, std::string>{
+                  {stampText(LocalTime{2026, 3, 7, 14, 5, 9}), "DAQ,C:\\Acme\\"},
+                  {stampText(LocalTime{2026, 4, 1, 9, 0, 0}), "DAQ,C:\\Other\\"}}));
+    EXPECT_EQ(uninstallValue("InstallDate"), "20260401");
+    EXPECT_FALSE(uninstallValue("Stale"));
+}
+
+TEST_F(Registration, TwoInstallationsInOneSecondShareTheValueName) {
+    run();
+    win.makeDirectories("C:\\Other");
+    run("C:\\Other");
+    EXPECT_EQ(installedPackages(),
+              (std::map<std::string, std::string>{
+                  {stampText(LocalTime{2026, 3, 7, 14, 5, 9}), "DAQ,C:\\Other\\"}}));
+}
+
+TEST_F(Registration, TheStartEntryNamesTheGroupFolderEvenWhenLinksFellBack) {
+    package.packageName = "DAQ|2";
+    package.startMenuGroup = "Acme DAQ|2";
+    win.faults().registryDenied.push_back(uninstallKeyPath("Acme"));
+    run();
+    const std::string log = win.readFile("C:\\Acme\\FileLog.ini");
+    EXPECT_NE(log.find("Acme File Log - DAQ|2=C:\\Menu\\Programs\\Acme DAQ|2\\\r\n"),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(win.link("C:\\Menu\\Programs\\RozeDi\\Uninstall Acme Software.lnk"));
 }
 
 }  // namespace

@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/paths.h"
+#include "platform/sim/sim_windows.h"
+#include "support/temp_dir.h"
+
 namespace stow {
 namespace {
 
@@ -161,6 +165,178 @@ TEST(OleError, UsesTheSystemTextOrTheCodeInHex) {
 TEST(ReplaceChar, ReplacesEveryOccurrenceOnly) {
     EXPECT_EQ(replaceChar("a/b//c", '/', '-'), "a-b--c");
     EXPECT_EQ(replaceChar("a\\b", '/', '-'), "a\\b");
+}
+
+// --- link phases on a simulated machine ---
+
+class LinkPhase : public ::testing::Test {
+protected:
+    LinkPhase() {
+        package.vendorName = "Acme";
+        package.packageName = "DAQ";
+        package.startMenuGroup = "Acme DAQ";
+        locations.windowsPath = "C:\\WINDOWS\\";
+        locations.programsPath = kPrograms;
+        facts.nt = true;
+    }
+    InstallJob makeJob() {
+        return makeInstallJob(win.platform(), package, locations, facts, "C:\\Acme", "C:\\Drv");
+    }
+    void run() {
+        InstallJob job = makeJob();
+        runLinkPhase(job);
+    }
+    void put(const std::string& relative) { win.writeFile("C:\\Acme\\" + relative, "x"); }
+    std::string group() const { return std::string(kPrograms) + "Acme DAQ\\"; }
+    // Every link under the programs folder, relative to it, sorted.
+    std::vector<std::string> links() const {
+        std::vector<std::string> all;
+        if (!win.exists(kPrograms)) return all;
+        for (const std::string& f : win.listFiles(kPrograms)) {
+            if (f.size() > 4 && upperAscii(f.substr(f.size() - 4)) == ".LNK") all.push_back(f);
+        }
+        std::sort(all.begin(), all.end());
+        return all;
+    }
+
+    static constexpr const char* kPrograms = "C:\\Menu\\Programs\\";
+    test::TempDir dir;
+    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
+    LoadedPackage package;
+    InstallLocations locations;
+    PlatformFacts facts;
+};
+
+TEST_F(LinkPhase, LinksWhatTheRulesSelectWithTargetAndWorkingDirectory) {
+    for (const char* f : {"Manual.pdf", "Setup.exe", "Demo.exe", "ReadMe.txt", "weblink.html",
+                          "Index.htm", "README", "FileLog.ini", "_setup.exe", ".profile",
+                          "_tools\\t.exe", "Docs\\a.txt", "dos\\demo.exe", "dos\\_raw.c",
+                          "dos\\sub\\x.c", "dos\\secret.txt", "Win32\\app.exe",
+                          "win16\\old.exe"}) {
+        put(f);
+    }
+    win.setAttributes("C:\\Acme\\dos\\secret.txt", kAttrHidden);
+    run();
+
+    EXPECT_EQ(links(), (std::vector<std::string>{
+                           "Acme DAQ\\Acme Web Site.lnk",
+                           "Acme DAQ\\DOS Samples\\_raw.c.lnk",
+                           "Acme DAQ\\DOS Samples\\demo.exe.lnk",
+                           "Acme DAQ\\DOS Samples\\sub.lnk",
+                           "Acme DAQ\\Demo.lnk",
+                           "Acme DAQ\\Docs.lnk",
+                           "Acme DAQ\\Index.htm.lnk",
+                           "Acme DAQ\\Manual Manual (.PDF).lnk",
+                           "Acme DAQ\\ReadMe.txt.lnk",
+                           "Acme DAQ\\Settings.lnk",
+                           "Acme DAQ\\Windows 16bit Samples\\old.exe.lnk",
+                           "Acme DAQ\\Windows Samples\\app.exe.lnk",
+                           "Acme DAQ\\_tools.lnk",
+                       }));
+
+    struct Expect {
+        const char* link;
+        const char* target;
+        const char* workdir;
+    };
+    for (const Expect& e : std::vector<Expect>{
+             {"Manual Manual (.PDF).lnk", "C:\\Acme\\Manual.pdf", "C:\\Acme\\"},
+             {"Acme Web Site.lnk", "C:\\Acme\\weblink.html", "C:\\Acme\\"},
+             {"_tools.lnk", "C:\\Acme\\_tools", "C:\\Acme\\"},
+             {"DOS Samples\\sub.lnk", "C:\\Acme\\dos\\sub", "C:\\Acme\\dos\\"},
+             {"DOS Samples\\demo.exe.lnk", "C:\\Acme\\dos\\demo.exe", "C:\\Acme\\dos\\"},
+         }) {
+        auto link = win.link(group() + e.link);
+        ASSERT_TRUE(link) << e.link;
+        EXPECT_EQ(link->target, e.target);
+        EXPECT_EQ(link->workingDirectory, e.workdir);
+        EXPECT_EQ(link->description, "");
+    }
+}
+
+TEST_F(LinkPhase, AVendorSlashBecomesADashInTheLinkName) {
+    package.vendorName = "A/B";
+    put("weblink.html");
+    run();
+    ASSERT_EQ(links().size(), 1u);
+    const std::string only = links().front();
+    EXPECT_EQ(only.substr(only.find_last_of('\\') + 1), "A-B Web Site.lnk");
+}
+
+TEST_F(LinkPhase, AnEmptyOrMissingTargetDirectoryMakesNoLinks) {
+    run();
+    EXPECT_TRUE(links().empty());
+    win.makeDirectories("C:\\Acme");
+    run();
+    EXPECT_TRUE(links().empty());
+}
+
+TEST_F(LinkPhase, AGroupFolderThatCannotBeMadeFallsBackToTheFixedFolder) {
+    package.packageName = "DAQ|2";
+    package.startMenuGroup = "Acme DAQ|2";
+    put("ReadMe.txt");
+    put("dos\\demo.exe");
+    run();
+    EXPECT_EQ(links(), (std::vector<std::string>{"RozeDi\\ReadMe.txt.lnk",
+                                                 "RozeDi\\demo.exe.lnk"}));
+    EXPECT_EQ(win.link(std::string(kPrograms) + "RozeDi\\ReadMe.txt.lnk")->target,
+              "C:\\Acme\\ReadMe.txt");
+}
+
+TEST_F(LinkPhase, ADeniedProgramsFolderEndsThePhaseSilently) {
+    put("ReadMe.txt");
+    win.faults().accessDenied.push_back(kPrograms);
+    EXPECT_NO_THROW(run());
+    EXPECT_TRUE(links().empty());
+}
+
+TEST_F(LinkPhase, AFailureInsideASubGroupRestoresTheGroupAndStopsTheScan) {
+    put("dos\\a.exe");
+    put("dos\\b.exe");
+    put("dos\\c.exe");
+    win.faults().comFailsAt = sim::ComStep::Save;
+    win.faults().comLinksBeforeFailure = 1;
+    InstallJob job = makeJob();
+    EXPECT_NO_THROW(runLinkPhase(job));
+    EXPECT_EQ(package.startMenuGroup, "Acme DAQ");
+    ASSERT_EQ(links().size(), 1u);
+    EXPECT_EQ(links().front().rfind("Acme DAQ\\DOS Samples\\", 0), 0u);
+}
+
+TEST_F(LinkPhase, EveryComStepFailureEndsThePhaseWithoutLinks) {
+    for (sim::ComStep step : {sim::ComStep::CoInitialize, sim::ComStep::CoCreateInstance,
+                              sim::ComStep::QueryInterface, sim::ComStep::SetDescription,
+                              sim::ComStep::SetPath, sim::ComStep::SetWorkingDirectory,
+                              sim::ComStep::Save}) {
+        put("ReadMe.txt");
+        put("Demo.exe");
+        win.faults().comFailsAt = step;
+        InstallJob job = makeJob();
+        EXPECT_NO_THROW(runLinkPhase(job)) << static_cast<int>(step);
+        EXPECT_TRUE(links().empty()) << static_cast<int>(step);
+        EXPECT_THROW(createLinkInGroup(job, "C:\\Acme\\ReadMe.txt", "x"), EOleSysError);
+    }
+}
+
+TEST_F(LinkPhase, ALinkPathTooLongForTheSaveBufferEndsThePhaseSilently) {
+    // Programs folder + "Acme DAQ\" + name + ".lnk" comes to 260 characters.
+    const std::string prefix = std::string(kPrograms) + "Acme DAQ\\";
+    const std::string name = std::string(260 - prefix.size() - 4 - 4, 'n') + ".txt";
+    ASSERT_EQ((prefix + name + ".lnk").size(), 260u);
+    put(name);
+    run();
+    EXPECT_TRUE(links().empty());
+
+    InstallJob job = makeJob();
+    try {
+        createLinkInGroup(job, "C:\\Acme\\" + name, name);
+        FAIL() << "no error";
+    } catch (const EOleSysError& e) {
+        EXPECT_EQ(e.code(), kLinkPathTooLong);
+    }
+    // One character less fits.
+    createLinkInGroup(job, "C:\\Acme\\" + name, name.substr(1));
+    EXPECT_EQ(links().size(), 1u);
 }
 
 }  // namespace
