@@ -8,7 +8,9 @@
 #include <map>
 
 #include "engine/error.h"
+#include "platform/sim/sim_windows.h"
 #include "support/memory_file.h"
+#include "support/temp_dir.h"
 
 namespace stow {
 namespace {
@@ -252,6 +254,33 @@ TEST(LoaderTest, CaptionsAndTexts) {
     EXPECT_EQ(LoadError(0xFF, "EOutOfMemory: Out of memory").text(),
               "An exception occurred while loading. Please contact the factory for assistance. "
               "Details are as follows:\r\nEOutOfMemory: Out of memory");
+}
+
+TEST(LoaderTest, OnTheSimulatedMachine) {
+    test::TempDir dir;
+    sim::SimWindows win(sim::Profile::Nt32, dir.path() / "machine");
+    win.writeFile("C:\\Download\\Setup.exe", installer(4096, 4096, body(4096)));
+    const std::string locator = le32(4096);
+    const auto* data = reinterpret_cast<const unsigned char*>(locator.data());
+    LoadedPackage package = loadPackage(win.platform().files, "c:\\download\\SETUP.EXE", data);
+    EXPECT_EQ(package.startMenuGroup, "ZYLOR DAQ Suite");
+
+    try {
+        loadPackage(win.platform().files, "C:\\Download\\Missing.exe", data);
+        FAIL() << "loaded a missing file";
+    } catch (const LoadError& e) {
+        showLoadError(win.platform().system, e);
+    }
+    showLoadError(win.platform().system, LoadError(0x03));
+    const auto& boxes = win.messageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, "Load Error FFh");
+    EXPECT_EQ(boxes[0].text.rfind("An exception occurred while loading.", 0), 0u);
+    EXPECT_NE(boxes[0].text.find("\r\nEFOpenError: Cannot open file "), std::string::npos);
+    EXPECT_EQ(boxes[1].caption, "Load Error 03h");
+    EXPECT_EQ(boxes[1].text,
+              "The package is corrupted. Please contact the factory for assistance.");
+    EXPECT_EQ(boxes[1].flags, kMbOk | kMbIconExclamation);
 }
 
 }  // namespace

@@ -1,0 +1,219 @@
+// Install locations, defaults and platform facts on every simulated machine, with failing
+// folder queries, drive-root and double-byte directory names, and the command-line argument.
+#include "engine/locations.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "platform/sim/sim_windows.h"
+#include "support/temp_dir.h"
+
+namespace stow {
+namespace {
+
+using sim::Profile;
+
+struct Expected {
+    Profile profile;
+    bool nt;
+    int bitness;
+    bool preinstall;
+    const char* windows;
+    const char* system;
+    const char* programs;
+    const char* dll;
+    const char* driver;
+    const char* target;
+    const char* drivers;
+};
+
+TEST(LocationsTest, EveryProfile) {
+    const Expected cases[] = {
+        {Profile::Win9x, false, 32, false, "C:\\WINDOWS\\", "C:\\WINDOWS\\SYSTEM\\",
+         "C:\\WINDOWS\\Start Menu\\Programs\\", "C:\\WINDOWS\\SYSTEM\\", "C:\\WINDOWS\\SYSTEM\\",
+         "C:\\Program Files\\ZYLOR\\DAQ Suite", "C:\\Program Files\\ZYLOR\\Common Drivers"},
+        {Profile::Nt32, true, 32, true, "C:\\WINDOWS\\", "C:\\WINDOWS\\system32\\",
+         "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\", "C:\\WINDOWS\\system32\\",
+         "C:\\WINDOWS\\system32\\Drivers\\", "C:\\Program Files\\ZYLOR\\DAQ Suite",
+         "C:\\Program Files\\ZYLOR\\Common Drivers"},
+        {Profile::Nt64, true, 64, true, "C:\\WINDOWS\\", "C:\\WINDOWS\\system32\\",
+         "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\", "C:\\WINDOWS\\SysWOW64\\",
+         "C:\\WINDOWS\\system32\\Drivers\\", "C:\\Program Files (x86)\\ZYLOR\\DAQ Suite",
+         "C:\\Program Files (x86)\\ZYLOR\\Common Drivers"},
+        {Profile::NtNoSetupApi, true, 32, false, "C:\\WINDOWS\\", "C:\\WINDOWS\\system32\\",
+         "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\", "C:\\WINDOWS\\system32\\",
+         "C:\\WINDOWS\\system32\\Drivers\\", "C:\\Program Files\\ZYLOR\\DAQ Suite",
+         "C:\\Program Files\\ZYLOR\\Common Drivers"},
+    };
+    for (const Expected& e : cases) {
+        test::TempDir dir;
+        sim::SimWindows win(e.profile, dir.path() / "machine");
+        win.setCommandLine("\"C:\\Download\\Setup.exe\"");
+        const ComputedLocations c =
+            computeInstallLocations(win.platform().system, "ZYLOR", "DAQ Suite");
+        const std::string name = "profile " + std::to_string(static_cast<int>(e.profile));
+        EXPECT_EQ(c.facts.nt, e.nt) << name;
+        EXPECT_EQ(c.facts.bitness, e.bitness) << name;
+        EXPECT_EQ(c.facts.driverPreinstallPossible, e.preinstall) << name;
+        // The service is looked up on every platform, also where it is never used.
+        EXPECT_EQ(c.facts.setupService != nullptr, e.profile != Profile::NtNoSetupApi) << name;
+        EXPECT_EQ(c.locations.windowsPath, e.windows) << name;
+        EXPECT_EQ(c.locations.systemPath, e.system) << name;
+        EXPECT_EQ(c.locations.programsPath, e.programs) << name;
+        EXPECT_EQ(c.locations.dllPath, e.dll) << name;
+        EXPECT_EQ(c.locations.driverPath, e.driver) << name;
+        EXPECT_EQ(c.directories.target, e.target) << name;
+        EXPECT_EQ(c.directories.drivers, e.drivers) << name;
+        EXPECT_EQ(c.directories.fallback, "C:\\") << name;
+        EXPECT_TRUE(win.redirectionDisabledForThisThread()) << name;
+    }
+}
+
+TEST(LocationsTest, TheFirstArgumentIsTheTargetUnchanged) {
+    struct Case {
+        const char* command_line;
+        const char* target;
+    };
+    const Case cases[] = {
+        {"Setup.exe D:\\Data\\Pkg", "D:\\Data\\Pkg"},
+        {"Setup.exe D:\\Data\\Pkg\\ ignored more", "D:\\Data\\Pkg\\"},
+        {"\"C:\\My Downloads\\Setup.exe\" \"E:\\DAQ Files\"", "E:\\DAQ Files"},
+        {"Setup.exe relative", "relative"},
+        // An empty argument would install into the root of the current drive: not taken.
+        {"Setup.exe \"\"", "C:\\Program Files\\ZYLOR\\DAQ Suite"},
+        {"Setup.exe", "C:\\Program Files\\ZYLOR\\DAQ Suite"},
+        {"", "C:\\Program Files\\ZYLOR\\DAQ Suite"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        sim::SimWindows win(Profile::Nt32, dir.path() / "machine");
+        win.setCommandLine(c.command_line);
+        const ComputedLocations loc =
+            computeInstallLocations(win.platform().system, "ZYLOR", "DAQ Suite");
+        EXPECT_EQ(loc.directories.target, c.target) << c.command_line;
+        EXPECT_EQ(loc.directories.drivers, "C:\\Program Files\\ZYLOR\\Common Drivers");
+    }
+}
+
+TEST(LocationsTest, FailedQueriesGiveTheRootOfTheCurrentDrive) {
+    for (Profile profile : {Profile::Win9x, Profile::Nt32, Profile::Nt64}) {
+        test::TempDir dir;
+        sim::SimWindows win(profile, dir.path() / "machine");
+        win.setCommandLine("Setup.exe");
+        win.faults().failFolderQueries = true;
+        const ComputedLocations c = computeInstallLocations(win.platform().system, "V", "P");
+        const bool nt = profile != Profile::Win9x;
+        EXPECT_EQ(c.locations.windowsPath, "\\");
+        EXPECT_EQ(c.locations.systemPath, "\\");
+        EXPECT_EQ(c.locations.programsPath, "\\");
+        EXPECT_EQ(c.locations.dllPath, "\\");
+        EXPECT_EQ(c.locations.driverPath, nt ? "\\Drivers\\" : "\\");
+        EXPECT_EQ(c.directories.target, "\\V\\P");
+        EXPECT_EQ(c.directories.drivers, "\\V\\Common Drivers");
+        EXPECT_EQ(c.directories.fallback, "\\");
+    }
+}
+
+TEST(LocationsTest, OneFailedFolderAffectsOnlyWhatIsBuiltOnIt) {
+    test::TempDir dir;
+    sim::SimWindows win(Profile::Nt64, dir.path() / "machine");
+    win.setCommandLine("Setup.exe");
+    win.faults().failSpecialFolders = {kCsidlProgramFiles, kCsidlSystemX86};
+    const ComputedLocations c = computeInstallLocations(win.platform().system, "V", "P");
+    EXPECT_EQ(c.directories.target, "\\V\\P");
+    EXPECT_EQ(c.directories.drivers, "\\V\\Common Drivers");
+    EXPECT_EQ(c.locations.dllPath, "\\");
+    EXPECT_EQ(c.locations.systemPath, "C:\\WINDOWS\\system32\\");
+    EXPECT_EQ(c.locations.driverPath, "C:\\WINDOWS\\system32\\Drivers\\");
+}
+
+// The simulated machine with some answers replaced, for folder names no profile has.
+class ScriptedSystem : public System {
+public:
+    explicit ScriptedSystem(System& inner) : inner_(inner) {}
+    std::optional<std::string> windowsDir;
+    std::map<int, std::string> specialFolders;
+    bool setupLookupThrows = false;
+
+    uint32_t platformId() override { return inner_.platformId(); }
+    bool isWow64() override { return inner_.isWow64(); }
+    std::string windowsDirectory() override {
+        return windowsDir ? *windowsDir : inner_.windowsDirectory();
+    }
+    std::string systemDirectory() override { return inner_.systemDirectory(); }
+    std::string specialFolder(int csidl) override {
+        auto it = specialFolders.find(csidl);
+        return it != specialFolders.end() ? it->second : inner_.specialFolder(csidl);
+    }
+    void disableFsRedirection() override { inner_.disableFsRedirection(); }
+    SetupService* findSetupService() override {
+        if (setupLookupThrows) throw std::runtime_error("access violation");
+        return inner_.findSetupService();
+    }
+    std::string commandLine() override { return inner_.commandLine(); }
+    std::string executablePath() override { return inner_.executablePath(); }
+    bool isLeadByte(unsigned char byte) override { return inner_.isLeadByte(byte); }
+    std::u16string toUtf16(const std::string& text) override { return inner_.toUtf16(text); }
+    LocalTime localTime() override { return inner_.localTime(); }
+    std::string formatDateTime(const LocalTime& t) override { return inner_.formatDateTime(t); }
+    int messageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
+        return inner_.messageBox(text, caption, flags);
+    }
+
+private:
+    System& inner_;
+};
+
+TEST(LocationsTest, TrailingSeparatorRule) {
+    // 0x95 0x5C is one double-byte character in code page 932 whose trail byte equals "\".
+    const std::string dbcs_tail = "C:\\\x95\x5C";
+    struct Case {
+        const char* name;
+        std::string windows_dir;
+        bool double_byte;
+        std::string windows_path;
+        std::string fallback;
+    };
+    const Case cases[] = {
+        {"ordinary", "C:\\WINDOWS", false, "C:\\WINDOWS\\", "C:\\"},
+        {"drive root", "C:\\", false, "C:\\", "C:\\"},
+        {"already ends in a separator", "D:\\WINNT\\", false, "D:\\WINNT\\", "D:\\"},
+        {"shorter than a drive prefix", "C:", false, "C:\\", "C:\\"},
+        {"trail byte is not a separator", dbcs_tail, true, dbcs_tail + "\\", "C:\\"},
+        {"same bytes, single-byte code page", dbcs_tail, false, dbcs_tail, "C:\\"},
+        {"real separator after a double-byte char", dbcs_tail + "\\", true, dbcs_tail + "\\",
+         "C:\\"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        sim::SimWindows win(Profile::Nt32, dir.path() / "machine");
+        win.setCommandLine("Setup.exe");
+        win.useDoubleByteCodePage(c.double_byte);
+        ScriptedSystem system(win.platform().system);
+        system.windowsDir = c.windows_dir;
+        system.specialFolders[kCsidlProgramFiles] = c.windows_dir;
+        const ComputedLocations loc = computeInstallLocations(system, "V", "P");
+        EXPECT_EQ(loc.locations.windowsPath, c.windows_path) << c.name;
+        EXPECT_EQ(loc.directories.fallback, c.fallback) << c.name;
+        EXPECT_EQ(loc.directories.target, c.windows_path + "V\\P") << c.name;
+    }
+}
+
+TEST(LocationsTest, ASetupLookupThatFailsOnlyRulesOutPreinstallation) {
+    test::TempDir dir;
+    sim::SimWindows win(Profile::Nt32, dir.path() / "machine");
+    win.setCommandLine("Setup.exe");
+    ScriptedSystem system(win.platform().system);
+    system.setupLookupThrows = true;
+    const ComputedLocations c = computeInstallLocations(system, "V", "P");
+    EXPECT_EQ(c.facts.setupService, nullptr);
+    EXPECT_FALSE(c.facts.driverPreinstallPossible);
+    EXPECT_TRUE(c.facts.nt);
+    EXPECT_EQ(c.locations.driverPath, "C:\\WINDOWS\\system32\\Drivers\\");
+}
+
+}  // namespace
+}  // namespace stow
