@@ -29,3 +29,8 @@ foreach(test_source ${STOW_TEST_SOURCES})
     target_link_libraries(${test_name} PRIVATE stow_test_support GTest::gtest_main)
     gtest_discover_tests(${test_name} DISCOVERY_TIMEOUT 60)
 endforeach()
+
+option(STOW_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
+if(STOW_FUZZ)
+    add_subdirectory(tests/fuzz)
+endif()

@@ -1,0 +1,65 @@
+// The record loop on arbitrary package bodies against one simulated NT machine per process. The
+// body may name any path: the simulated drive must keep every write inside its host folder, and
+// every input must end normally or with one of the phase's own errors.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+#include "engine/error.h"
+#include "engine/install_job.h"
+#include "engine/locations.h"
+#include "platform/sim/sim_windows.h"
+#include "support/package_builder.h"
+
+namespace {
+
+class NoProgress : public stow::Progress {
+public:
+    void setMax(int) override {}
+    void setPosition(int) override {}
+    void paint() override {}
+};
+
+std::filesystem::path freshRoot() {
+    auto root = std::filesystem::temp_directory_path() / ("stow-fuzz-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(root);
+    return root;
+}
+
+struct Machine {
+    std::filesystem::path root = freshRoot();
+    stow::sim::SimWindows sim{stow::sim::Profile::Nt32, root};
+    stow::ComputedLocations computed =
+        stow::computeInstallLocations(sim.platform().system, "V", "P");
+    ~Machine() {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Machine machine;
+    stow::LoadedPackage package;
+    try {
+        package = stow::test::loadedPackageFromBody(
+            std::string(reinterpret_cast<const char*>(data), size));
+    } catch (const stow::EReadError&) {
+        return 0;
+    }
+    if (package.recordCount > 64) return 0;  // keeps one run short; the loop is the same
+    stow::InstallJob job = stow::makeInstallJob(
+        machine.sim.platform(), package, machine.computed.locations, machine.computed.facts,
+        "C:\\Target", "C:\\Drivers");
+    NoProgress progress;
+    try {
+        stow::runPlacement(job, progress);
+    } catch (const stow::EReadError&) {
+    } catch (const stow::PackageError&) {
+    } catch (const stow::EFCreateError&) {
+    }
+    return 0;
+}
