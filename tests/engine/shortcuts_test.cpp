@@ -162,11 +162,6 @@ TEST(OleError, UsesTheSystemTextOrTheCodeInHex) {
     EXPECT_EQ(oleError(shell, 5).message(), "OLE error 00000005");
 }
 
-TEST(ReplaceChar, ReplacesEveryOccurrenceOnly) {
-    EXPECT_EQ(replaceChar("a/b//c", '/', '-'), "a-b--c");
-    EXPECT_EQ(replaceChar("a\\b", '/', '-'), "a\\b");
-}
-
 // --- link phases on a simulated machine ---
 
 class LinkPhase : public ::testing::Test {
