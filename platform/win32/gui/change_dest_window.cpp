@@ -10,6 +10,7 @@
 
 #include "platform/win32/gui/directory_list_box.h"
 #include "platform/win32/gui/drive_combo_box.h"
+#include "platform/win32/gui/gui_common.h"
 #include "engine/error.h"
 #include "platform/win32/handles.h"
 #include "ui/change_dest_form.h"
@@ -92,12 +93,6 @@ private:
     UINT previous_;
 };
 
-HFONT createDialogFont() {
-    return CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif");
-}
-
 // The thread's visible, enabled top-level windows other than the dialog.
 struct OtherWindows {
     HWND self;
@@ -122,10 +117,10 @@ public:
         : system_(platform.system),
           platform_{platform.files, platform.registry, system_, platform.shell, platform.threads} {
         registerClass();
-        font_ = Font(createDialogFont());
+        font_ = win32::createUiFont();
         // WM_NCCREATE hands the window to window_, before the first message needs it.
         CreateWindowExA(0, kClassName, kTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
-                        kLeft, kTop, kWidth, kHeight, nullptr, nullptr, GetModuleHandleA(nullptr), this);
+                        kLeft, kTop, kWidth, kHeight, nullptr, nullptr, win32::moduleInstance(), this);
         if (!window_) throw Error("EOutOfResources", "Failed to create the destination dialog.");
         system_.setOwner(window_.get());
         createControls();
@@ -154,13 +149,7 @@ public:
         directory_list_box_.show(items, current);
     }
     void setPathText(const std::string& text) override { SetWindowTextA(path_edit_, text.c_str()); }
-    std::string pathText() override {
-        int length = GetWindowTextLengthA(path_edit_);
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        int got = GetWindowTextA(path_edit_, text.data(), length + 1);
-        text.resize(static_cast<size_t>(got > 0 ? got : 0));
-        return text;
-    }
+    std::string pathText() override { return win32::windowText(path_edit_); }
     int showModal() override;
     void endModal(int modal_result) override { modal_result_ = modal_result; }
 
@@ -193,12 +182,12 @@ private:
 
 void ChangeDestWindow::Impl::registerClass() {
     WNDCLASSEXA cls{};
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), kClassName, &cls)) return;
+    if (GetClassInfoExA(win32::moduleInstance(), kClassName, &cls)) return;
     cls.cbSize = sizeof cls;
     cls.lpfnWndProc = &Impl::windowProc;
-    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.hInstance = win32::moduleInstance();
     cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    cls.hbrBackground = win32::buttonFaceBrush();
     cls.lpszClassName = kClassName;
     RegisterClassExA(&cls);
 }
@@ -206,8 +195,8 @@ void ChangeDestWindow::Impl::registerClass() {
 HWND ChangeDestWindow::Impl::child(const char* cls, const char* text, DWORD style, DWORD ex_style,
                                    int id) {
     HWND control = CreateWindowExA(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10,
-                                   window_.get(), idOf(id), GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+                                   window_.get(), idOf(id), win32::moduleInstance(), nullptr);
+    win32::setUiFont(control, font_.get());
     return control;
 }
 
@@ -238,8 +227,13 @@ void ChangeDestWindow::Impl::layout() {
 
     int path_top = height - kPathPanelHeight;
     HDWP moves = BeginDeferWindowPos(7);
+    // No copied bits: Wine copies stale pixels when the window grows, and the moved controls
+    // stay blank until something else repaints them.
     auto place = [&moves](HWND w, int x, int y, int cx, int cy) {
-        if (moves) moves = DeferWindowPos(moves, w, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (moves) {
+            moves = DeferWindowPos(moves, w, nullptr, x, y, cx, cy,
+                                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        }
     };
     place(label1_, 8, 8, hint_width, 13);
     place(drive_combo_box_.handle(), 0, kPanel1Height + 1, 288, 13 * win32::DriveComboBox::kItemHeight);
@@ -255,12 +249,10 @@ void ChangeDestWindow::Impl::layout() {
 
 SIZE ChangeDestWindow::Impl::textExtent(HWND control) const {
     SIZE extent{0, 13};
-    int length = GetWindowTextLengthA(control);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    length = GetWindowTextA(control, text.data(), length + 1);
+    std::string text = win32::windowText(control);
     if (win32::WindowDc dc(control); dc) {
         win32::SelectedObject use_font(dc.get(), font_.get());
-        GetTextExtentPoint32A(dc.get(), text.c_str(), length, &extent);
+        GetTextExtentPoint32A(dc.get(), text.c_str(), static_cast<int>(text.size()), &extent);
     }
     return extent;
 }
@@ -348,7 +340,7 @@ LRESULT ChangeDestWindow::Impl::onMessage(UINT message, WPARAM wparam, LPARAM lp
             HDC dc = reinterpret_cast<HDC>(wparam);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(win32::buttonFaceBrush());
         }
         case WM_SIZE:
             if (directory_list_box_.handle()) layout();

@@ -2,6 +2,7 @@
 // it always shows whole items; the folder glyphs are drawn with GDI, no image resources.
 #include "platform/win32/gui/directory_list_box.h"
 
+#include "platform/win32/gui/gui_common.h"
 #include "platform/win32/handles.h"
 
 namespace stow::win32 {
@@ -49,8 +50,8 @@ void DirectoryListBox::create(HWND parent, int id, HFONT font) {
                                 LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
                             0, 0, 100, 100, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                            moduleInstance(), nullptr);
+    setUiFont(list_, font);
 }
 
 void DirectoryListBox::show(const std::vector<DirectoryItem>& items, int current) {

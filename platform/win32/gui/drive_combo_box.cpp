@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/gui/gui_common.h"
 #include "platform/win32/handles.h"
 #include "ui/change_dest_form.h"
 
@@ -115,8 +116,8 @@ void DriveComboBox::create(HWND parent, int id, HFONT font, int x, int y, int wi
                                  CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
                              x, y, width, 26 * kItemHeight / 2, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                             GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+                             moduleInstance(), nullptr);
+    setUiFont(combo_, font);
 }
 
 void DriveComboBox::show(const std::vector<DriveEntry>& drives, int selected) {
