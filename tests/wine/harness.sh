@@ -13,6 +13,7 @@ usage() {
 usage: harness.sh [--config FILE] templates [PROFILE...]
        harness.sh [--config FILE] packages
        harness.sh [--config FILE] run scenario|selftest PROFILE NAME
+       harness.sh [--config FILE] show [INSTALLER]
        harness.sh list scenario|selftest
 The config file (written by the win32 build as tests/wine/wine-config.sh) names the driver,
 the stub, the packer and the work and result folders; variables already set win over it.
@@ -51,8 +52,8 @@ cmd_templates() {
             return 0
         fi
     fi
+    rm -rf "$root"
     mkdir -p "$root"
-    rm -f "$stamp"
     local scratch="$STOW_WINE_WORK/templates.run"
     rm -rf "$scratch"
     mkdir -p "$scratch"
@@ -182,6 +183,58 @@ cmd_run() {
     scenario
 }
 
+# ---- show: one installer for a person to look at ---------------------------------------------
+
+# Runs an installer (the packed sample unless named) in a fresh 32-bit prefix, on $DISPLAY when
+# there is one and else on its own X server, and saves the ready window's screenshot and text.
+# With a display and a terminal it then waits until the user closes the installer.
+cmd_show() {
+    require_config STOW_WINE_WORK STOW_WINE_RESULTS STOW_DRIVER
+    local source=${1:-$STOW_WINE_WORK/packages/sample.exe}
+    [[ -f $source ]] || die "no installer at $source (run: harness.sh packages)"
+    local package
+    package=$(python3 "$HERE/craft.py" info "$source" | sed -n 's/^package=//p') ||
+        die "$source carries no readable package"
+    (STOW_WINE_KEEP_TEMPLATES=1 cmd_templates win32) || exit 1
+
+    KIND=show PROFILE=win32 NAME=sample
+    RUN_DIR="$STOW_WINE_WORK/show"
+    PREFIX="$RUN_DIR/prefix"
+    RESULT_BASE="$STOW_WINE_RESULTS/sample/ready"
+    rm -rf "$RUN_DIR"
+    mkdir -p "$RUN_DIR" "$(dirname "$RESULT_BASE")"
+    rm -f "$RESULT_BASE".* "$RESULT_BASE"-*
+    LOG_FILE="$RESULT_BASE.log"
+    trap cleanup_run EXIT
+    cp -a "$STOW_WINE_WORK/templates/win32" "$PREFIX"
+    export WINEPREFIX=$PREFIX
+
+    local interactive=0
+    if [[ -n ${DISPLAY:-} ]]; then
+        [[ -t 0 ]] && interactive=1
+        STOW_WINE_APP_TIMEOUT=0  # the user decides when it ends
+    else
+        xvfb_start "$RUN_DIR"
+    fi
+    start_installer "$source"
+    local title="$package Installer"
+    if ! driver wait-window "$title" 60; then
+        # A load error shows a message box instead: keep its picture and text too.
+        drive msgbox-read 5
+        screenshot
+        die "the installer shows a message box instead of its window: $(cat "$DRIVER_OUT")"
+    fi
+    drive dump "$title"
+    screenshot
+    if ((interactive)); then
+        log "the installer is running on $DISPLAY; close its window to finish"
+        wait_installer_exit 86400
+    else
+        drive close "$title" 30
+        wait_installer_exit 30
+    fi
+}
+
 cmd_list() {
     local kind=${1:-scenario}
     local f
@@ -194,6 +247,7 @@ case ${1:-} in
     templates) shift; cmd_templates "$@" ;;
     packages) shift; cmd_packages "$@" ;;
     run) shift; cmd_run "$@" ;;
+    show) shift; cmd_show "$@" ;;
     list) shift; cmd_list "$@" ;;
     *) usage ;;
 esac

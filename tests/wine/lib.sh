@@ -208,16 +208,19 @@ expect_no_line() {
 
 # ---- what the installer left behind --------------------------------------------------------
 
-# Every file and directory of C: with size and time, taken before the installer starts.
-snapshot_take() {
-    (cd "$(drive_c)" && find . -printf '%p %s %T@\n' | sort) > "$RUN_DIR/before.files"
+# Every file of C: with size and time, and every directory by name, taken before the installer
+# starts. Directory times are left out: Wine itself creates and removes scratch files.
+snapshot_files() {
+    (cd "$(drive_c)" && find . \( -type d -printf '%p/\n' \) -o -printf '%p %s %T@\n' | sort)
 }
+
+snapshot_take() { snapshot_files > "$RUN_DIR/before.files"; }
 
 # Nothing on C: changed, and the registry holds no key of the vendor (both registry views).
 expect_nothing_written() {
     local vendor=$1
     prefix_stop "$PREFIX"
-    (cd "$(drive_c)" && find . -printf '%p %s %T@\n' | sort) > "$RUN_DIR/after.files"
+    snapshot_files > "$RUN_DIR/after.files"
     if ! diff "$RUN_DIR/before.files" "$RUN_DIR/after.files" > "$RUN_DIR/files.diff"; then
         die "files changed on C: ($(head -c 2000 "$RUN_DIR/files.diff"))"
     fi

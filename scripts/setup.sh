@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs what building and testing Stowaway needs on Debian 12: the host compiler and test
+# libraries, the MinGW-w64 cross compiler, and Wine with an X server for the end-to-end tests.
+# Run as root. Does nothing when everything is there already, so it is cheap to repeat.
+set -euo pipefail
+
+packages=(
+    build-essential cmake python3
+    googletest libgtest-dev libgmock-dev libcli11-dev libtomlplusplus-dev
+    mingw-w64 g++-mingw-w64-i686-win32
+    wine wine32:i386 wine64
+    xvfb imagemagick x11-utils
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2> /dev/null || true)
+    [[ $status == "install ok installed" ]] || missing+=("$package")
+done
+
+if ((${#missing[@]})); then
+    if [[ $(id -u) != 0 ]]; then
+        echo "setup: missing packages: ${missing[*]}; run this script as root (sudo)" >&2
+        exit 1
+    fi
+    echo "setup: installing ${missing[*]}"
+    log=$(mktemp /tmp/stowaway-setup.XXXXXX.log)
+    export DEBIAN_FRONTEND=noninteractive
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+    fi
+    if ! { apt-get update -qq && apt-get install -y -qq "${missing[@]}"; } > "$log" 2>&1; then
+        tail -n 40 "$log" >&2
+        echo "setup: package installation failed (full log: $log)" >&2
+        exit 1
+    fi
+    rm -f "$log"
+fi
+
+# The stub links the C++ runtime statically without a threads DLL: use the win32 thread model.
+if [[ $(id -u) == 0 ]]; then
+    for tool in gcc g++; do
+        if [[ -x /usr/bin/i686-w64-mingw32-$tool-win32 ]]; then
+            update-alternatives --quiet --set "i686-w64-mingw32-$tool" \
+                "/usr/bin/i686-w64-mingw32-$tool-win32" 2> /dev/null || true
+        fi
+    done
+fi
+echo "setup: build and test tools are installed"

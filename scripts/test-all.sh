@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Builds and tests everything: the host tree (unit tests against the simulated Windows, the
+# packer) and the win32 tree (the stub, and the end-to-end tests under Wine). Exits non-zero on
+# any failure and ends with both ctest summaries. Run as root on Debian 12 (installs packages).
+set -uo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root=$(pwd)
+jobs=$(nproc)
+start=$(date +%s)
+mkdir -p build/logs
+failures=()
+summaries=()
+passed_total=0
+failed_total=0
+
+# Runs a build step quietly; its log is shown only when it fails.
+step() {
+    local name=$1
+    shift
+    local log="$root/build/logs/$name.log"
+    echo "== $name"
+    if "$@" > "$log" 2>&1; then
+        return 0
+    fi
+    tail -n 80 "$log"
+    echo "test-all: $name failed (log: $log)"
+    failures+=("$name")
+    return 1
+}
+
+# Runs one tree's tests with full output, and keeps its summary line for the end.
+run_ctest() {
+    local name=$1
+    shift
+    local log="$root/build/logs/$name-ctest.log"
+    echo "== $name tests"
+    ctest "$@" 2>&1 | tee "$log"
+    local status=${PIPESTATUS[0]}
+    local summary
+    summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n1)
+    if [[ -n $summary ]]; then
+        summaries+=("$name: $summary")
+        local failed total
+        failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<< "$summary")
+        total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<< "$summary")
+        passed_total=$((passed_total + total - failed))
+        failed_total=$((failed_total + failed))
+    else
+        summaries+=("$name: no test summary")
+    fi
+    if ((status != 0)) || [[ -z $summary ]]; then failures+=("$name tests"); fi
+}
+
+if ! bash scripts/setup.sh; then
+    echo "test-all: setup failed"
+    exit 1
+fi
+
+if step host-configure cmake --preset host &&
+    step host-build cmake --build --preset host -j "$jobs"; then
+    run_ctest host --test-dir build/host --output-on-failure -j "$jobs" --timeout 600
+fi
+
+# The Wine tests pack the sample with the host build's stowpack (build/host/tools/stowpack).
+if step win32-configure cmake --preset win32 &&
+    step win32-build cmake --build --preset win32 -j "$jobs"; then
+    run_ctest win32 --test-dir build/win32 --output-on-failure -j "$jobs" --timeout 900
+fi
+
+elapsed=$(($(date +%s) - start))
+echo
+echo "== summary (${elapsed}s)"
+for line in "${summaries[@]}"; do echo "$line"; done
+if [[ -f build/win32/stowaway.exe ]]; then
+    echo "stub: build/win32/stowaway.exe, $(stat -c %s build/win32/stowaway.exe) bytes"
+fi
+echo "Wine results: build/win32/wine-results/<profile>/<scenario>.{png,txt,log}"
+if ((${#failures[@]})); then
+    echo "failed: ${failures[*]}"
+fi
+echo "total: $passed_total passed, $failed_total failed"
+((${#failures[@]} == 0))
