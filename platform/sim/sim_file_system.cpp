@@ -1,7 +1,9 @@
 // The simulated file system over host folders. Every host folder the simulation looks into gets
 // a case-insensitive name index, kept current on the simulation's own creates and rebuilt when
 // the folder's modification time shows that something else changed it, so that lookups in a
-// folder of many thousands of files stay cheap.
+// folder of many thousands of files stay cheap. A name the host adds in another letter case
+// within the same clock tick as the simulation's last change there is found only once the
+// folder changes again; names the host adds in the case they are asked for are always found.
 #include "platform/sim/sim_file_system.h"
 
 #include <fcntl.h>
@@ -84,6 +86,16 @@ private:
     size_t position_ = 0;
 };
 
+// The folder's stamp, or false when it is not a folder.
+template <typename Stamp>
+bool folderStamp(const fs::path& dir, Stamp& stamp) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    stamp.seconds = static_cast<int64_t>(st.st_mtim.tv_sec);
+    stamp.nanoseconds = st.st_mtim.tv_nsec;
+    return true;
+}
+
 bool pathExists(const fs::path& p) {
     std::error_code ec;
     return fs::exists(fs::symlink_status(p, ec));
@@ -122,9 +134,8 @@ bool SimFileSystem::normalise(const std::string& text, bool redirect, WinPath& o
 
 SimFileSystem::DirIndex* SimFileSystem::indexOf(const fs::path& host_dir) {
     const std::string& key = host_dir.native();
-    std::error_code ec;
-    auto stamp = fs::last_write_time(host_dir, ec);
-    if (ec || !fs::is_directory(host_dir, ec)) {
+    Stamp stamp;
+    if (!folderStamp(host_dir, stamp)) {
         indexes_.erase(key);
         return nullptr;
     }
@@ -133,6 +144,7 @@ SimFileSystem::DirIndex* SimFileSystem::indexOf(const fs::path& host_dir) {
 
     DirIndex index;
     index.stamp = stamp;
+    std::error_code ec;
     fs::directory_iterator it(host_dir, ec), end;
     if (ec) return nullptr;
     for (; it != end; it.increment(ec)) {
@@ -165,9 +177,7 @@ void SimFileSystem::noteCreated(const fs::path& host_dir, const std::string& nam
     auto found = indexes_.find(host_dir.native());
     if (found == indexes_.end()) return;
     found->second.by_folded[foldCase(name)] = IndexEntry{name, is_dir};
-    std::error_code ec;
-    auto stamp = fs::last_write_time(host_dir, ec);
-    if (!ec) found->second.stamp = stamp;
+    folderStamp(host_dir, found->second.stamp);
 }
 
 SimFileSystem::Lookup SimFileSystem::lookup(const WinPath& path) {

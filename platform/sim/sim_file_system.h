@@ -3,6 +3,7 @@
 // attribute bits, and the access-denied and disk-full faults.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -74,8 +75,16 @@ private:
         std::string name;
         bool is_dir = false;
     };
+    // A host folder's modification time, to the nanosecond the host keeps.
+    struct Stamp {
+        int64_t seconds = 0;
+        long nanoseconds = 0;
+        bool operator==(const Stamp& o) const {
+            return seconds == o.seconds && nanoseconds == o.nanoseconds;
+        }
+    };
     struct DirIndex {
-        std::filesystem::file_time_type stamp;
+        Stamp stamp;
         std::unordered_map<std::string, IndexEntry> by_folded;
     };
 

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <map>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -178,6 +181,8 @@ TEST_F(SimWindowsTest, FindFirstListsDotsThenNamesInCaseInsensitiveOrder) {
 TEST_F(SimWindowsTest, HostChangesAreSeenDespiteTheNameCache) {
     sim_.makeDirectories("C:\\Out");
     EXPECT_FALSE(sim_.exists("C:\\Out\\host.txt"));
+    // Past the folder's time-stamp tick, so that the change shows.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::ofstream(sim_.hostPath("C:\\Out") / "Host.TXT") << "made outside";
     EXPECT_EQ(sim_.readFile("C:\\out\\HOST.txt"), "made outside");
     std::filesystem::remove(sim_.hostPath("C:\\Out\\host.txt"));
