@@ -11,14 +11,6 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string trimBlanks(const std::string& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isBlank(text[first])) ++first;
-    while (last > first && isBlank(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
-
 }  // namespace
 
 FileLog FileLog::open(FileSystem& files, const std::string& path) {
@@ -41,7 +33,11 @@ FileLog FileLog::parse(const std::string& text) {
     while (begin < n) {
         size_t end = text.find_first_of("\r\n", begin);
         if (end == std::string::npos) end = n;
-        const std::string line = trimBlanks(text.substr(begin, end - begin));
+        size_t first = begin;
+        size_t last = end;
+        while (first < last && isBlank(text[first])) ++first;
+        while (last > first && isBlank(text[last - 1])) --last;
+        const std::string line = text.substr(first, last - first);
         if (end + 1 < n && text[end] == '\r' && text[end + 1] == '\n') ++end;
         begin = end + 1;
 
@@ -64,10 +60,14 @@ FileLog FileLog::parse(const std::string& text) {
 }
 
 FileLog::Section& FileLog::section(const std::string& name) {
+    if (last_section_ < sections_.size() && sections_[last_section_].name == name) {
+        return sections_[last_section_];
+    }
     auto [it, added] = section_index_.emplace(upperAscii(name), sections_.size());
     if (added) {
         sections_.push_back(Section{name, {}, {}});
     }
+    last_section_ = it->second;
     return sections_[it->second];
 }
 

@@ -47,6 +47,7 @@ private:
     std::string path_;
     std::vector<Section> sections_;
     std::unordered_map<std::string, size_t> section_index_;  // upper-cased name -> sections_
+    size_t last_section_ = 0;  // placement writes one section many times over: skip the lookup
 };
 
 }  // namespace stow
