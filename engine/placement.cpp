@@ -28,7 +28,14 @@ bool writeFile(FileSystem& files, const std::string& path, const ContentWriter& 
     {
         std::unique_ptr<File> file = files.create(path);
         if (!file) return false;
-        written = write(*file);
+        try {
+            written = write(*file);
+        } catch (...) {
+            // The package itself failed to read; that stops the phase, but not with half a file.
+            file.reset();
+            files.create(path);
+            throw;
+        }
     }
     if (!written) files.create(path);
     return written;

@@ -39,6 +39,7 @@ struct Faults {
     // case-insensitively as a prefix (a folder and everything under it).
     std::vector<std::string> accessDenied;   // create/write/createDirectory fail there
     std::optional<int64_t> diskFreeBytes;    // writes fail once this many bytes were written
+                                             // (counts down as files, INF copies and links are written)
     bool failFolderQueries = false;          // windows/system/special folder queries answer ""
     std::set<int> failSpecialFolders;        // only these CSIDLs answer ""
     bool registryReadOnly = false;           // every openOrCreate under HKLM fails
@@ -82,6 +83,7 @@ public:
     void addDrive(char letter);
 
     // --- test-side access to the machine's state (Windows paths, case-insensitive) ---
+    // It sees the native file system: no WOW64 redirection and no faults.
     std::filesystem::path hostPath(const std::string& windows_path) const;  // resolved if it exists
     bool exists(const std::string& windows_path) const;
     bool isDirectory(const std::string& windows_path) const;

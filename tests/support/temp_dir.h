@@ -1,4 +1,5 @@
-// A fresh host folder per test, removed afterwards.
+// A fresh host folder per test, removed afterwards. It lives in memory (/dev/shm) where the host
+// has it: the simulated machines create thousands of small files, which a disk makes slow.
 #pragma once
 
 #include <filesystem>
@@ -11,8 +12,7 @@ class TempDir {
 public:
     TempDir() {
         std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("stow-test-" + std::to_string(rd()) + std::to_string(rd()));
+        path_ = base() / ("stow-test-" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(path_);
     }
     ~TempDir() {
@@ -24,6 +24,12 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
+    static std::filesystem::path base() {
+        std::error_code ec;
+        if (std::filesystem::is_directory("/dev/shm", ec)) return "/dev/shm";
+        return std::filesystem::temp_directory_path();
+    }
+
     std::filesystem::path path_;
 };
 
