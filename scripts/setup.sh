@@ -29,12 +29,24 @@ if ((${#missing[@]})); then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
-    if ! { apt-get update -qq && apt-get install -y -qq "${missing[@]}"; } > "$log" 2>&1; then
+    # A mirror in the middle of a sync fails an index now and then; retry, then go on with the
+    # indexes that did arrive and let the install itself decide.
+    for attempt in 1 2 3; do
+        apt-get update -qq >> "$log" 2>&1 && break
+        sleep $((attempt * 5))
+    done
+    # When one architecture's security index is missing, i386 and amd64 libraries cannot agree
+    # on a version; taking both from the main archive makes them agree again.
+    prefer_main=$(mktemp /tmp/stowaway-apt-prefs.XXXXXX)
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' > "$prefer_main"
+    if ! apt-get install -y -qq "${missing[@]}" >> "$log" 2>&1 &&
+        ! apt-get install -y -qq -o Dir::Etc::Preferences="$prefer_main" "${missing[@]}" >> "$log" 2>&1; then
+        rm -f "$prefer_main"
         tail -n 40 "$log" >&2
         echo "setup: package installation failed (full log: $log)" >&2
         exit 1
     fi
-    rm -f "$log"
+    rm -f "$log" "$prefer_main"
 fi
 
 # The stub links the C++ runtime statically without a threads DLL: use the win32 thread model.
