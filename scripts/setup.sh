@@ -10,6 +10,7 @@ packages=(
     mingw-w64 g++-mingw-w64-i686-win32
     wine wine32:i386 wine64
     xvfb imagemagick x11-utils
+    clang libclang-rt-14-dev osslsigncode
 )
 
 missing=()

@@ -61,6 +61,19 @@ if step host-configure cmake --preset host &&
     run_ctest host --test-dir build/host --output-on-failure -j "$jobs" --timeout 600
 fi
 
+# The same unit tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+if step host-asan-configure cmake --preset host-asan &&
+    step host-asan-build cmake --build --preset host-asan -j "$jobs"; then
+    run_ctest host-asan --test-dir build/host-asan --output-on-failure -j "$jobs" --timeout 900
+fi
+
+# Each fuzz target briefly from its seed corpus (tests/fuzz/run.sh runs them long).
+fuzz_targets=(fuzz_loader fuzz_placement fuzz_file_log fuzz_inf_filter fuzz_command_line)
+if step fuzz-configure cmake --preset fuzz &&
+    step fuzz-build cmake --build --preset fuzz -j "$jobs" --target "${fuzz_targets[@]}"; then
+    run_ctest fuzz --test-dir build/fuzz -L fuzz --output-on-failure --timeout 300
+fi
+
 # The Wine tests pack the sample with the host build's stowpack (build/host/tools/stowpack).
 if step win32-configure cmake --preset win32 &&
     step win32-build cmake --build --preset win32 -j "$jobs"; then
