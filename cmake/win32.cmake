@@ -2,12 +2,21 @@
 
 # IsOS must be imported from Shlwapi.dll by ordinal 437: Shlwapi.dll exports it by name only
 # from Vista on, and MinGW's libshlwapi.a imports it by name. A one-entry import library made
-# from a .def file binds it by ordinal; it comes before shlwapi on the link line.
-find_program(STOW_DLLTOOL NAMES ${CMAKE_DLLTOOL} i686-w64-mingw32-dlltool dlltool REQUIRED)
+# from a .def file binds it by ordinal; it comes before shlwapi on the link line. The x86_64
+# build (for the tests under 64-bit Wine) needs the same, without the stdcall decoration.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(STOW_WIN64 ON)
+    set(STOW_ISOS_EXPORT "IsOS")
+else()
+    set(STOW_WIN64 OFF)
+    set(STOW_ISOS_EXPORT "IsOS@4")
+endif()
+find_program(STOW_DLLTOOL NAMES ${CMAKE_DLLTOOL} ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-dlltool
+             dlltool REQUIRED)
 set(STOW_SHLWAPI_DEF ${CMAKE_CURRENT_BINARY_DIR}/shlwapi_ordinals.def)
 set(STOW_SHLWAPI_LIB ${CMAKE_CURRENT_BINARY_DIR}/libshlwapi_ordinals.a)
 file(CONFIGURE OUTPUT ${STOW_SHLWAPI_DEF}
-     CONTENT "LIBRARY SHLWAPI.dll\nEXPORTS\nIsOS@4 @437 NONAME\n")
+     CONTENT "LIBRARY SHLWAPI.dll\nEXPORTS\n${STOW_ISOS_EXPORT} @437 NONAME\n")
 add_custom_command(OUTPUT ${STOW_SHLWAPI_LIB}
                    COMMAND ${STOW_DLLTOOL} -d ${STOW_SHLWAPI_DEF} -l ${STOW_SHLWAPI_LIB}
                    DEPENDS ${STOW_SHLWAPI_DEF}
@@ -25,7 +34,8 @@ stow_link(stow_win32 stow_ui stow_shlwapi_ordinals shlwapi ole32 uuid comctl32 s
           user32 advapi32 kernel32)
 
 set(STOW_STATIC_LINK -static -static-libgcc -static-libstdc++ -s)
-find_program(STOW_OBJDUMP NAMES ${CMAKE_OBJDUMP} i686-w64-mingw32-objdump objdump REQUIRED)
+find_program(STOW_OBJDUMP NAMES ${CMAKE_OBJDUMP} ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-objdump objdump
+             REQUIRED)
 
 # The stub proper, once its start-up exists (app/ also holds pieces such as the locator).
 file(GLOB STOW_APP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/*.cpp)
@@ -43,9 +53,46 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/app/main.cpp)
                      -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
 endif()
 
+# Which Wine runs this tree's programs, decided once at configure time. The x86_64 tree is
+# for the tests under 64-bit Wine (profile x64). The i686 tree's Wine is itself a 32-bit Linux
+# program: where the kernel cannot run those, its Wine tests are replaced by one skipped test
+# that says why.
+set(STOW_WINE_PROFILES "")
+set(STOW_WINE_SKIP_REASON "")
+if(STOW_WIN64)
+    # Debian's wine script tries the 32-bit loader first, so the 64-bit one is named directly.
+    find_program(STOW_WINE64 NAMES wine64 PATHS /usr/lib/wine)
+    if(STOW_WINE64)
+        set(STOW_WINE_PROFILES x64)
+    else()
+        set(STOW_WINE_SKIP_REASON "no 64-bit Wine (wine64) found")
+    endif()
+else()
+    find_program(STOW_WINE32 NAMES wine PATHS /usr/lib/wine NO_DEFAULT_PATH)
+    find_program(STOW_WINE32 NAMES wine)
+    if(STOW_WINE32)
+        execute_process(COMMAND ${STOW_WINE32} --version RESULT_VARIABLE wine_rc
+                        OUTPUT_QUIET ERROR_QUIET)
+        if(wine_rc EQUAL 0)
+            set(STOW_WINE_PROFILES win32 win64 win98)
+        else()
+            set(STOW_WINE_SKIP_REASON
+                "this machine cannot run 32-bit programs (${STOW_WINE32} --version failed); the win64 tree runs them under 64-bit Wine (profile x64)")
+        endif()
+    else()
+        set(STOW_WINE_SKIP_REASON "no Wine found")
+    endif()
+endif()
+if(STOW_WINE_SKIP_REASON)
+    message(STATUS "Wine tests: skipped: ${STOW_WINE_SKIP_REASON}")
+else()
+    message(STATUS "Wine tests: profiles ${STOW_WINE_PROFILES}")
+endif()
+
 # A console program that runs every backend operation against the real API (under Wine or on
-# Windows) and reports each check; tests/win32/run_backend_probe.sh drives it.
-if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
+# Windows) and reports each check; tests/win32/run_backend_probe.sh drives it. Its checks expect
+# a 32-bit process, so only the i686 tree runs it.
+if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp AND NOT STOW_WIN64)
     add_executable(backend_probe ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
     target_link_libraries(backend_probe PRIVATE stow_win32)
     target_link_options(backend_probe PRIVATE ${STOW_STATIC_LINK})
@@ -55,8 +102,7 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
 
     # Under Wine, in a 32-bit, a 64-bit (WOW64) and a Windows 98 prefix of the build's own,
     # made once by a fixture (tens of seconds each); a run then takes a few seconds.
-    find_program(STOW_WINE wine)
-    if(STOW_WINE)
+    if(STOW_WINE_PROFILES)
         set(probe_dir ${PROJECT_SOURCE_DIR}/tests/win32)
         set(prefix_root ${CMAKE_CURRENT_BINARY_DIR}/wine-probe)
         foreach(probe win32:32:2 win64:64:2 win98:32:1)
@@ -74,6 +120,10 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
             set_tests_properties(win32_backend_probe_${arch} PROPERTIES
                                  FIXTURES_REQUIRED probe_prefix_${arch} TIMEOUT 120)
         endforeach()
+    elseif(STOW_WINE_SKIP_REASON)
+        add_test(NAME win32_backend_probe_unavailable
+                 COMMAND sh -c "echo \"$1\"; exit 77" sh "backend probe not run: ${STOW_WINE_SKIP_REASON}")
+        set_tests_properties(win32_backend_probe_unavailable PROPERTIES SKIP_RETURN_CODE 77)
     endif()
 endif()
 

@@ -27,15 +27,25 @@ step host-build cmake --build --preset host --target stowpack -j "$jobs"
 step win32-configure cmake --preset win32
 step win32-build cmake --build --preset win32 -j "$jobs"
 
-config=build/win32/tests/wine/wine-config.sh
+# 32-bit Wine is itself a 32-bit Linux program; where the kernel cannot run those, the sample is
+# packed with the x86_64 build of the stub and shown under 64-bit Wine instead.
+tree=build/win32
+if ! /usr/lib/wine/wine --version > /dev/null 2>&1; then
+    echo "run-sample: 32-bit programs cannot run here; showing the x86_64 build under 64-bit Wine"
+    step win64-configure cmake --preset win64
+    step win64-build cmake --build --preset win64 -j "$jobs"
+    tree=build/win64
+fi
+
+config=$tree/tests/wine/wine-config.sh
 bash tests/wine/harness.sh --config "$config" packages
-installer="$root/build/win32/DAQSuiteSetup.exe"
-cp build/win32/wine-work/packages/sample.exe "$installer"
+installer="$root/$tree/DAQSuiteSetup.exe"
+cp "$tree/wine-work/packages/sample.exe" "$installer"
 bash tests/wine/harness.sh --config "$config" show "$installer"
 
-results="$root/build/win32/wine-results/sample"
+results="$root/$tree/wine-results/sample"
 echo
-echo "Installer:        $installer ($(stat -c %s "$installer") bytes; stub $(stat -c %s build/win32/stowaway.exe) bytes)"
+echo "Installer:        $installer ($(stat -c %s "$installer") bytes; stub $(stat -c %s $tree/stowaway.exe) bytes)"
 echo "Screenshot:       $results/ready.png"
 echo "Window text dump: $results/ready.txt"
 echo "Log:              $results/ready.log"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and tests everything: the host tree (unit tests against the simulated Windows, the
-# packer) and the win32 tree (the stub, and the end-to-end tests under Wine). Exits non-zero on
+# packer), the win32 tree (the stub, and the end-to-end tests under Wine) and the win64 tree (the
+# same under 64-bit Wine). Exits non-zero on
 # any failure and ends with both ctest summaries. Run as root on Debian 12 (installs packages).
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -80,6 +81,13 @@ if step win32-configure cmake --preset win32 &&
     run_ctest win32 --test-dir build/win32 --output-on-failure -j "$jobs" --timeout 900
 fi
 
+# The same stub and test driver built for x86_64, for the Wine tests under 64-bit Wine (profile
+# x64); the i686 tree's Wine tests need a kernel that runs 32-bit programs and skip otherwise.
+if step win64-configure cmake --preset win64 &&
+    step win64-build cmake --build --preset win64 -j "$jobs"; then
+    run_ctest win64 --test-dir build/win64 --output-on-failure -j "$jobs" --timeout 900
+fi
+
 elapsed=$(($(date +%s) - start))
 echo
 echo "== summary (${elapsed}s)"
@@ -87,7 +95,7 @@ for line in "${summaries[@]}"; do echo "$line"; done
 if [[ -f build/win32/stowaway.exe ]]; then
     echo "stub: build/win32/stowaway.exe, $(stat -c %s build/win32/stowaway.exe) bytes"
 fi
-echo "Wine results: build/win32/wine-results/<profile>/<scenario>.{png,txt,log}"
+echo "Wine results: build/win{32,64}/wine-results/<profile>/<scenario>.{png,txt,log}"
 if ((${#failures[@]})); then
     echo "failed: ${failures[*]}"
 fi

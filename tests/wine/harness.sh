@@ -40,10 +40,11 @@ require_config() {
 cmd_templates() {
     require_config STOW_WINE_WORK
     local profiles=("$@")
-    ((${#profiles[@]})) || read -r -a profiles <<< "$STOW_WINE_PROFILES"
+    ((${#profiles[@]})) || read -r -a profiles <<< "${STOW_WINE_PROFILES:-win32 win64 win98}"
+    ((${#profiles[@]})) || die "no Wine profile to make a template for"
     local root="$STOW_WINE_WORK/templates"
     local stamp="$root/stamp" want
-    want="$(wine --version) desktop=${STOW_WINE_DESKTOP:-1} $(cat "$HERE/lib.sh" | md5sum | cut -c1-12)"
+    want="$("$STOW_WINE64" --version 2> /dev/null || wine --version) desktop=${STOW_WINE_DESKTOP:-1} $(cat "$HERE/lib.sh" | md5sum | cut -c1-12)"
     if [[ ${STOW_WINE_KEEP_TEMPLATES:-0} == 1 && -f $stamp && $(cat "$stamp") == "$want" ]]; then
         local missing=0 p
         for p in "${profiles[@]}"; do [[ -d $root/$p ]] || missing=1; done
@@ -60,12 +61,14 @@ cmd_templates() {
     xvfb_start "$scratch"
     trap 'xvfb_stop' EXIT
 
-    # The two architectures boot side by side; the Windows 98 one is the 32-bit one, told so.
-    local need32=0 need64=0 p
+    # The architectures boot side by side; the Windows 98 one is the 32-bit one, told so; x64 is
+    # a win64 prefix booted by 64-bit Wine alone.
+    local need32=0 need64=0 needx64=0 p
     for p in "${profiles[@]}"; do
         case $p in
             win32 | win98) need32=1 ;;
             win64) need64=1 ;;
+            x64) needx64=1 ;;
             *) die "unknown profile $p" ;;
         esac
     done
@@ -76,6 +79,10 @@ cmd_templates() {
     fi
     if ((need64)); then
         (prefix_create win64 "$scratch/win64" "$scratch/win64.log") &
+        pids+=($!)
+    fi
+    if ((needx64)); then
+        (prefix_create win64 "$scratch/x64" "$scratch/x64.log" "$STOW_WINE64") &
         pids+=($!)
     fi
     local pid failed=0
@@ -176,6 +183,7 @@ cmd_run() {
 
     cp -a "$template" "$PREFIX"
     export WINEPREFIX=$PREFIX
+    WINE=$(profile_wine "$PROFILE")
     xvfb_start "$RUN_DIR"
     log "$KIND $PROFILE/$NAME on display $DISPLAY"
     # shellcheck disable=SC1090
@@ -185,7 +193,8 @@ cmd_run() {
 
 # ---- show: one installer for a person to look at ---------------------------------------------
 
-# Runs an installer (the packed sample unless named) in a fresh 32-bit prefix, on $DISPLAY when
+# Runs an installer (the packed sample unless named) in a fresh prefix of the build's first
+# profile (win32 in the i686 tree, x64 in the x86_64 one), on $DISPLAY when
 # there is one and else on its own X server, and saves the ready window's screenshot and text.
 # With a display and a terminal it then waits until the user closes the installer.
 cmd_show() {
@@ -195,9 +204,12 @@ cmd_show() {
     local package
     package=$(python3 "$HERE/craft.py" info "$source" | sed -n 's/^package=//p') ||
         die "$source carries no readable package"
-    (STOW_WINE_KEEP_TEMPLATES=1 cmd_templates win32) || exit 1
+    local profile=${STOW_WINE_PROFILES:-win32}
+    profile=${profile%% *}
+    [[ -n $profile ]] || die "no Wine profile runs on this machine"
+    (STOW_WINE_KEEP_TEMPLATES=1 cmd_templates "$profile") || exit 1
 
-    KIND=show PROFILE=win32 NAME=sample
+    KIND=show PROFILE=$profile NAME=sample
     RUN_DIR="$STOW_WINE_WORK/show"
     PREFIX="$RUN_DIR/prefix"
     RESULT_BASE="$STOW_WINE_RESULTS/sample/ready"
@@ -206,8 +218,9 @@ cmd_show() {
     rm -f "$RESULT_BASE".* "$RESULT_BASE"-*
     LOG_FILE="$RESULT_BASE.log"
     trap cleanup_run EXIT
-    cp -a "$STOW_WINE_WORK/templates/win32" "$PREFIX"
+    cp -a "$STOW_WINE_WORK/templates/$profile" "$PREFIX"
     export WINEPREFIX=$PREFIX
+    WINE=$(profile_wine "$profile")
 
     local interactive=0
     if [[ -n ${DISPLAY:-} ]]; then

@@ -5,7 +5,8 @@
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-readonly STOW_WINE_PROFILES="win32 win64 win98"
+# 64-bit Wine's loader, named directly: Debian's wine script tries the 32-bit one first.
+: "${STOW_WINE64:=/usr/lib/wine/wine64}"
 readonly STOW_SCREEN="1024x768"
 
 LOG_FILE=""
@@ -77,14 +78,14 @@ prefix_stop() {
 # itself, so screenshots show the titles, and nothing waits for a window manager that is not
 # there.
 prefix_create() {
-    local arch=$1 prefix=$2 logfile=$3
+    local arch=$1 prefix=$2 logfile=$3 wine=${4:-wine}
     rm -rf "$prefix"
-    WINEPREFIX=$prefix WINEARCH=$arch timeout 300 wineboot -i < /dev/null >> "$logfile" 2>&1 ||
+    WINEPREFIX=$prefix WINEARCH=$arch timeout 300 "$wine" wineboot -i < /dev/null >> "$logfile" 2>&1 ||
         die "wineboot failed for $arch (see $logfile)"
     if [[ ${STOW_WINE_DESKTOP:-1} == 1 ]]; then
-        wine_in "$prefix" wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ \
+        wine_in "$prefix" "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ \
             /d Default /f < /dev/null >> "$logfile" 2>&1
-        wine_in "$prefix" wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+        wine_in "$prefix" "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
             /t REG_SZ /d "$STOW_SCREEN" /f < /dev/null >> "$logfile" 2>&1
     fi
     prefix_stop "$prefix"
@@ -102,10 +103,23 @@ prefix_set_win98() {
 profile_arch() {
     case $1 in
         win32 | win98) echo win32 ;;
-        win64) echo win64 ;;
+        win64 | x64) echo win64 ;;
         *) die "unknown profile $1" ;;
     esac
 }
+
+# The Wine loader for a profile's programs: x64 runs the x86_64 build with 64-bit Wine, the
+# others run the i686 build with the wine script (32-bit Wine, WOW64 in a win64 prefix).
+profile_wine() {
+    case $1 in
+        x64) printf '%s' "$STOW_WINE64" ;;
+        *) printf 'wine' ;;
+    esac
+}
+
+# The loader of the running scenario's profile.
+WINE=wine
+run_wine() { "$WINE" "$@"; }
 
 # ---- one scenario's run --------------------------------------------------------------------
 # Set by harness.sh before a scenario file is sourced:
@@ -130,7 +144,7 @@ start_installer() {
     cp "$source" "$dir/$INSTALLER_EXE"
     snapshot_take
     log "start C:\\Downloads\\$INSTALLER_EXE $(esc "$*")"
-    (cd "$dir" && exec timeout -k 5 "${STOW_WINE_APP_TIMEOUT:-120}" wine "$INSTALLER_EXE" "$@" \
+    (cd "$dir" && exec timeout -k 5 "${STOW_WINE_APP_TIMEOUT:-120}" "$WINE" "$INSTALLER_EXE" "$@" \
         < /dev/null > "$RUN_DIR/installer.stdout" 2> "$RUN_DIR/installer.stderr") &
     INSTALLER_PID=$!
 }
@@ -157,7 +171,7 @@ DRIVER_OUT=""
 driver() {
     DRIVER_OUT="$RUN_DIR/driver.out"
     local status=0
-    timeout -k 5 90 wine "$STOW_DRIVER" "$@" < /dev/null > "$DRIVER_OUT" 2> "$RUN_DIR/driver.err" || status=$?
+    timeout -k 5 90 "$WINE" "$STOW_DRIVER" "$@" < /dev/null > "$DRIVER_OUT" 2> "$RUN_DIR/driver.err" || status=$?
     {
         printf '== stowdriver %s (status %d)\n' "$*" "$status"
         cat "$DRIVER_OUT"
@@ -258,7 +272,8 @@ package_info() {
     sed -n "s/^$1=//p" "$STOW_WINE_WORK/packages/sample.info"
 }
 
-# The program files folder that a 32-bit program sees in this profile.
+# The program files folder that the installer sees in this profile (a 32-bit one on 64-bit
+# Windows gets the x86 folder; the x64 build is a native program).
 program_files() {
     case $PROFILE in
         win64) printf 'C:\\Program Files (x86)' ;;
