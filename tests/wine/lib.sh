@@ -347,3 +347,209 @@ expect_ready_window() {
     wait_installer_exit 30
     expect_nothing_written "$vendor"
 }
+
+# ---- installations: locations, files, links and registry as the installer leaves them -------
+
+# The install locations the installer computes in this profile, each ending in "\", and its
+# platform facts: NT (1 on the NT platform) and BITS (64 only for a 32-bit process on 64-bit
+# Windows; the x64 build is a native process, so it sees a 32-bit NT system).
+profile_locations() {
+    LOC_WINDOWS='C:\windows\'
+    LOC_SYSTEM='C:\windows\system32\'
+    LOC_DLL=$LOC_SYSTEM
+    LOC_DRIVER="${LOC_SYSTEM}Drivers\\"
+    LOC_PROGRAMS='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\'
+    NT=1
+    BITS=32
+    case $PROFILE in
+        win32 | x64) ;;
+        win64)
+            BITS=64
+            LOC_DLL='C:\windows\syswow64\'
+            ;;
+        win98)
+            NT=0
+            LOC_DRIVER=$LOC_SYSTEM
+            LOC_PROGRAMS="C:\\users\\$(id -un)\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\"
+            ;;
+        *) die "unknown profile $PROFILE" ;;
+    esac
+}
+
+# The host path of a C: path, matching each component without regard to case as Windows does
+# (components that do not exist are kept as written).
+host_path() {
+    local win=$1
+    [[ $win == [Cc]:\\* ]] || die "not a path on C: $win"
+    local path part found
+    path=$(drive_c)
+    local parts
+    IFS='\' read -r -a parts <<< "${win:3}"
+    for part in "${parts[@]}"; do
+        [[ -z $part ]] && continue
+        found=$part
+        if [[ ! -e $path/$part ]]; then
+            found=$(find "$path" -mindepth 1 -maxdepth 1 -iname "$part" -printf '%f\n' 2> /dev/null | head -n1)
+            [[ -n $found ]] || found=$part
+        fi
+        path=$path/$found
+    done
+    printf '%s' "$path"
+}
+
+# The file at a C: path holds exactly the bytes of a host file.
+expect_file() {
+    local win=$1 source=$2 host
+    host=$(host_path "$win")
+    [[ -f $host ]] || die "missing file $win"
+    cmp -s "$host" "$source" || die "$win differs from $source"
+}
+
+expect_no_file() {
+    local host
+    host=$(host_path "$1")
+    [[ ! -e $host ]] || die "unexpected $1"
+}
+
+# The files below a C: directory, relative, "/"-separated, lower-cased and sorted: exactly the
+# expected ones (given one per argument, any case).
+expect_tree() {
+    local win=$1 host actual expected
+    shift
+    host=$(host_path "$win")
+    [[ -d $host ]] || die "missing directory $win"
+    actual=$(cd "$host" && find . -type f -printf '%P\n' | tr '[:upper:]' '[:lower:]' | LC_ALL=C sort)
+    expected=$(printf '%s\n' "$@" | tr '\\' '/' | tr '[:upper:]' '[:lower:]' | LC_ALL=C sort)
+    [[ $actual == "$expected" ]] ||
+        die "files under $win: expected [$(echo $expected)], got [$(echo $actual)]"
+}
+
+# `reg query` in the view the installer writes: the i686 profiles run the 32-bit reg.exe, x64
+# runs wine64's. Fails when the key does not exist; the output is in REG_OUT.
+REG_OUT=""
+reg_query() {
+    REG_OUT="$RUN_DIR/reg.out"
+    local status=0
+    run_wine reg query "$@" < /dev/null > "$REG_OUT" 2> "$RUN_DIR/reg.err" || status=$?
+    { printf '== reg query %s (status %d)\n' "$*" "$status"; cat "$REG_OUT"; } >> "$RESULT_BASE.txt"
+    return "$status"
+}
+
+# The string values of the key last queried (without /s), as lines NAME<TAB>DATA.
+reg_values() {
+    sed -n 's/\r$//; s/^    \(.*\)    REG_SZ    \(.*\)$/\1\t\2/p; s/^    \(.*\)    REG_SZ$/\1\t/p' "$REG_OUT"
+}
+
+# Exactly these values (NAME<TAB>DATA lines, in any order) under a key.
+expect_reg_values() {
+    local key=$1 actual expected
+    shift
+    reg_query "$key" || die "registry key $key is missing"
+    actual=$(reg_values | LC_ALL=C sort)
+    expected=$(printf '%s\n' "$@" | LC_ALL=C sort)
+    [[ $actual == "$expected" ]] || die "values of $key: expected [$expected], got [$actual]"
+}
+
+expect_no_reg_key() {
+    if reg_query "$1"; then die "registry key $1 exists"; fi
+}
+
+# The registry file that holds the installer's HKLM\Software keys, and the key's prefix there:
+# a 32-bit process on 64-bit Windows writes the 32-bit view (Wow6432Node).
+expect_registry_view() {
+    local vendor=$1 own other
+    prefix_stop "$PREFIX"
+    if [[ $PROFILE == win64 ]]; then
+        own="[Software\\\\Wow6432Node\\\\$vendor\\\\"
+        other="[Software\\\\$vendor\\\\"
+    else
+        own="[Software\\\\$vendor\\\\"
+        other="[Software\\\\Wow6432Node\\\\$vendor\\\\"
+    fi
+    grep -qiF -- "$own" "$PREFIX/system.reg" || die "no $own key in the registry file"
+    if grep -qiF -- "$other" "$PREFIX/system.reg"; then die "a $other key was written"; fi
+}
+
+# The package name of a prepared or crafted installer.
+installer_package() {
+    python3 "$HERE/craft.py" info "$1" | sed -n 's/^package=//p'
+}
+
+# Starts an installer, presses Install and waits for the end state (Finish shown). TITLE is the
+# window's title; INSTALL_DATES the local dates (yyyymmdd) just before and after.
+install_to_end() {
+    local source=$1
+    shift
+    TITLE="$(installer_package "$source") Installer"
+    start_installer "$source" "$@"
+    drive wait-window "$TITLE" 60
+    INSTALL_DATES=$(date +%Y%m%d)
+    drive click "$TITLE" "Install $(python3 "$HERE/craft.py" info "$source" | sed -n 's/^vendor=//p') Software"
+    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    INSTALL_DATES="$INSTALL_DATES $(date +%Y%m%d)"
+}
+
+# The end state of the last dump: the heading shows exactly the given report, Finish is shown,
+# the Install button, the directories and the progress bar are gone.
+expect_end_state() {
+    local report=$1
+    expect_line "heading" "class=\"Static\"" "text=\"$(esc "$report")\"" "visible=1"
+    expect_line "finish button" 'text="Finish"' "visible=1" "enabled=1"
+    expect_line "install button" 'class="Button" text="Install ' "visible=0" "enabled=0"
+    local line
+    while IFS= read -r line; do
+        case $line in
+            *'text="&Change..."'* | *'class="StowawayPanel" text="C:'* | *'text="And drivers'*)
+                [[ $line == *visible=0* ]] || die "still shown in the end state: $line" ;;
+        esac
+        case $line in
+            child*) [[ $line == *'class="Static"'* || $line == *'class="Button"'* ||
+                $line == *'class="StowawayPanel"'* ]] || die "a control remains: $line" ;;
+        esac
+    done < "$DRIVER_OUT"
+}
+
+readonly REPORT_COMPLETE=$'Installation complete!\r\nSamples and docs are linked from the Start menu.'
+readonly REPORT_ERROR=$'An unexpected error occurred. Details are as follows:\r\n'
+
+# The completion report with failed copies: the folder they went to, then each destination.
+report_failed() {
+    local folder=$1
+    shift
+    local text="$REPORT_COMPLETE"$'\r\n'"These files failed to copy, and were placed in $folder:" path
+    for path in "$@"; do text+=$'\r\n'"$path"; done
+    printf '%s' "$text"
+}
+
+# The window's height: locked (a resize keeps it) or, with failed copies, free to grow but not
+# to shrink below the start height.
+expect_height() {
+    local mode=$1 width height
+    drive rect "$TITLE"
+    width=$(sed -n 's/.* size=\([0-9]*\)x[0-9]*.*/\1/p' "$DRIVER_OUT" | head -n1)
+    height=$(sed -n 's/.* size=[0-9]*x\([0-9]*\).*/\1/p' "$DRIVER_OUT" | head -n1)
+    drive resize "$TITLE" "$((width + 40))" "$((height + 120))"
+    case $mode in
+        locked) expect_line "height after growing" "size=$((width + 40))x$height" ;;
+        free) expect_line "height after growing" "size=$((width + 40))x$((height + 120))" ;;
+    esac
+    drive resize "$TITLE" "$width" "$((height - 40))"
+    expect_line "height after shrinking" "size=${width}x$height"
+}
+
+# Presses Finish; the installer ends with status 0.
+finish_installer() {
+    drive click "$TITLE" Finish
+    wait_installer_exit 30
+    expect_eq "exit status" "0" "$INSTALLER_STATUS"
+}
+
+# A DOS date and time (as packed) for a local date-time "YYYY-MM-DD hh:mm:ss", as the file log
+# writes it: a signed decimal number.
+dos_time() {
+    local y m d hh mm ss
+    IFS='-: ' read -r y m d hh mm ss <<< "$1"
+    local v=$(( ((10#$y - 1980) << 25) | (10#$m << 21) | (10#$d << 16) | (10#$hh << 11) | (10#$mm << 5) | (10#$ss / 2) ))
+    ((v >= 2 ** 31)) && v=$((v - 2 ** 32))
+    printf '%d' "$v"
+}

@@ -1,0 +1,151 @@
+# The sample installed with the defaults by pressing Install: every record where its placement
+# code puts it in this profile, the driver copies, FileLog.ini byte for byte, the driver INF
+# preinstalled and recorded, the Start-menu links, the registry entries and the report.
+
+# One line per record, in package order: source key | file under examples/sample/files |
+# destination on 32-bit NT | on 64-bit NT (WOW64) | on Windows 9x. Destinations use the
+# install locations WIN, SYS, DLL, DRV, TARGET; "-" means none (not written, not logged).
+# Driver copies (flag 0x20) are listed separately below.
+SAMPLE_RECORDS='
+C:\zydaq.inf|drivers/zydaq.inf|-|-|WIN\INF\Other\zydaq.inf
+C:\zydaq.cat|drivers/zydaq.cat|-|-|-
+C:\zydaq.sys|drivers/x86/zydaq.sys|-|-|DRV\zydaq.sys
+C:\amd64\zydaq.sys|drivers/amd64/zydaq.sys|-|-|-
+C:\zydaq.vxd|drivers/win9x/zydaq.vxd|-|-|DRV\zydaq.vxd
+C:\zyport.sys|drivers/zyport.sys|DRV\zyport.sys|DRV\zyport.sys|DRV\zyport.sys
+C:\ZYLOR\firmware.bin|drivers/firmware.bin|DRV\ZYLOR\firmware.bin|DRV\ZYLOR\firmware.bin|DRV\ZYLOR\firmware.bin
+C:\zydaq.dll|system/zydaq.dll|DLL\zydaq.dll|DLL\zydaq.dll|DLL\zydaq.dll
+C:\ZYLOR\zydaqnet.dll|system/zydaqnet.dll|DLL\ZYLOR\zydaqnet.dll|DLL\ZYLOR\zydaqnet.dll|DLL\ZYLOR\zydaqnet.dll
+C:\x86\zyhelper.dll|system/x86/zyhelper.dll|SYS\zyhelper.dll|-|SYS\zyhelper.dll
+C:\amd64\zyhelper.dll|system/amd64/zyhelper.dll|-|SYS\zyhelper.dll|-
+C:\zylor.ini|windows/zylor.ini|WIN\zylor.ini|WIN\zylor.ini|WIN\zylor.ini
+C:\Help\zydaq.hlp|windows/zydaq.hlp|WIN\Help\zydaq.hlp|WIN\Help\zydaq.hlp|WIN\Help\zydaq.hlp
+C:\DAQ Suite.pdf|DAQ Suite.pdf|TARGET\DAQ Suite.pdf|TARGET\DAQ Suite.pdf|TARGET\DAQ Suite.pdf
+C:\Setup.exe|Setup.exe|TARGET\Setup.exe|TARGET\Setup.exe|TARGET\Setup.exe
+C:\Demo.exe|Demo.exe|TARGET\Demo.exe|TARGET\Demo.exe|TARGET\Demo.exe
+C:\ReadMe.txt|ReadMe.txt|TARGET\ReadMe.txt|TARGET\ReadMe.txt|TARGET\ReadMe.txt
+C:\weblink.html|weblink.html|TARGET\weblink.html|TARGET\weblink.html|TARGET\weblink.html
+C:\LICENSE|LICENSE|TARGET\LICENSE|TARGET\LICENSE|TARGET\LICENSE
+C:\_tools\calib.exe|_tools/calib.exe|TARGET\_tools\calib.exe|TARGET\_tools\calib.exe|TARGET\_tools\calib.exe
+C:\_tools\calib.txt|_tools/calib.txt|TARGET\_tools\calib.txt|TARGET\_tools\calib.txt|TARGET\_tools\calib.txt
+C:\DOS\daqdemo.exe|DOS/daqdemo.exe|TARGET\DOS\daqdemo.exe|TARGET\DOS\daqdemo.exe|TARGET\DOS\daqdemo.exe
+C:\DOS\daqdemo.c|DOS/daqdemo.c|TARGET\DOS\daqdemo.c|TARGET\DOS\daqdemo.c|TARGET\DOS\daqdemo.c
+C:\WIN32\scope.exe|WIN32/scope.exe|TARGET\WIN32\scope.exe|TARGET\WIN32\scope.exe|TARGET\WIN32\scope.exe
+C:\WIN32\scope.c|WIN32/scope.c|TARGET\WIN32\scope.c|TARGET\WIN32\scope.c|TARGET\WIN32\scope.c
+C:\WIN16\meter.exe|WIN16/meter.exe|TARGET\WIN16\meter.exe|TARGET\WIN16\meter.exe|TARGET\WIN16\meter.exe
+'
+# The driver copies: the key without its drive prefix, under the drivers directory.
+SAMPLE_DRIVER_COPIES='zydaq.inf zydaq.cat zydaq.sys amd64\zydaq.sys'
+# Start-menu links in the group, by the rules for each kind of file in the target directory.
+SAMPLE_LINKS='DAQ Suite Manual (.PDF).lnk|Settings.lnk|Demo.lnk|ReadMe.txt.lnk|ZYLOR Web Site.lnk|_tools.lnk|DOS Samples\daqdemo.exe.lnk|DOS Samples\daqdemo.c.lnk|Windows Samples\scope.exe.lnk|Windows Samples\scope.c.lnk|Windows 16bit Samples\meter.exe.lnk'
+
+scenario() {
+    profile_locations
+    local vendor package files
+    vendor=$(package_info vendor)
+    package=$(package_info package)
+    files="$STOW_SAMPLE_DIR/files"
+    local pf='C:\Program Files'
+    [[ $PROFILE == win64 ]] && pf='C:\Program Files (x86)'
+    local target="$pf\\$vendor\\$package" drivers="$pf\\$vendor\\Common Drivers"
+    local column=3
+    ((BITS == 64)) && column=4
+    ((NT)) || column=5
+
+    install_to_end "$(installer sample)"
+    screenshot
+
+    # Each record at its destination, byte for byte; its file-log line in package order. On 9x
+    # the INF goes to INF\Other, which Wine's prefix lacks: the write fails and the file lands in
+    # the current directory (the installer's folder) under its bare name.
+    local key source dest log="" failed=() record
+    local -A stamp=([C:\\zylor.ini]="2023-11-20 08:30:00")
+    while IFS= read -r record; do
+        [[ -n $record ]] || continue
+        key=$(cut -d'|' -f1 <<< "$record")
+        source=$(cut -d'|' -f2 <<< "$record")
+        dest=$(cut -d'|' -f"$column" <<< "$record")
+        [[ $dest == - ]] && continue
+        dest=${dest/#WIN\\/$LOC_WINDOWS}
+        dest=${dest/#SYS\\/$LOC_SYSTEM}
+        dest=${dest/#DLL\\/$LOC_DLL}
+        dest=${dest/#DRV\\/$LOC_DRIVER}
+        dest=${dest/#TARGET/$target}
+        log+="$key=$dest,$(dos_time "${stamp[$key]:-2024-03-01 10:00:00}")"$'\r\n'
+        if [[ $dest == *'\INF\Other\'* ]]; then
+            failed+=("$dest")
+            expect_file "C:\\Downloads\\${dest##*\\}" "$files/$source"
+            continue
+        fi
+        expect_file "$dest" "$files/$source"
+    done <<< "$SAMPLE_RECORDS"
+    local expected_log="[$vendor File Log - $package]"$'\r\n'"$log"$'\r\n'
+    expected_log+="[START]"$'\r\n'"$vendor File Log - $package=$LOC_PROGRAMS$vendor $package\\"$'\r\n\r\n'
+    cmp -s <(printf '%s' "$expected_log") "$(host_path "$target\\FileLog.ini")" ||
+        die "FileLog.ini differs: $(diff <(printf '%s' "$expected_log") "$(host_path "$target\\FileLog.ini")" | head -c 1500)"
+
+    # Files whose condition does not hold in this profile are nowhere.
+    if ((NT)); then
+        expect_no_file "${LOC_SYSTEM}zydaq.vxd"
+        expect_no_file "${LOC_DRIVER}zydaq.sys"
+        expect_no_file "${LOC_DRIVER}zydaq.vxd"
+    fi
+
+    # The target directory holds the records placed there and the file log; the drivers
+    # directory exactly the driver copies.
+    local tree=() copy
+    while IFS= read -r record; do
+        dest=$(cut -d'|' -f"$column" <<< "$record")
+        [[ $dest == TARGET\\* ]] && tree+=("${dest#TARGET\\}")
+    done <<< "$SAMPLE_RECORDS"
+    expect_tree "$target" "${tree[@]}" FileLog.ini
+    read -r -a tree <<< "$SAMPLE_DRIVER_COPIES"
+    expect_tree "$drivers" "${tree[@]}"
+    for copy in "${tree[@]}"; do
+        source=$(k="C:\\$copy" awk -F'|' '$1 == ENVIRON["k"] { print $2; exit }' <<< "$SAMPLE_RECORDS")
+        expect_file "$drivers\\$copy" "$files/$source"
+    done
+
+    # The report, the window's end state and its height (unlocked only with failed copies).
+    local report=$REPORT_COMPLETE
+    ((${#failed[@]})) && report=$(report_failed 'C:\Downloads' "${failed[@]}")
+    expect_end_state "$report"
+    if ((${#failed[@]})); then expect_height free; else expect_height locked; fi
+
+    # Start-menu links: exactly the expected ones, no uninstall link (the uninstall key exists).
+    IFS='|' read -r -a tree <<< "$SAMPLE_LINKS"
+    expect_tree "$LOC_PROGRAMS$vendor $package" "${tree[@]}"
+
+    # The driver INF went to the system's INF folder under the name the service chose, recorded
+    # under the INF key; without preinstallation (9x) there is no INF key.
+    if ((NT)); then
+        reg_query "HKLM\\Software\\$vendor\\INF" || die "no INF key"
+        local values name
+        values=$(reg_values)
+        expect_eq "INF values" "1" "$(grep -c . <<< "$values")"
+        expect_eq "INF value name" "$drivers\\zydaq.inf" "$(cut -f1 <<< "$values")"
+        name=$(cut -f2 <<< "$values")
+        [[ -n $name && $name != *\\* ]] || die "INF value data is not a bare name: $name"
+        expect_file "${LOC_WINDOWS}inf\\$name" "$files/drivers/zydaq.inf"
+    else
+        expect_no_reg_key "HKLM\\Software\\$vendor\\INF"
+    fi
+
+    # One installed-packages value (named by the time stamp), and the uninstall key.
+    reg_query "HKLM\\Software\\$vendor\\Installed Packages" || die "no installed-packages key"
+    expect_eq "installed packages" "$package,$target\\" "$(reg_values | cut -f2)"
+    reg_query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$vendor Data Acquisition" ||
+        die "no uninstall key"
+    local uninstall
+    uninstall=$(reg_values | LC_ALL=C sort)
+    local date
+    for date in $INSTALL_DATES; do
+        [[ $uninstall == "$(printf 'DisplayName\t%s\nInstallDate\t%s\nUninstallString\t%s' \
+            "$vendor Software" "$date" "$LOC_WINDOWS${vendor}Uninstall.exe")" ]] && break
+        date=""
+    done
+    [[ -n $date ]] || die "uninstall key values: [$uninstall] (dates $INSTALL_DATES)"
+
+    finish_installer
+    expect_registry_view "$vendor"
+}
