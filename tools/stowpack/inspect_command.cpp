@@ -33,6 +33,42 @@ std::string placementText(const PackageRecord& r) {
     return text + ")";
 }
 
+// Where the Authenticode certificate table lies relative to the package. Signing after the
+// build puts it behind the package, where the loader never reads; anywhere else the signature
+// was made before the package was appended, or the file was cut or extended afterwards.
+void printSignature(const PackageFile& p, std::ostream& out) {
+    if (!p.peImage) return;
+    if (!p.isSigned) {
+        out << "Signature:     none (the PE header names no certificate table)\n";
+        return;
+    }
+    const int64_t start = p.signatureOffset;
+    const int64_t end = start + p.signatureSize;
+    out << "Signature:     certificate table at offset " << start << ", " << p.signatureSize
+        << " bytes";
+    const bool inside_file = end <= p.fileSize;
+    if (!inside_file) {
+        out << "; it runs past the end of the file (" << p.fileSize
+            << " bytes): the file was cut after signing\n";
+        return;
+    }
+    if (p.hasLength && p.packageOffset >= 0) {
+        const int64_t package_end = p.packageOffset + p.packageLength;
+        if (start >= package_end) {
+            out << ", behind the package (" << start - package_end
+                << " alignment bytes between)";
+        } else {
+            out << ", not behind the package: the image was signed before the package was "
+                   "appended, so the signature no longer matches";
+        }
+    }
+    if (end < p.fileSize) {
+        out << "; " << p.fileSize - end
+            << " bytes follow it, so the signature does not cover the file's end";
+    }
+    out << "\n";
+}
+
 }  // namespace
 
 int printPackageReport(const PackageFile& p, const std::string& encoding, std::ostream& out) {
@@ -59,6 +95,8 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
         out << "Package:       offset " << p.packageOffset << ", length " << p.packageLength
             << " (ends at " << p.packageOffset + p.packageLength << ")\n";
     }
+
+    printSignature(p, out);
 
     if (p.loadErrorCode >= 0) {
         std::string text = p.loadErrorText;

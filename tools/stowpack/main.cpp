@@ -46,7 +46,11 @@ void addBuildCommand(CLI::App& app, int& exit_code, const fs::path& program) {
         "The output is written to a temporary file in its folder and renamed into place only\n"
         "when complete. Packages shorter than the installer's minimum length of 4096 bytes\n"
         "are padded with zero bytes behind the last record; the installer never reads them.\n"
-        "See examples/README.md for the manifest format.");
+        "Sign the built installer, never the stub: the signature then lies behind the package\n"
+        "and covers it. A stub that is already signed or already carries a package is refused.\n"
+        "  osslsigncode sign -certs cert.pem -key key.pem -n NAME -h sha256 -in OUT -out SIGNED\n"
+        "  osslsigncode verify -CAfile ca.pem -in SIGNED\n"
+        "See examples/README.md for the manifest format and signing.");
     cmd->add_option("manifest", options->manifest, "Package manifest (TOML)")->required();
     cmd->add_option("-o,--output", options->output, "Installer to write")->required();
     cmd->add_option("--stub", *stub, "Installer stub (an unpatched stowaway.exe)");
@@ -65,8 +69,9 @@ void addInspectCommand(CLI::App& app, int& exit_code) {
                                                   "whether the installer would load it");
     cmd->footer(
         "Prints the locator, the header and every record (placement byte, path, size,\n"
-        "source-path key, time stamp), the load error the installer would show, if any, and\n"
-        "the bytes that follow the package. Exit code 0: loads and every record reads;\n"
+        "source-path key, time stamp), the load error the installer would show, if any, the\n"
+        "bytes that follow the package, and where a code signature's certificate table lies.\n"
+        "Exit code 0: loads and every record reads;\n"
         "2: the installer would fail; 1: the file cannot be read.");
     cmd->add_option("installer", options->file, "Installer to inspect")->required();
     cmd->add_option("--encoding", options->encoding,

@@ -2,12 +2,14 @@
 // package, and the engine's stream reads the records, so both see the bytes alike.
 #include "stowpack/package_file.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "engine/error.h"
 #include "engine/loader.h"
 #include "stowpack/format.h"
 #include "stowpack/host_file.h"
+#include "stowpack/pe_image.h"
 #include "stowpack/stub.h"
 
 namespace stow::pack {
@@ -58,6 +60,16 @@ PackageFile readPackageFile(const fs::path& file) {
     if (!fs::is_regular_file(file, ec)) throw PackError(file.string() + " is not a file");
     result.fileSize = static_cast<int64_t>(fs::file_size(file, ec));
     if (ec) throw PackError("cannot read " + file.string());
+
+    std::string head(static_cast<size_t>(std::min<int64_t>(result.fileSize, kPeHeadBytes)), '\0');
+    if (!head.empty() && !readAt(file, 0, &head[0], head.size())) {
+        throw PackError("cannot read " + file.string());
+    }
+    const PeSignatureInfo pe = readPeSignatureInfo(head);
+    result.peImage = pe.isPe;
+    result.isSigned = pe.signedImage();
+    result.signatureOffset = pe.tableOffset;
+    result.signatureSize = pe.tableSize;
 
     const std::vector<int64_t> hits = findLocatorsInFile(file);
     result.locatorCount = static_cast<int>(hits.size());

@@ -51,6 +51,12 @@ struct PackageFile {
     int64_t recordsEnd = 0;      // file offset behind the last record read
     int64_t unreadInside = 0;    // bytes inside the package behind the records (padding)
     int64_t bytesBehind = 0;     // bytes of the file behind the package (e.g. a signature)
+
+    // Code signature, from the PE header at the start of the file (the stub's header).
+    bool peImage = false;
+    bool isSigned = false;         // data directory 4 names a certificate table
+    int64_t signatureOffset = 0;   // the table's file offset and size as the header gives them
+    int64_t signatureSize = 0;
 };
 
 // Throws PackError only when the file cannot be read at all; every fault of the installer

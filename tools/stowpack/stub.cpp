@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "stowpack/format.h"
+#include "stowpack/pe_image.h"
 
 namespace stow::pack {
 
@@ -69,6 +70,14 @@ int64_t checkStub(const std::string& stub, const std::string& name) {
         0) {
         throw PackError("stub " + name + " already carries a package (its locator is patched); " +
                         "use the bare stub");
+    }
+    const PeSignatureInfo pe = readPeSignatureInfo(stub.substr(0, kPeHeadBytes));
+    if (pe.signedImage()) {
+        // The package goes behind the image and the signature must cover it, so signing
+        // comes last: a signature made before the package was appended no longer matches.
+        throw PackError("stub " + name + " is already signed (certificate table at offset " +
+                        std::to_string(pe.tableOffset) + ", " + std::to_string(pe.tableSize) +
+                        " bytes); build from the unsigned stub and sign the built installer");
     }
     const auto size = static_cast<int64_t>(stub.size());
     if (size < kMinimumPackageOffset || size > kMaximumPackageOffset) {

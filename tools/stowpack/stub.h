@@ -14,8 +14,8 @@ std::vector<int64_t> findLocators(const std::string& bytes);
 // The same over a file of any size, read in chunks. Stops after max_hits hits.
 std::vector<int64_t> findLocatorsInFile(const std::filesystem::path& file, size_t max_hits = 16);
 
-// Checks that stub can carry a package: one locator, still "XXXX", and a size the installer
-// accepts as the package offset. Returns the locator's offset. name is used in messages.
+// Checks that stub can carry a package: one locator, still "XXXX", no code signature, and a
+// size the installer accepts as the package offset. Returns the locator's offset. name is used in messages.
 int64_t checkStub(const std::string& stub, const std::string& name);
 
 // Writes the package offset into the locator's data bytes, little-endian.

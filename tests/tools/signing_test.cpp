@@ -1,0 +1,269 @@
+// Signed installers: signing a built installer puts the certificate table behind the package
+// and changes nothing the loader reads; stowpack refuses stubs that are already signed or
+// packed, and inspect reports where the signature lies. The signing tests make a throwaway
+// certificate and need openssl and osslsigncode.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "engine/loader.h"
+#include "stowpack/format.h"
+#include "stowpack/host_file.h"
+#include "stowpack/inspect_command.h"
+#include "stowpack/package_file.h"
+#include "stowpack/package_writer.h"
+#include "stowpack/pe_image.h"
+#include "support/temp_dir.h"
+#include "tools/fake_stub.h"
+#include "tools/pe_stub.h"
+
+namespace stow::pack {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readBytes;
+using test::writeBytes;
+
+TEST(PeSignatureInfoTest, ReadsTheHeaderAndToleratesDamage) {
+    const std::string stub = test::peStub();
+    std::string signed_stub = stub;
+    test::putLe(signed_stub, test::kPeSecurityDirectoryAt, 9000, 4);
+    test::putLe(signed_stub, test::kPeSecurityDirectoryAt + 4, 1500, 4);
+    // PE32+: the fixed fields are 16 bytes longer, so directory 4 moves with them.
+    std::string plus = signed_stub;
+    test::putLe(plus, test::kPeOptionalAt, 0x20B, 2);
+    test::putLe(plus, test::kPeHeaderAt + 4 + 16, 0xF0, 2);
+    test::putLe(plus, test::kPeOptionalAt + 108, 16, 4);
+    test::putLe(plus, test::kPeSecurityDirectoryAt + 16, 7000, 4);
+    test::putLe(plus, test::kPeSecurityDirectoryAt + 20, 700, 4);
+    std::string few_directories = signed_stub;
+    test::putLe(few_directories, test::kPeOptionalAt + 92, 4, 4);
+    std::string far_header = stub;
+    test::putLe(far_header, 0x3C, 0xFFFFFFF0, 4);
+
+    struct Case {
+        const char* name;
+        std::string head;
+        bool pe;
+        bool is_signed;
+        int64_t offset, size;
+    };
+    const Case cases[] = {
+        {"unsigned", stub, true, false, 0, 0},
+        {"signed", signed_stub, true, true, 9000, 1500},
+        {"PE32+", plus, true, true, 7000, 700},
+        {"only four directories", few_directories, true, false, 0, 0},
+        {"no MZ", std::string(4096, 'M'), false, false, 0, 0},
+        {"header offset far out", far_header, false, false, 0, 0},
+        {"cut inside the optional header", stub.substr(0, test::kPeOptionalAt + 40), false,
+         false, 0, 0},
+        {"cut before directory 4", stub.substr(0, test::kPeSecurityDirectoryAt + 4), true,
+         false, 0, 0},
+        {"no PE signature", std::string(stub).replace(test::kPeHeaderAt, 2, "NE"), false, false,
+         0, 0},
+        {"unknown magic", std::string(stub).replace(test::kPeOptionalAt, 2, "\x07\x01"), false,
+         false, 0, 0},
+        {"tiny", "MZ", false, false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const PeSignatureInfo info = readPeSignatureInfo(c.head);
+        EXPECT_EQ(info.isPe, c.pe) << c.name;
+        EXPECT_EQ(info.signedImage(), c.is_signed) << c.name;
+        if (c.is_signed) {
+            EXPECT_EQ(info.tableOffset, c.offset) << c.name;
+            EXPECT_EQ(info.tableSize, c.size) << c.name;
+        }
+    }
+    EXPECT_EQ(readPeSignatureInfo(stub).checksumOffset, static_cast<int64_t>(test::kPeChecksumAt));
+}
+
+PackageContents sampleContents() {
+    PackageContents c;
+    c.vendor = "ZYLOR";
+    c.package = "DAQ Suite";
+    const struct {
+        uint8_t placement;
+        const char* path;
+        size_t size;
+    } files[] = {{0x10, "ReadMe.txt", 300}, {0x25, "zydaq.inf", 900}, {0x02, "zydaq.dll", 7000}};
+    for (const auto& f : files) {
+        PackRecord r;
+        r.placementByte = f.placement;
+        r.path = f.path;
+        r.content = std::string(f.size, static_cast<char>(f.placement));
+        r.contentSize = static_cast<int64_t>(f.size);
+        r.key = std::string("C:\\") + f.path;
+        r.timeStamp = 0x58612345;
+        c.records.push_back(std::move(r));
+    }
+    return c;
+}
+
+TEST(SigningRefusalTest, BuildRefusesSignedOrPackedStubs) {
+    test::TempDir temp;
+    std::string signed_stub = test::peStub();
+    test::putLe(signed_stub, test::kPeSecurityDirectoryAt, 8192, 4);
+    test::putLe(signed_stub, test::kPeSecurityDirectoryAt + 4, 1200, 4);
+    signed_stub += std::string(1200, 'S');
+    std::string packed_stub = test::peStub();
+    packed_stub.replace(test::kPeLocatorAt + 4, 4, std::string("\x00\x20\x00\x00", 4));
+    struct Case {
+        const char* name;
+        std::string stub;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"bare PE stub", test::peStub(), ""},
+        {"signed stub", signed_stub, "is already signed (certificate table at offset 8192, 1200"},
+        {"stub carrying a package", packed_stub, "already carries a package"},
+    };
+    for (const Case& c : cases) {
+        const fs::path out = temp.path() / "out.exe";
+        fs::remove(out);
+        std::string message;
+        try {
+            writeInstaller(c.stub, "s.exe", sampleContents(), out);
+        } catch (const PackError& e) {
+            message = e.what();
+        }
+        EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
+        EXPECT_EQ(fs::exists(out), *c.expected == '\0') << c.name;
+    }
+}
+
+// Runs a shell command quietly; true on exit status 0.
+bool run(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string quote(const fs::path& p) { return "'" + p.string() + "'"; }
+
+class SigningTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!run("command -v osslsigncode") || !run("command -v openssl")) {
+            GTEST_SKIP() << "osslsigncode or openssl is not installed";
+        }
+        key_ = dir() / "key.pem";
+        cert_ = dir() / "cert.pem";
+        ASSERT_TRUE(run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "
+                        "'/CN=Stowaway Test Signing' -keyout " + quote(key_) + " -out " +
+                        quote(cert_)));
+        summary_ = writeInstaller(test::peStub(), "stub", sampleContents(), dir() / "out.exe");
+    }
+    const fs::path& dir() const { return temp_.path(); }
+
+    bool sign(const fs::path& in, const fs::path& out) {
+        return run("osslsigncode sign -certs " + quote(cert_) + " -key " + quote(key_) +
+                   " -n 'ZYLOR DAQ Suite' -h sha256 -in " + quote(in) + " -out " + quote(out));
+    }
+    bool verify(const fs::path& file) {
+        return run("osslsigncode verify -CAfile " + quote(cert_) + " -in " + quote(file));
+    }
+    std::string inspect(const fs::path& file, int* code) {
+        std::ostringstream out;
+        *code = runInspect(InspectOptions{file}, out);
+        return out.str();
+    }
+
+    test::TempDir temp_;
+    fs::path key_, cert_;
+    BuildSummary summary_;
+};
+
+TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
+    const fs::path signed_file = dir() / "signed.exe";
+    ASSERT_TRUE(sign(dir() / "out.exe", signed_file));
+    ASSERT_TRUE(verify(signed_file));
+
+    // Signing rewrote only the header's checksum and certificate directory and appended the
+    // table: the locator and every byte of the package are where they were.
+    const std::string before = readBytes(dir() / "out.exe");
+    const std::string after = readBytes(signed_file);
+    const int64_t package_end = summary_.packageOffset + summary_.packageLength;
+    ASSERT_EQ(static_cast<int64_t>(before.size()), package_end);
+    ASSERT_GT(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        const bool header_field = (i >= test::kPeChecksumAt && i < test::kPeChecksumAt + 4) ||
+                                  (i >= test::kPeSecurityDirectoryAt &&
+                                   i < test::kPeSecurityDirectoryAt + 8);
+        if (!header_field) {
+            ASSERT_EQ(before[i], after[i]) << "byte " << i << " changed";
+        }
+    }
+
+    const PackageFile p = readPackageFile(signed_file);
+    ASSERT_EQ(p.loadErrorCode, -1) << p.loadErrorText;
+    EXPECT_TRUE(p.isSigned);
+    EXPECT_GE(p.signatureOffset, package_end);
+    EXPECT_EQ(p.signatureOffset + p.signatureSize, p.fileSize);
+    EXPECT_EQ(p.bytesBehind, p.fileSize - package_end);
+    EXPECT_EQ(p.recordError, "");
+
+    // The installer's own loader, given the locator bytes as the signed file holds them.
+    const std::string locator = after.substr(test::kPeLocatorAt + kLocatorDataOffset, 4);
+    HostFileSystem files;
+    LoadedPackage loaded = loadPackage(files, signed_file.string(),
+                                       reinterpret_cast<const unsigned char*>(locator.data()));
+    EXPECT_EQ(loaded.startMenuGroup, "ZYLOR DAQ Suite");
+    const PackageContents contents = sampleContents();
+    ASSERT_EQ(loaded.recordCount, static_cast<int32_t>(contents.records.size()));
+    for (const PackRecord& r : contents.records) {
+        EXPECT_EQ(loaded.stream->readString(),
+                  std::string(1, static_cast<char>(r.placementByte)) + r.path);
+        EXPECT_EQ(loaded.stream->readContent(loaded.stream->skipString()), r.content);
+        EXPECT_EQ(loaded.stream->readString(), r.key);
+        EXPECT_EQ(loaded.stream->readInt32(), r.timeStamp);
+    }
+
+    int code = 0;
+    const std::string report = inspect(signed_file, &code);
+    EXPECT_EQ(code, 0) << report;
+    EXPECT_NE(report.find("Signature:     certificate table at offset " +
+                          std::to_string(p.signatureOffset) + ", " +
+                          std::to_string(p.signatureSize) + " bytes, behind the package"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find("loads without error"), std::string::npos) << report;
+    EXPECT_NE(inspect(dir() / "out.exe", &code).find("Signature:     none"), std::string::npos);
+}
+
+TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
+    // A signed installer, or a signed bare stub, cannot be the stub of a new build.
+    ASSERT_TRUE(sign(dir() / "out.exe", dir() / "signed.exe"));
+    writeBytes(dir() / "bare.exe", test::peStub());
+    ASSERT_TRUE(sign(dir() / "bare.exe", dir() / "bare-signed.exe"));
+    const std::string signed_stub = readBytes(dir() / "bare-signed.exe");
+    for (const auto& [file, expected] :
+         {std::pair{fs::path("signed.exe"), "already carries a package"},
+          std::pair{fs::path("bare-signed.exe"), "is already signed"}}) {
+        std::string message;
+        try {
+            writeInstaller(readBytes(dir() / file), file.string(), sampleContents(),
+                           dir() / "again.exe");
+        } catch (const PackError& e) {
+            message = e.what();
+        }
+        EXPECT_NE(message.find(expected), std::string::npos) << file << ": " << message;
+    }
+    EXPECT_FALSE(fs::exists(dir() / "again.exe"));
+
+    // Packed by hand behind a signed stub: the installer loads, but the signature lies before
+    // the package and no longer verifies; inspect says so.
+    const std::string built = readBytes(dir() / "out.exe");
+    std::string late = signed_stub;
+    std::string offset;
+    appendInt32(offset, static_cast<int32_t>(late.size()));
+    late.replace(test::kPeLocatorAt + kLocatorDataOffset, 4, offset);
+    late += built.substr(static_cast<size_t>(summary_.packageOffset));
+    writeBytes(dir() / "late.exe", late);
+    EXPECT_FALSE(verify(dir() / "late.exe"));
+    int code = 0;
+    const std::string report = inspect(dir() / "late.exe", &code);
+    EXPECT_EQ(code, 0) << report;
+    EXPECT_NE(report.find("not behind the package"), std::string::npos) << report;
+}
+
+}  // namespace
+}  // namespace stow::pack
