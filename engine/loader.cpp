@@ -3,10 +3,10 @@
 // on demand, so a package costs no more memory than one buffer however large it is.
 #include "engine/loader.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "engine/error.h"
+#include "engine/number_text.h"
 
 namespace stow {
 
@@ -62,9 +62,7 @@ LoadedPackage openAndRead(FileSystem& files, const std::string& exe_path, int64_
 }  // namespace
 
 std::string LoadError::caption() const {
-    char text[32];
-    std::snprintf(text, sizeof text, "Load Error %02Xh", static_cast<unsigned>(code_) & 0xFFu);
-    return text;
+    return "Load Error " + hexText(static_cast<unsigned>(code_) & 0xFFu, 2) + "h";
 }
 
 std::string LoadError::text() const {

@@ -2,14 +2,12 @@
 // drivers the driver copy is the only copy, otherwise the remaining bits choose a destination.
 #include "engine/placement_rule.h"
 
-#include <cstdio>
+#include "engine/number_text.h"
 
 namespace stow {
 
 std::string invalidCodeMessage(unsigned code) {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%02X", code);
-    return std::string("Invalid LocMode #") + hex + "h. The package is probably corrupt.";
+    return "Invalid LocMode #" + hexText(code, 2) + "h. The package is probably corrupt.";
 }
 
 std::string generatedInfName(unsigned n) { return "oem" + std::to_string(n) + ".inf"; }

@@ -2,9 +2,9 @@
 // refuses every write still leaves the uninstaller a list of what was installed.
 #include "engine/registration.h"
 
-#include <cstdio>
 
 #include "engine/error.h"
+#include "engine/number_text.h"
 #include "engine/shortcuts.h"
 
 namespace stow {
@@ -23,9 +23,7 @@ std::string uninstallerPath(const InstallLocations& locations, const std::string
 }
 
 std::string installDate(const LocalTime& t) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%.4d%.2d%.2d", t.year, t.month, t.day);
-    return buffer;
+    return decimalText(t.year, 4) + decimalText(t.month, 2) + decimalText(t.day, 2);
 }
 
 std::string completionReport(const FailedCopies& failed, const std::string& current_directory) {

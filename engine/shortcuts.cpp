@@ -2,10 +2,10 @@
 // no half-initialised apartment behind and the links made before it stay as they are.
 #include "engine/shortcuts.h"
 
-#include <cstdio>
 
 #include "engine/directories.h"
 #include "engine/error.h"
+#include "engine/number_text.h"
 #include "engine/find_files.h"
 #include "engine/link_rules.h"
 #include "engine/paths.h"
@@ -67,9 +67,7 @@ EOleSysError oleError(ShellLinks& shell, HResult code) {
         text.pop_back();
     }
     if (text.empty()) {
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "OLE error %.8x", static_cast<unsigned>(code));
-        text = buffer;
+        text = "OLE error " + hexText(static_cast<unsigned>(code), 8, false);
     }
     return EOleSysError(text, code);
 }
