@@ -305,9 +305,6 @@ LRESULT MainWindow::handlePanel(HWND panel, UINT message, WPARAM wp, LPARAM lp) 
             InvalidateRect(panel, nullptr, TRUE);
             return result;
         }
-        case WM_SIZE:
-            layout();
-            return 0;
         case WM_COMMAND:
             // Buttons report to their panel; the window handles them.
             return SendMessageA(window_, message, wp, lp);
@@ -388,7 +385,8 @@ void MainWindow::layout() {
                                  MainControl::DriverLabel, MainControl::DriverPathPanel};
     for (MainControl c : stack) {
         if (c == MainControl::HeadLabel && head_layout_ == HeadLayout::ClientTop) continue;
-        if (!IsWindowVisible(control(c)) && c != MainControl::HeadLabel) continue;
+        // The style bit, not IsWindowVisible: the window itself may not be shown yet.
+        if (c != MainControl::HeadLabel && !visible(c)) continue;
         place(c, 0, y, width, heights_[index(c)]);
         y += heights_[index(c)];
     }
