@@ -563,3 +563,24 @@ craft_package() {
         >> "$RUN_DIR/stowpack.log" 2>&1 || die "stowpack build failed: $(cat "$RUN_DIR/stowpack.log")"
     printf '%s' "$out"
 }
+
+# The Start-menu group holds exactly the given links (one "LINK|TARGET" per argument, LINK
+# relative to the group, without ".lnk"), each read back through the shell: its target, and
+# the target's folder with "\" as its working directory.
+expect_links() {
+    local group=$1
+    shift
+    local entry names=() files=()
+    for entry in "$@"; do
+        names+=("${entry%%|*}.lnk")
+        files+=("$group\\${entry%%|*}.lnk")
+    done
+    expect_tree "$group" "${names[@]}"
+    drive link "${files[@]}"
+    local target
+    for entry in "$@"; do
+        target=${entry#*|}
+        expect_line "link ${entry%%|*}" "link=\"$(esc "$group\\${entry%%|*}.lnk")\"" \
+            "path=\"$(esc "$target")\"" "workdir=\"$(esc "${target%\\*}\\")\""
+    done
+}

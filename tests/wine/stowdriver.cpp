@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cctype>
@@ -509,6 +512,57 @@ int cmdWaitExit(int argc, char** argv) {
     return 0;
 }
 
+// Reads shell links back through the shell's own object: for each file its target and working
+// directory.
+int cmdLink(int argc, char** argv) {
+    if (argc < 3) return 2;
+    if (FAILED(CoInitialize(nullptr))) return fail("CoInitialize failed");
+    int result = 0;
+    for (int i = 2; i < argc && result == 0; ++i) {
+        IShellLinkA* link = nullptr;
+        IPersistFile* file = nullptr;
+        wchar_t wide[MAX_PATH];
+        char path[MAX_PATH] = "";
+        char dir[MAX_PATH] = "";
+        HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      reinterpret_cast<void**>(&link));
+        if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+        if (SUCCEEDED(hr) && !MultiByteToWideChar(CP_ACP, 0, argv[i], -1, wide, MAX_PATH)) hr = E_FAIL;
+        if (SUCCEEDED(hr)) hr = file->Load(wide, STGM_READ);
+        if (SUCCEEDED(hr)) hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+        if (SUCCEEDED(hr)) hr = link->GetWorkingDirectory(dir, MAX_PATH);
+        if (SUCCEEDED(hr)) {
+            out("link=" + quoted(argv[i]) + " path=" + quoted(path) + " workdir=" + quoted(dir));
+        } else {
+            result = fail("cannot read the link " + std::string(argv[i]) + ": " +
+                          hex(static_cast<unsigned long>(hr)));
+        }
+        if (file) file->Release();
+        if (link) link->Release();
+    }
+    CoUninitialize();
+    return result;
+}
+
+// Replaces an HKLM key by an empty volatile one: no program can create a lasting subkey below
+// it until the prefix's server ends, so a test can make a key impossible to create.
+int cmdRegVolatile(int argc, char** argv) {
+    if (argc < 3) return 2;
+    LONG rc = RegDeleteTreeA(HKEY_LOCAL_MACHINE, argv[2]);
+    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, argv[2]);
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
+        return fail("cannot delete " + std::string(argv[2]) + ": " + std::to_string(rc));
+    }
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, argv[2], 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                         nullptr, &key, &disposition);
+    if (rc != ERROR_SUCCESS) return fail("cannot create " + std::string(argv[2]) + ": " + std::to_string(rc));
+    RegCloseKey(key);
+    out("volatile");
+    return 0;
+}
+
 int usage() {
     std::fputs(
         "usage: stowdriver COMMAND ...\n"
@@ -522,7 +576,9 @@ int usage() {
         "  msgbox-press BUTTON [SECONDS] press a message box button and wait until it closes\n"
         "  key TITLE KEY [shift|ctrl|alt ...]  keyboard input to the window\n"
         "  resize TITLE WIDTH HEIGHT     set the outer size; prints the size the window took\n"
-        "  wait-exit PID|NAME [SECONDS]  wait until the process has ended\n",
+        "  wait-exit PID|NAME [SECONDS]  wait until the process has ended\n"
+        "  link FILE.lnk...              target path and working directory of shell links\n"
+        "  reg-volatile KEY              replace HKLM\\KEY by an empty volatile key\n",
         stderr);
     return 2;
 }
@@ -542,7 +598,7 @@ int main(int argc, char** argv) {
         {"rect", cmdRect},              {"click", cmdClick},        {"close", cmdClose},
         {"msgbox-read", cmdMsgboxRead},
         {"msgbox-press", cmdMsgboxPress}, {"key", cmdKey},          {"resize", cmdResize},
-        {"wait-exit", cmdWaitExit},
+        {"wait-exit", cmdWaitExit},     {"link", cmdLink},          {"reg-volatile", cmdRegVolatile},
     };
     for (const Command& command : kCommands) {
         if (std::strcmp(argv[1], command.name) == 0) {

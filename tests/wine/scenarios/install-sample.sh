@@ -36,8 +36,21 @@ C:\WIN16\meter.exe|WIN16/meter.exe|TARGET\WIN16\meter.exe|TARGET\WIN16\meter.exe
 '
 # The driver copies: the key without its drive prefix, under the drivers directory.
 SAMPLE_DRIVER_COPIES='zydaq.inf zydaq.cat zydaq.sys amd64\zydaq.sys'
-# Start-menu links in the group, by the rules for each kind of file in the target directory.
-SAMPLE_LINKS='DAQ Suite Manual (.PDF).lnk|Settings.lnk|Demo.lnk|ReadMe.txt.lnk|ZYLOR Web Site.lnk|_tools.lnk|DOS Samples\daqdemo.exe.lnk|DOS Samples\daqdemo.c.lnk|Windows Samples\scope.exe.lnk|Windows Samples\scope.c.lnk|Windows 16bit Samples\meter.exe.lnk'
+# Start-menu links in the group, by the rules for each kind of file in the target directory:
+# link name | target below the target directory.
+SAMPLE_LINKS='
+DAQ Suite Manual (.PDF)|DAQ Suite.pdf
+Settings|Setup.exe
+Demo|Demo.exe
+ReadMe.txt|ReadMe.txt
+ZYLOR Web Site|weblink.html
+_tools|_tools
+DOS Samples\daqdemo.exe|DOS\daqdemo.exe
+DOS Samples\daqdemo.c|DOS\daqdemo.c
+Windows Samples\scope.exe|WIN32\scope.exe
+Windows Samples\scope.c|WIN32\scope.c
+Windows 16bit Samples\meter.exe|WIN16\meter.exe
+'
 
 scenario() {
     profile_locations
@@ -113,8 +126,11 @@ scenario() {
     if ((${#failed[@]})); then expect_height free; else expect_height locked; fi
 
     # Start-menu links: exactly the expected ones, no uninstall link (the uninstall key exists).
-    IFS='|' read -r -a tree <<< "$SAMPLE_LINKS"
-    expect_tree "$LOC_PROGRAMS$vendor $package" "${tree[@]}"
+    local links=()
+    while IFS= read -r record; do
+        [[ -n $record ]] && links+=("${record%%|*}|$target\\${record#*|}")
+    done <<< "$SAMPLE_LINKS"
+    expect_links "$LOC_PROGRAMS$vendor $package" "${links[@]}"
 
     # The driver INF went to the system's INF folder under the name the service chose, recorded
     # under the INF key; without preinstallation (9x) there is no INF key.
