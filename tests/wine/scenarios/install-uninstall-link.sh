@@ -1,0 +1,29 @@
+# The uninstall key cannot be made (its parent is a volatile key, which takes no lasting
+# subkey): the group gains the link "Uninstall <vendor> Software" to the uninstaller instead,
+# the installed-packages value is still written and the installation completes.
+scenario() {
+    profile_locations
+    local vendor package
+    vendor=$(package_info vendor)
+    package=$(package_info package)
+    local uninstall='Software\Microsoft\Windows\CurrentVersion\Uninstall'
+    TITLE="$package Installer"
+    start_installer "$(installer sample)"
+    drive wait-window "$TITLE" 60
+    # While the installer runs, so the volatile key lives until it has finished.
+    drive reg-volatile "$uninstall"
+    drive click "$TITLE" "Install ZYLOR Software"
+    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    expect_end_state "$REPORT_COMPLETE"
+    screenshot
+
+    local group="$LOC_PROGRAMS$vendor $package" link="Uninstall $vendor Software"
+    expect_no_reg_key "HKLM\\$uninstall\\$vendor Data Acquisition"
+    [[ -f $(host_path "$group\\$link.lnk") ]] || die "no link $link in the group"
+    drive link "$group\\$link.lnk"
+    expect_line "uninstall link" "path=\"$(esc "$LOC_WINDOWS${vendor}Uninstall.exe")\"" \
+        "workdir=\"$(esc "$LOC_WINDOWS")\""
+    reg_query "HKLM\\Software\\$vendor\\Installed Packages" || die "no installed-packages key"
+    expect_eq "installed packages" "1" "$(reg_values | grep -c .)"
+    finish_installer
+}
