@@ -97,9 +97,19 @@ bool answers(HWND hwnd, UINT timeout_ms = kAnswerMs) {
                                &result) != 0;
 }
 
+// Set by "peek": read texts without sending messages, so that a window whose thread is busy
+// (the installer during file placement) can still be read back at once.
+bool g_no_messages = false;
+
 // The text as the window's own procedure reports it; GetWindowText alone would miss the text
 // of controls that keep their own (it does not ask windows of other processes).
 std::string windowText(HWND hwnd) {
+    if (g_no_messages) {
+        // For another process's window this is the text the system holds, no message sent.
+        char buffer[4096] = {};
+        int n = GetWindowTextA(hwnd, buffer, sizeof buffer);
+        return std::string(buffer, n > 0 ? static_cast<size_t>(n) : 0);
+    }
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length))
         return {};
@@ -310,6 +320,64 @@ int cmdClick(int argc, char** argv) {
         return fail("button \"" + std::string(argv[3]) + "\" is hidden or disabled");
     PostMessageA(button, BM_CLICK, 0, 0);
     out("clicked " + quoted(argv[3]));
+    return 0;
+}
+
+// The n-th button (from 1, in child-window order) with this text: windows may hold several
+// buttons of the same text, such as the two Change buttons.
+int cmdClickNth(int argc, char** argv) {
+    if (argc < 5) return 2;
+    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 5));
+    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    int wanted = std::atoi(argv[4]);
+    HWND button = nullptr;
+    for (HWND child : descendants(top)) {
+        if (sameText(className(child), "Button") && buttonMatches(windowText(child), argv[3]) &&
+            --wanted == 0) {
+            button = child;
+            break;
+        }
+    }
+    if (!button) return fail("no button \"" + std::string(argv[3]) + "\" #" + argv[4]);
+    if (!IsWindowVisible(button) || !IsWindowEnabled(button))
+        return fail("button \"" + std::string(argv[3]) + "\" is hidden or disabled");
+    PostMessageA(button, BM_CLICK, 0, 0);
+    out("clicked " + quoted(argv[3]) + " #" + argv[4]);
+    return 0;
+}
+
+// Replaces the text of the first visible child of a class (an edit box), as typing would; the
+// control reports the change to its parent as after typing.
+int cmdSetText(int argc, char** argv) {
+    if (argc < 5) return 2;
+    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 5));
+    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    for (HWND child : descendants(top)) {
+        if (!IsWindowVisible(child) || !sameText(className(child), argv[3])) continue;
+        DWORD_PTR ignored = 0;
+        if (!SendMessageTimeoutA(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                                 SMTO_ABORTIFHUNG, kAnswerMs, &ignored))
+            return fail("the " + std::string(argv[3]) + " did not take the text");
+        out("text=" + quoted(windowText(child)));
+        return 0;
+    }
+    return fail("no visible " + std::string(argv[3]) + " in \"" + argv[2] + "\"");
+}
+
+// Like dump, but reads texts without sending messages and does not wait for the thread to
+// answer: for a window whose thread is busy in a long handler.
+int cmdPeek(int argc, char** argv) {
+    if (argc < 3) return 2;
+    g_no_messages = true;
+    DWORD timeout = parseTimeout(argc, argv, 3);
+    DWORD start = GetTickCount();
+    HWND hwnd = nullptr;
+    while (!(hwnd = findVisibleWindow(argv[2]))) {
+        if (GetTickCount() - start >= timeout) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+        Sleep(kPollMs);
+    }
+    printWindowLine(hwnd);
+    printChildren(hwnd);
     return 0;
 }
 
@@ -571,6 +639,9 @@ int usage() {
         "  list                          all visible top-level windows\n"
         "  rect TITLE                    the window's rectangle and client size\n"
         "  click TITLE BUTTON [SECONDS]  click a button (text with or without '&')\n"
+        "  click-nth TITLE BUTTON N [SECONDS]  click the N-th button with that text\n"
+        "  settext TITLE CLASS TEXT [SECONDS]  set the text of the first visible CLASS child\n"
+        "  peek TITLE [SECONDS]          like dump, without messages to a busy window\n"
         "  close TITLE [SECONDS]         close the window and wait until it is gone\n"
         "  msgbox-read [SECONDS]         caption, texts and buttons of a message box\n"
         "  msgbox-press BUTTON [SECONDS] press a message box button and wait until it closes\n"
@@ -598,6 +669,7 @@ int main(int argc, char** argv) {
         {"rect", cmdRect},              {"click", cmdClick},        {"close", cmdClose},
         {"msgbox-read", cmdMsgboxRead},
         {"msgbox-press", cmdMsgboxPress}, {"key", cmdKey},          {"resize", cmdResize},
+        {"click-nth", cmdClickNth},     {"settext", cmdSetText},    {"peek", cmdPeek},
         {"wait-exit", cmdWaitExit},     {"link", cmdLink},          {"reg-volatile", cmdRegVolatile},
     };
     for (const Command& command : kCommands) {
