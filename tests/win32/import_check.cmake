@@ -10,9 +10,10 @@ endif()
 if(dump MATCHES "[ \t]IsOS[\r\n]")
     message(FATAL_ERROR "import check: ${EXE} imports IsOS by name")
 endif()
-# The SHLWAPI.dll block: its header line, the column titles, then one line per import.
-set(entry "[ \t]*[0-9a-f]+[ \t]+[0-9]+[ \t]+[^\r\n]*[\r\n]+")
-if(NOT dump MATCHES "DLL Name: SHLWAPI.dll[\r\n]+[^\r\n]*[\r\n]+(${entry})*[ \t]*[0-9a-f]+[ \t]+437[ \t]+<none>")
+# The SHLWAPI.dll block: its header line, the column titles, then one line per import. objdump
+# prints the ordinal in decimal for a 32-bit image and in hex (1b5) for a 64-bit one.
+set(entry "[ \t]*[0-9a-f]+[ \t]+[0-9a-f]+[ \t]+[^\r\n]*[\r\n]+")
+if(NOT dump MATCHES "DLL Name: SHLWAPI.dll[\r\n]+[^\r\n]*[\r\n]+(${entry})*[ \t]*[0-9a-f]+[ \t]+(437|0*1b5)[ \t]+<none>")
     message(FATAL_ERROR "import check: ${EXE} has no SHLWAPI.dll import by ordinal 437")
 endif()
 message(STATUS "import check: IsOS bound by ordinal 437")
