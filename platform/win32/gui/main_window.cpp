@@ -375,7 +375,14 @@ void MainWindow::layout() {
     const int height = client.bottom;
     auto place = [&](MainControl c, int x, int y, int w, int h) {
         HWND hwnd = control(c);
-        if (hwnd) MoveWindow(hwnd, x, y, w, h, TRUE);
+        if (!hwnd) return;
+        RECT before;
+        GetWindowRect(hwnd, &before);
+        MoveWindow(hwnd, x, y, w, h, TRUE);
+        // The labels centre their text and the panels draw their bevel at the edges, so a new
+        // size changes pixels all over them, not only in the strip the system uncovers.
+        if (before.right - before.left != w || before.bottom - before.top != h)
+            InvalidateRect(hwnd, nullptr, TRUE);
     };
 
     // Top-aligned controls stack from the top; GoPanel sits on the bottom edge; in the end
