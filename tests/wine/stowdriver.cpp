@@ -179,9 +179,16 @@ std::vector<HWND> descendants(HWND parent) {
 
 // A visible top-level window with exactly this title. An application may keep hidden windows
 // with the same title; they are never what a user sees.
+// A visible top-level window by its title, or by its class as "class=NAME" (for windows
+// without a title).
 HWND findVisibleWindow(const std::string& title) {
+    const std::string by_class = "class=";
+    bool match_class = title.compare(0, by_class.size(), by_class) == 0;
     for (HWND hwnd : topLevelWindows()) {
-        if (IsWindowVisible(hwnd) && windowText(hwnd) == title) return hwnd;
+        if (!IsWindowVisible(hwnd)) continue;
+        if (match_class ? className(hwnd) == title.substr(by_class.size()) : windowText(hwnd) == title) {
+            return hwnd;
+        }
     }
     return nullptr;
 }
@@ -633,7 +640,7 @@ int cmdRegVolatile(int argc, char** argv) {
 
 int usage() {
     std::fputs(
-        "usage: stowdriver COMMAND ...\n"
+        "usage: stowdriver COMMAND ...   (TITLE may be class=NAME)\n"
         "  wait-window TITLE [SECONDS]   wait for a visible window that answers messages\n"
         "  dump TITLE [SECONDS]          the window and all its child windows\n"
         "  list                          all visible top-level windows\n"
