@@ -1,0 +1,51 @@
+# A record with placement code 06h (no such code) stops the installation after the records
+# before it: the heading shows the PackageError report and Finish; the earlier file stays, the
+# later one is not placed, no file log is written and nothing is registered.
+scenario() {
+    local pkg="$RUN_DIR/package"
+    mkdir -p "$pkg"
+    printf 'first\r\n' > "$pkg/first.txt"
+    printf 'bad\r\n' > "$pkg/bad.txt"
+    printf 'last\r\n' > "$pkg/last.txt"
+    cat > "$pkg/manifest.toml" << 'TOML'
+vendor = "QTEST"
+package = "Bad Code"
+time = 2024-03-01T10:00:00
+[[file]]
+placement = 16
+path = "first.txt"
+source = "first.txt"
+[[file]]
+placement = 16
+path = "STOWBADCODE.txt"
+source = "bad.txt"
+[[file]]
+placement = 16
+path = "last.txt"
+source = "last.txt"
+TOML
+    local exe
+    exe=$(craft_package "$pkg" "$RUN_DIR/packed.exe")
+    # The packer refuses unknown codes, so the placement byte in front of the record's path is
+    # changed afterwards: 0x10 (code 16) becomes 0x06.
+    python3 - "$exe" "$RUN_DIR/bad-code.exe" << 'PY' || die "could not patch the placement byte"
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = data.find(b"\x10STOWBADCODE.txt")
+assert at > 0 and data.count(b"\x10STOWBADCODE.txt") == 1
+data[at] = 0x06
+open(sys.argv[2], "wb").write(data)
+PY
+    local target='C:\Bad Code Target'
+    install_to_end "$RUN_DIR/bad-code.exe" "$target"
+    expect_end_state "${REPORT_ERROR}PackageError: Invalid LocMode #06h. The package is probably corrupt."
+    screenshot
+    expect_height locked
+    expect_tree "$target" first.txt
+    expect_file "$target\\first.txt" "$pkg/first.txt"
+    finish_installer
+    local keys
+    prefix_stop "$PREFIX"  # saves the registry files
+    keys=$(registry_keys QTEST)
+    [[ -z $keys ]] || die "registry keys written: $keys"
+}
