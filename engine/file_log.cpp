@@ -132,7 +132,12 @@ std::string FileLog::serialize() const {
 void FileLog::save(FileSystem& files, const std::string& path) const {
     const std::string text = serialize();
     auto file = files.create(path);
-    if (!file || !file->write(text.data(), text.size())) {
+    if (!file) throw EFCreateError("Cannot create file " + path);
+    if (!file->write(text.data(), text.size())) {
+        // A write that stopped part way (a full disk) would leave a log cut inside a line,
+        // whose last path an uninstaller could take for another file: empty it instead.
+        file.reset();
+        files.create(path);
         throw EFCreateError("Cannot create file " + path);
     }
 }

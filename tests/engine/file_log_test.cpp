@@ -114,6 +114,8 @@ TEST_F(FileLogDiskTest, SaveFailuresAreCreateErrorsNamingThePath) {
     win_.faults().accessDenied.clear();
     win_.faults().diskFreeBytes = 10;  // created, then the write runs out of space
     EXPECT_THROW(log.save(files_, "C:\\T\\FileLog.ini"), EFCreateError);
+    // No log cut off inside a line is left behind.
+    EXPECT_EQ(win_.readFile("C:\\T\\FileLog.ini"), "");
 }
 
 }  // namespace

@@ -1,0 +1,361 @@
+// The whole install command, started from the main window's controller with the real phases,
+// on a simulated machine with one fault at a time. Each row checks what the user is told (the
+// completion report with its failed-copy list, or the error report), that nothing that failed
+// is shown as done, that files placed before the fault are intact, and what the registry holds.
+// The phases' own tests cover each fault in its phase; the target directory that cannot be
+// created is covered at this level by the main window's tests.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+
+#include "platform/sim/sim_windows.h"
+#include "support/package_builder.h"
+#include "support/temp_dir.h"
+#include "ui/install_phases.h"
+#include "ui/main_unit.h"
+#include "ui/main_view.h"
+#include "ui/pixel_canvas.h"
+#include "ui/tint_progress.h"
+
+namespace stow {
+namespace {
+
+using sim::ComStep;
+using sim::Profile;
+using sim::SetupMode;
+using sim::SimWindows;
+
+constexpr char kComplete[] = "Installation complete!";
+constexpr char kErrorReport[] = "An unexpected error occurred. Details are as follows:\r\n";
+
+// The window as far as the install command uses it: texts, visibility and the bar's host.
+class QuietView : public MainView, public ControlHost {
+public:
+    void setEvents(MainViewEvents*) override {}
+    void setTitle(const std::string&) override {}
+    void setApplicationTitle(const std::string&) override {}
+    std::string text(MainControl c) override { return texts[c]; }
+    void setText(MainControl c, const std::string& t) override { texts[c] = t; }
+    bool visible(MainControl c) override { return hidden.count(c) == 0; }
+    void setVisible(MainControl c, bool v) override {
+        if (v) {
+            hidden.erase(c);
+        } else {
+            hidden.insert(c);
+        }
+    }
+    bool enabled(MainControl) override { return true; }
+    void setEnabled(MainControl, bool) override {}
+    int height(MainControl) override { return 25; }
+    void setClientHeight(int) override {}
+    int outerHeight() override { return 183; }
+    void setHeightConstraints(int, int) override {}
+    void alignChangeButtonsRight() override {}
+    void setHeadLayout(HeadLayout) override {}
+    void setGoPanelColor(Color) override {}
+    void useParentColorForGoPanel() override {}
+    void placeProgressBar(TTintProgress& bar) override {
+        bar.setParent(this);
+        bar.setBounds(0, 0, 401, 25);
+    }
+    void removeProgressBar() override {}
+    void repaintNow() override {}
+    void processMessages() override { ++pumps; }
+    void showDiagnostics(const std::vector<std::string>&) override {}
+    void close() override {}
+    void terminateApplication() override { terminated = true; }
+
+    void invalidate(int, int, int, int) override {}
+    Color color() override { return kClBlack; }
+    std::unique_ptr<Canvas> canvasAt(int, int, int width, int height) override {
+        return std::make_unique<PixelCanvas>(width, height, look);
+    }
+
+    TableSystemLook look;
+    std::map<MainControl, std::string> texts;
+    std::set<MainControl> hidden{MainControl::OKButton};
+    int pumps = 0;
+    bool terminated = false;
+};
+
+// Default directories on the 32-bit NT machine and the package's files, in package order.
+const std::string kTarget = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
+const std::string kDrivers = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
+const std::string kSystem = "C:\\WINDOWS\\system32\\";
+const std::string kSystem9x = "C:\\WINDOWS\\SYSTEM\\";
+const std::string kInfKey = "Software\\ZYLOR\\INF";
+const std::string kPackagesKey = "Software\\ZYLOR\\Installed Packages";
+const std::string kUninstallKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data Acquisition";
+
+struct PackageFile {
+    unsigned char placement;
+    std::string path;
+    std::string content;
+    std::string source;
+    std::string destination;  // where it lands
+};
+
+// DLLPath is the only location that differs between the machines used here.
+std::vector<PackageFile> packageFiles(Profile profile = Profile::Nt32) {
+    const std::string& system_dir = profile == Profile::Win9x ? kSystem9x : kSystem;
+    return {
+        {0x10, "ReadMe.txt", std::string(300, 'r'), "C:\\src\\ReadMe.txt", kTarget + "ReadMe.txt"},
+        // Flagged INF: on NT with the setup service only its copy under the drivers directory.
+        {0x25, "zydaq.inf", "[Version]\r\nCatalogFile=zydaq.cat\r\n", "C:\\zydaq.inf",
+         kDrivers + "zydaq.inf"},
+        {0x02, "zydaq.dll", std::string(2000, 'd'), "C:\\src\\zydaq.dll", system_dir + "zydaq.dll"},
+        {0x10, "Tools\\Big.bin", std::string(6000, 'b'), "C:\\src\\Tools\\Big.bin",
+         kTarget + "Tools\\Big.bin"},
+        // Code 18: DLLPath, its folders created, a folder that cannot be made stops the install.
+        {0x12, "ZYLOR\\helper.dll", std::string(500, 'h'), "C:\\src\\helper.dll",
+         system_dir + "ZYLOR\\helper.dll"},
+        {0x10, "Last.txt", std::string(100, 'l'), "C:\\src\\Last.txt", kTarget + "Last.txt"},
+    };
+}
+
+// Bytes written before Tools\Big.bin: ReadMe.txt, the INF copy and zydaq.dll.
+int64_t bytesBeforeBig() {
+    const auto files = packageFiles();
+    return static_cast<int64_t>(files[0].content.size() + files[1].content.size() +
+                                files[2].content.size());
+}
+
+enum class Shown { Complete, ErrorReport };
+
+struct Row {
+    std::string fault;
+    Profile profile;
+    std::function<void(SimWindows&)> inject;
+    Shown shown;
+    std::string message;                // a part of the heading that names the failure
+    std::vector<std::string> failed;    // the failed-copy list, in order (Complete only)
+    std::vector<std::string> intact;    // destinations that must hold their whole content
+    bool fileLogWritten;
+    bool registered;                    // installed-packages and uninstall values written
+    bool infRecorded;                   // the INF key holds the preinstalled INF
+    std::function<void(SimWindows&, QuietView&)> extra = nullptr;
+};
+
+class FaultMatrixTest : public ::testing::Test {
+protected:
+    void run(const Row& row) {
+        SCOPED_TRACE(row.fault);
+        test::TempDir temp;
+        SimWindows machine(row.profile, temp.path() / "machine");
+        std::vector<test::PackageRecord> records;
+        for (const PackageFile& f : packageFiles(row.profile)) {
+            records.push_back(test::record(f.placement, f.path, f.content, f.source));
+        }
+        machine.writeFile("C:\\stowaway.exe",
+                          std::string(4096, 'M') +
+                              test::appendedPackage("ZYLOR", "DAQ Suite", records));
+        const std::string locator = test::le32(4096);
+
+        QuietView view;
+        EnginePhases phases;
+        TableSystemLook look;
+        TMainForm form(machine.platform(), view, phases, look,
+                       reinterpret_cast<const unsigned char*>(locator.data()));
+        form.FormCreate();
+        ASSERT_FALSE(view.terminated);
+        if (row.inject) row.inject(machine);
+        form.InstallButtonClick();
+
+        const std::string heading = view.texts[MainControl::HeadLabel];
+        SCOPED_TRACE(heading);
+        EXPECT_TRUE(view.visible(MainControl::OKButton));
+        if (row.shown == Shown::Complete) {
+            ASSERT_EQ(heading.rfind(kComplete, 0), 0u);
+            std::string listed;
+            for (const std::string& f : row.failed) listed += "\r\n" + f;
+            const size_t list_at = heading.find(":\r\n");
+            EXPECT_EQ(list_at == std::string::npos ? "" : heading.substr(list_at + 1), listed);
+        } else {
+            ASSERT_EQ(heading.rfind(kErrorReport, 0), 0u);
+            EXPECT_NE(heading.find(row.message), std::string::npos);
+        }
+
+        // Nothing that failed is shown as done: a file of the package that is not whole where
+        // it belongs is in the failed-copy list, or the install ended in the error report. No
+        // file is left cut short.
+        const std::set<std::string> failed(row.failed.begin(), row.failed.end());
+        for (const PackageFile& f : packageFiles(row.profile)) {
+            if (!machine.exists(f.destination)) {
+                if (row.shown == Shown::Complete) {
+                    EXPECT_TRUE(failed.count(f.destination)) << f.path;
+                }
+                continue;
+            }
+            const std::string content = machine.readFile(f.destination);
+            const bool whole =
+                content == f.content || (f.placement == 0x25 && !content.empty());
+            EXPECT_TRUE(whole || content.empty()) << f.destination << " is cut short";
+            if (!whole && row.shown == Shown::Complete) {
+                EXPECT_TRUE(failed.count(f.destination)) << f.destination;
+            }
+        }
+        for (const std::string& path : row.intact) {
+            for (const PackageFile& f : packageFiles(row.profile)) {
+                if (f.destination == path) {
+                    EXPECT_EQ(machine.readFile(path), f.content) << path;
+                }
+            }
+        }
+
+        // A log that could not be written is absent or empty, never cut short.
+        const bool log_written =
+            machine.exists(kTarget + "FileLog.ini") && !machine.readFile(kTarget + "FileLog.ini").empty();
+        EXPECT_EQ(log_written, row.fileLogWritten);
+        const sim::RegistryView view32 = machine.processView();
+        EXPECT_EQ(machine.registryValue(view32, kUninstallKey, "UninstallString").has_value(),
+                  row.registered);
+        EXPECT_EQ(!machine.registryValues(view32, kPackagesKey).empty(), row.registered);
+        EXPECT_EQ(!machine.registryValues(view32, kInfKey).empty(), row.infRecorded);
+        if (row.extra) row.extra(machine, view);
+    }
+};
+
+// A shell link anywhere on drive C: whose path contains part.
+bool hasLink(SimWindows& machine, const std::string& part) {
+    for (const std::string& f : machine.listFiles("C:\\")) {
+        if (f.find(part) != std::string::npos && machine.link("C:\\" + f)) return true;
+    }
+    return false;
+}
+
+TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
+    const std::vector<std::string> all_placed = {
+        kTarget + "ReadMe.txt", kDrivers + "zydaq.inf", kSystem + "zydaq.dll",
+        kTarget + "Tools\\Big.bin", kSystem + "ZYLOR\\helper.dll", kTarget + "Last.txt"};
+    const std::vector<std::string> before_big = {kTarget + "ReadMe.txt", kSystem + "zydaq.dll"};
+
+    std::vector<Row> rows = {
+        {"no fault", Profile::Nt32, nullptr, Shown::Complete, "", {}, all_placed, true, true,
+         true,
+         [](SimWindows& m, QuietView&) {
+             for (const char* name : {"ReadMe.txt", "Tools", "Last.txt"}) {
+                 EXPECT_TRUE(hasLink(m, std::string("ZYLOR DAQ Suite\\") + name + ".lnk")) << name;
+             }
+         }},
+        // The disk fills up inside Tools\Big.bin: it, every later file and the INF's copy
+        // into the INF folder fail, and so does the file log, which ends the command before
+        // anything is registered.
+        {"disk full in the middle of a file", Profile::Nt32,
+         [](SimWindows& m) { m.faults().diskFreeBytes = bytesBeforeBig() + 3000; },
+         Shown::ErrorReport, "EFCreateError: Cannot create file " + kTarget + "FileLog.ini", {},
+         before_big, false, false, false},
+        // Room for every file, the INF's copy in the INF folder and the three links (about 370
+        // bytes), but for only part of the file log (about 450 bytes).
+        {"disk full in the middle of the file log", Profile::Nt32,
+         [](SimWindows& m) {
+             int64_t all = 0;
+             for (const PackageFile& f : packageFiles()) {
+                 all += static_cast<int64_t>(f.content.size());
+             }
+             const int64_t inf_copy = static_cast<int64_t>(packageFiles()[1].content.size());
+             m.faults().diskFreeBytes = all + inf_copy + 370 + 200;
+         },
+         Shown::ErrorReport, "EFCreateError: Cannot create file " + kTarget + "FileLog.ini", {},
+         all_placed, false, false, true,
+         [](SimWindows& m, QuietView&) {
+             EXPECT_TRUE(hasLink(m, "ZYLOR DAQ Suite\\Last.txt.lnk"));
+         }},
+        {"drivers directory not creatable", Profile::Nt32,
+         [](SimWindows& m) { m.faults().accessDenied.push_back(kDrivers); },
+         Shown::ErrorReport, "EFCreateError: Failed to create drivers directory.", {}, {},
+         false, false, false},
+        {"a target subfolder not creatable", Profile::Nt32,
+         [](SimWindows& m) { m.faults().accessDenied.push_back(kTarget + "Tools"); },
+         Shown::ErrorReport,
+         "EFCreateError: Failed to create directory \"" + kTarget + "Tools\\\".", {},
+         before_big, false, false, false},
+        // Outside the target a folder that cannot be made only fails its file.
+        {"a system subfolder not creatable", Profile::Nt32,
+         [](SimWindows& m) { m.faults().accessDenied.push_back(kSystem + "ZYLOR"); },
+         Shown::Complete, "", {kSystem + "ZYLOR\\helper.dll"},
+         {kTarget + "ReadMe.txt", kSystem + "zydaq.dll", kTarget + "Tools\\Big.bin",
+          kTarget + "Last.txt"},
+         true, true, true,
+         [](SimWindows& m, QuietView&) {
+             EXPECT_EQ(m.readFile("C:\\helper.dll"), std::string(500, 'h'));
+         }},
+        // The target exists but cannot be written: its first file goes to the current
+        // directory, then its subfolder cannot be made, which stops the install.
+        {"target directory read-only", Profile::Nt32,
+         [](SimWindows& m) {
+             m.makeDirectories(kTarget);
+             m.faults().accessDenied.push_back(kTarget);
+         },
+         Shown::ErrorReport,
+         "EFCreateError: Failed to create directory \"" + kTarget + "Tools\\\".", {},
+         {kSystem + "zydaq.dll"}, false, false, false,
+         [](SimWindows& m, QuietView&) {
+             EXPECT_EQ(m.readFile("C:\\ReadMe.txt"), std::string(300, 'r'));
+         }},
+        // The same with the subfolder already there: every target file falls back to the
+        // current directory, and the file log, which cannot be written either, ends the install.
+        {"target directory and its subfolder read-only", Profile::Nt32,
+         [](SimWindows& m) {
+             m.makeDirectories(kTarget + "Tools");
+             m.faults().accessDenied.push_back(kTarget);
+         },
+         Shown::ErrorReport, "EFCreateError: Cannot create file " + kTarget + "FileLog.ini", {},
+         {kSystem + "zydaq.dll", kSystem + "ZYLOR\\helper.dll"}, false, false, true,
+         [](SimWindows& m, QuietView&) {
+             EXPECT_EQ(m.readFile("C:\\Big.bin"), std::string(6000, 'b'));
+             EXPECT_EQ(m.readFile("C:\\Last.txt"), std::string(100, 'l'));
+         }},
+        // The INF is preinstalled, then its record under the INF key cannot be written.
+        {"HKLM not writable", Profile::Nt32,
+         [](SimWindows& m) { m.faults().registryReadOnly = true; }, Shown::ErrorReport,
+         "ERegistryException: Failed to set data for '" + kDrivers + "zydaq.inf'", {},
+         all_placed, false, false, false},
+        // Without driver preinstallation nothing stops: the vendor keys are skipped and the
+        // uninstall entry becomes a Start-menu link.
+        {"HKLM not writable, Windows 9x", Profile::Win9x,
+         [](SimWindows& m) { m.faults().registryReadOnly = true; }, Shown::Complete, "", {},
+         {}, true, false, false,
+         [](SimWindows& m, QuietView&) { EXPECT_TRUE(hasLink(m, "Uninstall ZYLOR Software")); }},
+        {"HKLM not writable and COM failing, Windows 9x", Profile::Win9x,
+         [](SimWindows& m) {
+             m.faults().registryReadOnly = true;
+             m.faults().comFailsAt = ComStep::Save;
+         },
+         Shown::ErrorReport, "EOleSysError: ", {}, {}, true, false, false},
+        {"setup service rejects every INF", Profile::Nt32,
+         [](SimWindows& m) { m.faults().setup = SetupMode::Reject; }, Shown::Complete, "", {},
+         all_placed, true, true, false,
+         [](SimWindows& m, QuietView&) { EXPECT_EQ(m.setupCalls().size(), 1u); }},
+        // A slow service: the window keeps pumping messages while the worker waits.
+        {"setup service slow", Profile::Nt32,
+         [](SimWindows& m) {
+             m.faults().setup = SetupMode::Slow;
+             m.faults().setupDelay = std::chrono::milliseconds(150);
+         },
+         Shown::Complete, "", {}, all_placed, true, true, true,
+         [](SimWindows&, QuietView& v) { EXPECT_GT(v.pumps, 20); }},
+        {"setup export missing", Profile::NtNoSetupApi, nullptr, Shown::Complete, "", {},
+         {kTarget + "ReadMe.txt", kSystem + "zydaq.dll"}, true, true, false,
+         [](SimWindows& m, QuietView&) {
+             EXPECT_TRUE(m.setupCalls().empty());
+             EXPECT_TRUE(m.exists("C:\\WINDOWS\\INF\\oem0.inf"));
+         }},
+    };
+    // COM failing at each step ends the link phase quietly; registration still runs.
+    for (ComStep step : {ComStep::CoInitialize, ComStep::CoCreateInstance, ComStep::QueryInterface,
+                         ComStep::SetDescription, ComStep::SetPath, ComStep::SetWorkingDirectory,
+                         ComStep::Save}) {
+        rows.push_back({"COM failing at step " + std::to_string(static_cast<int>(step)),
+                        Profile::Nt32,
+                        [step](SimWindows& m) { m.faults().comFailsAt = step; }, Shown::Complete,
+                        "", {}, all_placed, true, true, true,
+                        [](SimWindows& m, QuietView&) { EXPECT_FALSE(hasLink(m, ".lnk")); }});
+    }
+    for (const Row& row : rows) run(row);
+}
+
+}  // namespace
+}  // namespace stow
