@@ -59,33 +59,38 @@ int main(int argc, char** argv) {
     bar.setTint(stow::kClBlue);
     bar.setMax(max);
 
+    // First pass: stop at the first differing pixel. Only when nothing matches, a second pass
+    // counts the differences to name the closest Position.
     int first = -1, last = -1, best = -1;
     size_t best_diff = screen.size() + 1;
     int best_x = 0, best_y = 0;
     stow::Color best_want = 0, best_got = 0;
-    for (int position = 0; position <= max; ++position) {
-        bar.setPosition(position);
-        stow::PixelCanvas canvas(width, height, look);
-        bar.paintTo(canvas);
-        size_t diff = 0;
-        int dx = 0, dy = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                if (canvas.pixel(x, y) != screen[static_cast<size_t>(y) * width + x]) {
-                    if (diff++ == 0) dx = x, dy = y;
+    for (int pass = 0; pass < 2 && first < 0; ++pass) {
+        for (int position = 0; position <= max; ++position) {
+            bar.setPosition(position);
+            stow::PixelCanvas canvas(width, height, look);
+            bar.paintTo(canvas);
+            size_t diff = 0;
+            int dx = 0, dy = 0;
+            for (int y = 0; y < height && (pass == 1 || diff == 0); ++y) {
+                for (int x = 0; x < width; ++x) {
+                    if (canvas.pixel(x, y) != screen[static_cast<size_t>(y) * width + x]) {
+                        if (diff++ == 0) dx = x, dy = y;
+                        if (pass == 0) break;
+                    }
                 }
             }
-        }
-        if (diff == 0) {
-            if (first < 0) first = position;
-            last = position;
-        } else if (diff < best_diff) {
-            best_diff = diff;
-            best = position;
-            best_x = dx;
-            best_y = dy;
-            best_want = canvas.pixel(dx, dy);
-            best_got = screen[static_cast<size_t>(dy) * width + dx];
+            if (diff == 0) {
+                if (first < 0) first = position;
+                last = position;
+            } else if (pass == 1 && diff < best_diff) {
+                best_diff = diff;
+                best = position;
+                best_x = dx;
+                best_y = dy;
+                best_want = canvas.pixel(dx, dy);
+                best_got = screen[static_cast<size_t>(dy) * width + dx];
+            }
         }
     }
     // The fill's length on screen: the run of the tint in the first interior row.

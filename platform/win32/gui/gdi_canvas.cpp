@@ -6,25 +6,42 @@
 
 namespace stow::win32 {
 
-GdiCanvas::GdiCanvas(HDC dc, int left, int top, int width, int height) : dc_(dc) {
+GdiCanvas::GdiCanvas(HDC dc, int left, int top, int width, int height) : target_(dc) {
     enter(left, top, width, height);
 }
 
 GdiCanvas::GdiCanvas(HWND window, int left, int top, int width, int height)
-    : window_dc_(std::make_unique<WindowDc>(window)), dc_(window_dc_->get()) {
+    : window_dc_(std::make_unique<WindowDc>(window)), target_(window_dc_->get()) {
     enter(left, top, width, height);
 }
 
 void GdiCanvas::enter(int left, int top, int width, int height) {
-    if (!dc_) return;
-    saved_ = SaveDC(dc_);
-    SetViewportOrgEx(dc_, left, top, nullptr);
-    IntersectClipRect(dc_, 0, 0, width, height);
+    if (!target_ || width <= 0 || height <= 0) return;
+    HDC memory = CreateCompatibleDC(target_);
+    if (!memory) return;
+    Bitmap bitmap(CreateCompatibleBitmap(target_, width, height));
+    if (!bitmap) {
+        DeleteDC(memory);
+        return;
+    }
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    dc_ = memory;
+    bitmap_ = std::move(bitmap);
+    original_bitmap_ = SelectObject(dc_, bitmap_.get());
+    // Start from what is there, so that pixels a painter leaves alone keep their look.
+    BitBlt(dc_, 0, 0, width, height, target_, left, top, SRCCOPY);
 }
 
 GdiCanvas::~GdiCanvas() {
-    // Restoring selects the DC's original pen again, so pen_ is deleted deselected.
-    if (dc_ && saved_) RestoreDC(dc_, saved_);
+    if (!dc_) return;
+    // The whole picture in one copy; the bitmap clips the drawing to the control's bounds.
+    BitBlt(target_, left_, top_, width_, height_, dc_, 0, 0, SRCCOPY);
+    if (original_pen_) SelectObject(dc_, original_pen_);
+    SelectObject(dc_, original_bitmap_);
+    DeleteDC(dc_);  // pen_ and bitmap_ go after this, no longer selected anywhere
 }
 
 void GdiCanvas::fillRect(int left, int top, int right, int bottom, Color color) {
@@ -41,7 +58,8 @@ void GdiCanvas::setPenColor(Color color) {
     if (pen_ && rgb == pen_color_) return;
     Pen pen(CreatePen(PS_SOLID, 1, rgb));
     if (!pen) return;
-    SelectObject(dc_, pen.get());
+    HGDIOBJ previous = SelectObject(dc_, pen.get());
+    if (!original_pen_) original_pen_ = previous;
     pen_ = std::move(pen);  // the previous pen is no longer selected and goes now
     pen_color_ = rgb;
 }

@@ -1,6 +1,8 @@
 // The canvas of custom-painted controls on a GDI device context: solid brushes for rectangles,
 // a one-pixel solid pen with MoveToEx/LineTo for runs (LineTo leaves out its end point),
-// SetPixelV for single pixels. The DC's state is saved on entry and restored on exit.
+// SetPixelV for single pixels. It draws into an off-screen bitmap of the control's size and
+// copies that to the device context in one piece when it goes, so the screen never shows half a
+// picture (a bar painted after every file would otherwise flash its background).
 #pragma once
 
 #include <windows.h>
@@ -22,6 +24,7 @@ public:
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
+    // False when nothing can be drawn (no device context, or an empty control).
     bool valid() const { return dc_ != nullptr; }
 
     void fillRect(int left, int top, int right, int bottom, Color color) override;
@@ -35,8 +38,15 @@ private:
     void enter(int left, int top, int width, int height);
 
     std::unique_ptr<WindowDc> window_dc_;
-    HDC dc_ = nullptr;
-    int saved_ = 0;
+    HDC target_ = nullptr;
+    int left_ = 0;
+    int top_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    HDC dc_ = nullptr;  // the off-screen memory DC that the operations draw on
+    Bitmap bitmap_;
+    HGDIOBJ original_bitmap_ = nullptr;
+    HGDIOBJ original_pen_ = nullptr;
     Pen pen_;
     COLORREF pen_color_ = 0;
 };

@@ -320,8 +320,15 @@ void MainWindow::paintPanel(HWND panel) {
     const bool is_go_panel = panel == control(MainControl::GoPanel);
     const Color background = is_go_panel ? go_host_.color() : kClBtnFace;
     {
+        // The bar paints its own area whole; filling it first would flash the background.
+        const int saved = SaveDC(dc.get());
+        if (is_go_panel && bar_) {
+            ExcludeClipRect(dc.get(), bar_->left(), bar_->top(), bar_->left() + bar_->width(),
+                            bar_->top() + bar_->height());
+        }
         win32::Brush brush(CreateSolidBrush(win32::toColorRef(background)));
         FillRect(dc.get(), &r, brush.get());
+        RestoreDC(dc.get(), saved);
     }
     auto* data = reinterpret_cast<PanelData*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
     if (data && data->lowered) {
