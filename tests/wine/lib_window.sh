@@ -176,3 +176,54 @@ expect_uniform() {
     colors=$(crop_colors "$png" $((CLI_X + x)) $((CLI_Y + y)) "$w" "$h")
     [[ $colors == "$color" ]] || die "$what: expected only $color at $x,$y ${w}x$h, found $(echo $colors)"
 }
+
+# ---- the destination dialog ----------------------------------------------------------------
+
+# Opens the dialog with the n-th Change button of the main window (1: target directory,
+# 2: drivers directory) and dumps it once it answers.
+open_dialog() {
+    drive click-nth "$TITLE" "&Change..." "$1"
+    drive wait-window "$DIALOG_TITLE" 20
+    drive dump "$DIALOG_TITLE"
+}
+
+# The path text the dialog shows (escaped as the driver prints it).
+dialog_path() {
+    output_line 'class="Edit"' | sed -n 's/.* text="\(\([^"\\]\|\\.\)*\)".*/\1/p'
+}
+
+# The dialog has closed (no visible window of its title), without a message box, and the main
+# window takes input again.
+expect_dialog_closed() {
+    local i
+    for ((i = 0; i < 40; i++)); do
+        drive list
+        if ! grep -qF "title=\"$DIALOG_TITLE\"" "$DRIVER_OUT"; then
+            grep -qF 'class="#32770"' "$DRIVER_OUT" && die "a message box is shown: $(cat "$DRIVER_OUT")"
+            drive wait-window "$TITLE" 10
+            expect_line "main window enabled" "window title=\"$(esc "$TITLE")\"" "enabled=1"
+            return 0
+        fi
+        sleep 0.25
+    done
+    die "the dialog stayed open"
+}
+
+# The main window's panels read exactly these directories.
+expect_panels() {
+    local target=$1 drivers=$2
+    drive dump "$TITLE"
+    expect_line "target directory" 'class="StowawayPanel"' "rect=0,57," "text=\"$(esc "$target")\""
+    expect_line "drivers directory" 'class="StowawayPanel"' "rect=0,99," "text=\"$(esc "$drivers")\""
+}
+
+# The message box on top: caption, text, buttons (one per argument, in order) and an icon.
+expect_msgbox() {
+    local caption=$1 text=$2
+    shift 2
+    drive msgbox-read 10
+    expect_eq "message box caption" "$(esc "$caption")" "$(out_value caption)"
+    expect_eq "message box text" "$(esc "$text")" "$(out_value text)"
+    expect_eq "message box buttons" "$*" "$(out_value button | tr -d '&' | tr '\n' ' ' | sed 's/ $//')"
+    expect_eq "message box icon" 1 "$(out_value icon)"
+}
