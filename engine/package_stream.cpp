@@ -83,7 +83,9 @@ ContentRef PackageStream::skipString() {
 
 bool PackageStream::copyContent(const ContentRef& ref,
                                 const std::function<bool(const char*, size_t)>& sink) {
-    if (chunk_.empty()) chunk_.resize(kChunkSize);
+    // Grown to the largest content so far, up to one chunk: small files need no megabyte.
+    const auto needed = static_cast<size_t>(std::min<int64_t>(kChunkSize, ref.length));
+    if (chunk_.size() < needed) chunk_.resize(needed);
     int64_t done = 0;
     while (done < ref.length) {
         size_t n = static_cast<size_t>(std::min<int64_t>(kChunkSize, ref.length - done));

@@ -42,7 +42,6 @@ struct Machine {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static Machine machine;
     stow::LoadedPackage package;
     try {
         package = stow::test::loadedPackageFromBody(
@@ -51,6 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (package.recordCount > 64) return 0;  // keeps one run short; the loop is the same
+    // A fresh machine per input: files left by earlier inputs (generated INF names above all)
+    // would make every later run slower and its outcome depend on what ran before.
+    Machine machine;
     stow::InstallJob job = stow::makeInstallJob(
         machine.sim.platform(), package, machine.computed.locations, machine.computed.facts,
         "C:\\Target", "C:\\Drivers");
