@@ -1,0 +1,274 @@
+# The sample installed with the defaults, then `stowpack plan` run on the same installer for
+# this profile's kind of Windows with the same target and drivers directories: every file and
+# driver copy the plan names is in the prefix with the packed bytes (filtered where the plan
+# says so), and the installation wrote nothing the plan does not name, besides the file log,
+# the Start-menu links and the system's INF store.
+
+# The plan profile of each Wine profile. The x64 build is a native 64-bit process, which sees
+# plain 32-bit NT.
+plan_profile() {
+    case $PROFILE in
+        win32 | x64) printf nt32 ;;
+        win64) printf nt64 ;;
+        win98) printf 9x ;;
+        *) die "unknown profile $PROFILE" ;;
+    esac
+}
+
+# Writes every record's content of an installer to DIR/N (N counted from 1) and, for an INF
+# placement, the filtered text to DIR/N.filtered: lines end at CR, LF or CR LF, a final break
+# starts no empty line, and a line whose key (before the first "=", trimmed of bytes up to
+# 0x20) is CopyFiles or CatalogFile is dropped; each kept line ends in CR LF.
+extract_records() {
+    python3 - "$1" "$2" << 'PY'
+import struct, sys
+from pathlib import Path
+data = Path(sys.argv[1]).read_bytes()
+out = Path(sys.argv[2])
+out.mkdir(parents=True, exist_ok=True)
+at = data.find(b"zxcv")
+while data[at + 8:at + 12] != b"vbnm":
+    at = data.find(b"zxcv", at + 1)
+(p,) = struct.unpack_from("<i", data, at + 4)
+(length,) = struct.unpack_from("<i", data, p)
+end = p + length
+pos = p + 4
+
+def string():
+    global pos
+    (n,) = struct.unpack_from("<i", data, pos)
+    if n < 0 or pos + 4 + n > end:
+        raise SystemExit("a string runs past the package")
+    value = data[pos + 4:pos + 4 + n]
+    pos += 4 + n
+    return value
+
+def filtered(text):
+    lines, line, i = [], bytearray(), 0
+    while i < len(text):
+        c = text[i]
+        if c in (13, 10):
+            lines.append(bytes(line))
+            line = bytearray()
+            if c == 13 and i + 1 < len(text) and text[i + 1] == 10:
+                i += 1
+        else:
+            line.append(c)
+        i += 1
+    if line:
+        lines.append(bytes(line))
+    keep = []
+    for l in lines:
+        if b"=" in l:
+            key = l.split(b"=", 1)[0]
+            key = key.lstrip(bytes(range(33))).rstrip(bytes(range(33)))
+            if key in (b"CopyFiles", b"CatalogFile"):
+                continue
+        keep.append(l + b"\r\n")
+    return b"".join(keep)
+
+string()
+string()
+(count,) = struct.unpack_from("<i", data, pos)
+pos += 4
+for n in range(1, count + 1):
+    first = string()
+    content = string()
+    string()
+    pos += 4
+    (out / str(n)).write_bytes(content)
+    (out / f"{n}.filtered").write_bytes(filtered(content))
+PY
+}
+
+# Whether C: held a path before the installer started (case folded).
+snapshot_had() {
+    local name
+    name=$(snapshot_name "$1")
+    awk -v n="$name" '{ l = tolower($0) } index(l, n " ") == 1 || l == n "/" { found = 1 }
+        END { exit !found }' "$RUN_DIR/before.files"
+}
+
+# A C: path as the snapshot lists it: "./" and the path below C:, "/"-separated, lower case.
+snapshot_name() {
+    local win=${1:3}
+    win=${win//\\//}
+    printf './%s' "$win" | tr '[:upper:]' '[:lower:]'
+}
+
+scenario() {
+    profile_locations
+    local vendor package
+    vendor=$(package_info vendor)
+    package=$(package_info package)
+    local target drivers installer
+    target="$(program_files)\\$vendor\\$package"
+    drivers="$(program_files)\\$vendor\\Common Drivers"
+    installer=$(installer sample)
+
+    install_to_end "$installer"
+    local dump="$RUN_DIR/end.dump"
+    cp "$DRIVER_OUT" "$dump"
+    screenshot
+
+    local plan="$RESULT_BASE.plan.txt"
+    "$STOW_STOWPACK" plan "$installer" --profile "$(plan_profile)" --target "$target" \
+        --drivers "$drivers" > "$plan" 2>&1 || die "stowpack plan failed: $(cat "$plan")"
+    log "plan ($(plan_profile)): $(tail -n1 "$plan")"
+    local records="$RUN_DIR/records"
+    extract_records "$installer" "$records" || die "could not read the records of $installer"
+
+    # Every destination of the plan: "N|PATH|raw" or "N|PATH|filtered", in plan order (driver
+    # copy before the record's own file, as the installer writes them).
+    local line number="" dest kind expected=()
+    while IFS= read -r line; do
+        case $line in
+            '#'*) number=${line%% *}; number=${number#\#} ;;
+            '    stops the installation'*) die "the plan stops the sample: $line" ;;
+            '    driver copy -> '*) expected+=("$number|${line#'    driver copy -> '}|raw") ;;
+            '    file -> '*)
+                dest=${line#'    file -> '}
+                kind=raw
+                dest=${dest%', directories created (failure stops the installation)'}
+                dest=${dest%', directories created'}
+                if [[ $dest == *', CopyFiles/CatalogFile lines removed' ]]; then
+                    dest=${dest%', CopyFiles/CatalogFile lines removed'}
+                    kind=filtered
+                fi
+                expected+=("$number|$dest|$kind")
+                ;;
+        esac
+    done < "$plan"
+    ((${#expected[@]})) || die "the plan names no destination"
+    expect_eq "target directory in the plan" "  Target directory:  $target\\" "$(sed -n 2p "$plan")"
+    expect_eq "drivers directory in the plan" "  Drivers directory: $drivers\\" "$(sed -n 3p "$plan")"
+
+    # The plan names each kind of system's usual folders; Wine's differ in case, and its
+    # Windows 98 keeps NT's layout. Destinations below them are moved to the profile's own
+    # install locations, the most specific folder first.
+    local folders
+    folders=$(sed -n 4p "$plan")
+    local -a plan_dirs=(
+        "$(sed -n 's/.*, DriverPath \(.*\)$/\1/p' <<< "$folders")|$LOC_DRIVER"
+        "$(sed -n 's/.*, DLLPath \(.*\), DriverPath .*/\1/p' <<< "$folders")|$LOC_DLL"
+        "$(sed -n 's/.*, SystemPath \(.*\), DLLPath .*/\1/p' <<< "$folders")|$LOC_SYSTEM"
+        "$(sed -n 's/^  WindowsPath \(.*\), SystemPath .*/\1/p' <<< "$folders")|$LOC_WINDOWS")
+    local pair i
+    for pair in "${plan_dirs[@]}"; do
+        [[ $pair == C:\\*\\\|C:\\* ]] || die "folders of the plan: $folders"
+    done
+    for i in "${!expected[@]}"; do
+        IFS='|' read -r number dest kind <<< "${expected[i]}"
+        for pair in "${plan_dirs[@]}"; do
+            if [[ $dest == "${pair%%|*}"* ]]; then
+                dest=${pair#*|}${dest#"${pair%%|*}"}
+                break
+            fi
+        done
+        expected[i]="$number|$dest|$kind"
+    done
+
+    # Each destination holds the record's bytes. A write into a folder that does not exist
+    # (the plan creates none for it) fails: the file is then in the current directory (the
+    # installer's folder) under its bare name, and listed in the report in plan order.
+    local entry source host allowed=() failed=() name
+    for entry in "${expected[@]}"; do
+        IFS='|' read -r number dest kind <<< "$entry"
+        source="$records/$number"
+        [[ $kind == filtered ]] && source+=.filtered
+        if [[ $dest == *'oem<n>.inf (next free n)' ]]; then
+            # The next free oemN.inf of that folder: a new one with these bytes.
+            local dir=${dest%'oem<n>.inf (next free n)'} found=""
+            host=$(host_path "${dir%\\}")
+            for name in "$host"/[oO][eE][mM]*.[iI][nN][fF]; do
+                [[ -f $name ]] && ! snapshot_had "${dir}$(basename "$name")" &&
+                    cmp -s "$name" "$source" && found=$name
+            done
+            [[ -n $found ]] || die "no new oemN.inf in $dir holds record $number"
+            allowed+=("$(snapshot_name "${dir}$(basename "$found")")")
+            continue
+        fi
+        host=$(host_path "$dest")
+        if [[ ! -e $host && ! -d $(dirname "$host") ]]; then
+            failed+=("$dest")
+            dest="C:\\Downloads\\${dest##*\\}"
+            host=$(host_path "$dest")
+        fi
+        [[ -f $host ]] || die "record $number: missing $dest"
+        cmp -s "$host" "$source" || die "record $number: $dest differs from the packed bytes ($kind)"
+        allowed+=("$(snapshot_name "$dest")")
+    done
+    log "${#expected[@]} planned destinations hold the packed bytes (${#failed[@]} failed copies)"
+
+    local report=$REPORT_COMPLETE
+    ((${#failed[@]})) && report=$(report_failed 'C:\Downloads' "${failed[@]}")
+    DRIVER_OUT=$dump
+    expect_end_state "$report"
+
+    finish_installer
+    prefix_stop "$PREFIX"
+    snapshot_files > "$RUN_DIR/after.files"
+
+    # What changed on C:: added or changed files (with their folders), and removed ones. Each
+    # must be a planned destination (or its fallback), the file log, a link of the group, or
+    # part of the INF store (the preinstalled INF and its catalog); nothing may go away.
+    allowed+=("$(snapshot_name "$target\\FileLog.ini")")
+    local group inf catroot
+    group=$(snapshot_name "$LOC_PROGRAMS$vendor $package")
+    inf=$(snapshot_name "${LOC_WINDOWS}inf")
+    catroot=$(snapshot_name "${LOC_SYSTEM}catroot")
+    printf '%s\n' "${allowed[@]}" > "$RUN_DIR/allowed.files"
+    local changes
+    changes=$(python3 - "$RUN_DIR/before.files" "$RUN_DIR/after.files" "$RUN_DIR/allowed.files" \
+        "$group" "$inf" "$catroot" "$(drive_c)" "$records" << 'PY'
+import sys
+from pathlib import Path
+before_file, after_file, allowed_file, group, inf, catroot, drive, records = sys.argv[1:]
+packed = {p.read_bytes() for p in Path(records).iterdir() if not p.name.endswith(".filtered")}
+
+def entries(path):
+    # "./DIR/" for a folder, "./FILE SIZE TIME" for a file (names may hold spaces).
+    out = {}
+    for line in open(path, encoding="utf-8", errors="surrogateescape"):
+        line = line.rstrip("\n")
+        if line.endswith("/"):
+            out[line] = None
+        else:
+            name, size, time = line.rsplit(" ", 2)
+            out[name] = (size, time)
+    return out
+
+before, after = entries(before_file), entries(after_file)
+allowed = {l.strip() for l in open(allowed_file) if l.strip()}
+folders = {a.rsplit("/", i)[0] + "/" for a in allowed for i in range(1, a.count("/"))}
+
+def fine(name):
+    low = name.lower()
+    if low.endswith("/"):
+        return (low in folders or low == group + "/" or low.startswith(group + "/")
+                or low.startswith(catroot + "/"))
+    if low in allowed or low.startswith(catroot + "/"):
+        return True
+    if low.startswith(group + "/") and low.endswith(".lnk"):
+        return True
+    # The INF store: a preinstalled INF keeps the packed bytes (under the name the setup
+    # service chose); its precompiled .pnf goes beside it.
+    leaf = low[len(inf) + 1:]
+    if not low.startswith(inf + "/") or "/" in leaf:
+        return False
+    if leaf.endswith(".inf"):
+        return open(drive + name[1:], "rb").read() in packed
+    return leaf.endswith(".pnf") and any(
+        n.lower() == low[:-4] + ".inf" and fine(n) for n in after)
+
+for name in sorted(before):
+    if name not in after:
+        print("removed", name)
+for name in sorted(after):
+    if (name not in before or after[name] != before[name]) and not fine(name):
+        print("unplanned", name)
+PY
+    ) || die "could not compare the snapshots"
+    [[ -z $changes ]] || die "C: after the installation: $(tr "\n" ";" <<< "$changes")"
+    log "C: holds nothing the plan does not name (besides the file log, links and INF store)"
+}
