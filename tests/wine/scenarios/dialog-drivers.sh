@@ -1,0 +1,91 @@
+# The destination dialog from the drivers directory's Change button: Esc, the close box and
+# Cancel leave the directory as it was; a missing folder is taken as typed after No; a folder
+# created through the dialog becomes the drivers directory and stays the process's current
+# directory, also after a later cancelled dialog, so a file that cannot be written during the
+# install lands there and the report names it.
+source "$HERE/lib_window.sh"
+
+make_dialog_package() {
+    local dir="$RUN_DIR/dialog-package"
+    mkdir -p "$dir"
+    printf 'Read me.\r\n' > "$dir/ReadMe.txt"
+    head -c 3000 /dev/urandom > "$dir/tool.exe"
+    cat > "$dir/manifest.toml" << 'TOML'
+vendor = "ZYLOR"
+package = "Dialog Test"
+time = 2024-03-01T10:00:00
+
+[[file]]
+placement = 16
+path = "ReadMe.txt"
+source = "ReadMe.txt"
+
+[[file]]
+placement = 16
+path = "bin\\tool.exe"
+source = "tool.exe"
+TOML
+    craft_package "$dir" "$RUN_DIR/dialog-test.exe"
+}
+
+scenario() {
+    local exe target='C:\Stow Target' drivers current='C:\Stow Drivers\Current'
+    exe=$(make_dialog_package)
+    drivers="$(program_files)\\ZYLOR\\Common Drivers"
+    TITLE="Dialog Test Installer"
+    # A folder stands where bin\tool.exe should go, so that file cannot be written.
+    mkdir -p "$(drive_c)/Stow Target/bin/tool.exe"
+    start_installer "$exe" "$target"
+    drive wait-window "$TITLE" 60
+
+    # Esc, the close box and Cancel: the drivers directory stays.
+    open_dialog 2
+    expect_eq "path of the fallback" 'C:\\' "$(dialog_path)"
+    drive key "$DIALOG_TITLE" ESC
+    expect_dialog_closed
+    open_dialog 2
+    drive close "$DIALOG_TITLE" 10
+    expect_dialog_closed
+    open_dialog 2
+    drive settext "$DIALOG_TITLE" Edit 'C:\windows'
+    drive click "$DIALOG_TITLE" Cancel
+    expect_dialog_closed
+    expect_panels "$target" "$drivers"
+
+    # A missing folder, No: taken as typed, nothing created yet.
+    open_dialog 2
+    drive settext "$DIALOG_TITLE" Edit 'C:\Stow Later\Sub'
+    drive click "$DIALOG_TITLE" OK
+    expect_msgbox "Change Destination" 'The folder C:\Stow Later\Sub does not exist. Create the new folder?' Yes No
+    drive msgbox-press No 10
+    expect_dialog_closed
+    expect_no_file 'C:\Stow Later'
+    expect_panels "$target" 'C:\Stow Later\Sub'
+
+    # A new folder, created after Yes, becomes the drivers directory and the current directory.
+    open_dialog 2
+    drive settext "$DIALOG_TITLE" Edit "$current"
+    drive click "$DIALOG_TITLE" OK
+    expect_msgbox "Change Destination" "The folder $current does not exist. Create the new folder?" Yes No
+    drive msgbox-press Yes 10
+    expect_dialog_closed
+    expect_panels "$target" "$current"
+    # Opened again, the list starts there; what is typed and then cancelled changes nothing.
+    open_dialog 2
+    expect_eq "path of the drivers directory" "$(esc "$current")" "$(dialog_path)"
+    screenshot dialog
+    drive settext "$DIALOG_TITLE" Edit 'C:\windows'
+    drive key "$DIALOG_TITLE" ESC
+    expect_dialog_closed
+    expect_panels "$target" "$current"
+
+    # The file that cannot be written goes to the directory the dialog left current.
+    drive click "$TITLE" "Install ZYLOR Software"
+    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    expect_end_state "$(report_failed "$current" "$target\\bin\\tool.exe")"
+    screenshot end
+    expect_file "$current\\tool.exe" "$RUN_DIR/dialog-package/tool.exe"
+    expect_file "$target\\ReadMe.txt" "$RUN_DIR/dialog-package/ReadMe.txt"
+    [[ -d $(host_path "$target\\bin\\tool.exe") ]] || die "the blocking folder was replaced"
+    finish_installer
+}
