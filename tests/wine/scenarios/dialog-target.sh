@@ -59,10 +59,20 @@ scenario() {
     drive list
     expect_line "main window disabled" "window title=\"$(esc "$TITLE")\"" "enabled=0"
     screenshot dialog
+    # Sizable: the list takes the new room, PathPanel stays on the bottom edge.
+    drive resize "$DIALOG_TITLE" 600 420
+    expect_line "resized dialog" "size=600x420"
+    drive dump "$DIALOG_TITLE"
+    window_geometry
+    local p=$((CLI_H - 37)) rect
+    rect=$(rect_of 'class="ListBox"' "visible=1")
+    [[ $rect == 0,51,$CLI_W,* ]] || die "DirectoryListBox after resizing: $rect"
+    expect_rect "OK after resizing" "398,$((p + 8)),473,$((p + 29))" 'class="Button" text="OK"'
+    drive resize "$DIALOG_TITLE" 493 334
 
-    # An existing folder: no question, the panel takes the text as typed.
+    # An existing folder: no question, the panel takes the text as typed. Enter is OK.
     drive settext "$DIALOG_TITLE" Edit 'C:\WINDOWS'
-    drive click "$DIALOG_TITLE" OK
+    drive key "$DIALOG_TITLE" RETURN
     expect_dialog_closed
     expect_panels 'C:\WINDOWS' "$drivers"
 
