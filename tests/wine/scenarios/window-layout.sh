@@ -1,6 +1,7 @@
 # The main window in its ready state: centred, every control where the designed sizes put it
 # (client height 157), the height locked and the width free, with the Install button centred and
-# the Change buttons at the right end of their panels at any width.
+# the Change buttons at the right end of their panels at any width; F1 opens the diagnostics
+# window, Shift+F1, Ctrl+F1 and Alt+F1 do not.
 source "$HERE/lib_window.sh"
 
 # The ready layout for a client width: the top controls stacked, 8 pixels free above GoPanel.
@@ -72,6 +73,14 @@ scenario() {
     expect_line "height locked when shrinking" "size=$((w - 101))x$h"
     drive dump "$title"
     expect_ready_layout $((w - 101 - frame)) "$target" "$drivers"
+
+    # F1 with Shift, Ctrl or Alt held opens nothing; F1 alone opens the diagnostics window.
+    local modifier
+    for modifier in shift ctrl alt; do
+        drive key "$title" F1 "$modifier"
+        expect_no_owned_window "$title" "$modifier+F1"
+    done
+    expect_diagnostics_on_f1 "$title" diagnostics
 
     drive close "$title" 30
     wait_installer_exit 30
