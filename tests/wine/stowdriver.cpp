@@ -371,6 +371,77 @@ int cmdSetText(int argc, char** argv) {
     return fail("no visible " + std::string(argv[3]) + " in \"" + argv[2] + "\"");
 }
 
+bool makeForeground(HWND hwnd, DWORD timeout_ms);
+
+// The first visible child of a class, or nullptr.
+HWND findChildOfClass(HWND top, const std::string& cls) {
+    for (HWND child : descendants(top)) {
+        if (IsWindowVisible(child) && sameText(className(child), cls)) return child;
+    }
+    return nullptr;
+}
+
+// The items of a list box (one that keeps its strings): index, text and whether selected.
+int cmdItems(int argc, char** argv) {
+    if (argc < 3) return 2;
+    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 3));
+    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND list = findChildOfClass(top, "ListBox");
+    if (!list) return fail("no list box in \"" + std::string(argv[2]) + "\"");
+    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        // Wide: Wine hands the text of another process's list box over as UTF-16 either way.
+        LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        std::vector<wchar_t> wide(length > 0 ? length + 1 : 1, L'\0');
+        if (length > 0) SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide.data()));
+        char text[1024] = "";
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), -1, text, sizeof text, nullptr, nullptr);
+        out("item n=" + std::to_string(i) + " text=" + quoted(text) +
+            " selected=" + std::to_string(i == selected ? 1 : 0));
+    }
+    return 0;
+}
+
+// Double-clicks the list box item of this text with real mouse input, as a user opens a folder.
+int cmdDoubleClickItem(int argc, char** argv) {
+    if (argc < 4) return 2;
+    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 4));
+    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND list = findChildOfClass(top, "ListBox");
+    if (!list) return fail("no list box in \"" + std::string(argv[2]) + "\"");
+    LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                 reinterpret_cast<LPARAM>(argv[3]));
+    if (index == LB_ERR) return fail("no item \"" + std::string(argv[3]) + "\"");
+    SendMessageA(list, LB_SETTOPINDEX, index, 0);
+    RECT item{};
+    if (SendMessageA(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR)
+        return fail("no rectangle for item \"" + std::string(argv[3]) + "\"");
+    POINT p{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+    // The name starts after the indent and the glyph; a point left of the middle hits it.
+    p.x = item.left + 40 < item.right ? item.left + 40 : p.x;
+    ClientToScreen(list, &p);
+    if (!makeForeground(top, kDefaultTimeoutMs / 3))
+        return fail("window \"" + std::string(argv[2]) + "\" did not come to the foreground");
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[5] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = static_cast<LONG>((p.x * 65535LL) / (cx - 1));
+        input.mi.dy = static_cast<LONG>((p.y * 65535LL) / (cy - 1));
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    inputs[3].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[4].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    if (SendInput(5, inputs, sizeof(INPUT)) != 5) return fail("SendInput delivered only part of the clicks");
+    answers(top);
+    out("double-clicked " + quoted(argv[3]) + " at " + std::to_string(p.x) + "," + std::to_string(p.y));
+    return 0;
+}
+
 // Like dump, but reads texts without sending messages and does not wait for the thread to
 // answer: for a window whose thread is busy in a long handler.
 int cmdPeek(int argc, char** argv) {
@@ -649,6 +720,8 @@ int usage() {
         "  click-nth TITLE BUTTON N [SECONDS]  click the N-th button with that text\n"
         "  settext TITLE CLASS TEXT [SECONDS]  set the text of the first visible CLASS child\n"
         "  peek TITLE [SECONDS]          like dump, without messages to a busy window\n"
+        "  items TITLE [SECONDS]         the items of the window's list box\n"
+        "  dblclick-item TITLE TEXT [SECONDS]  double-click the list box item of that text\n"
         "  close TITLE [SECONDS]         close the window and wait until it is gone\n"
         "  msgbox-read [SECONDS]         caption, texts and buttons of a message box\n"
         "  msgbox-press BUTTON [SECONDS] press a message box button and wait until it closes\n"
@@ -677,6 +750,7 @@ int main(int argc, char** argv) {
         {"msgbox-read", cmdMsgboxRead},
         {"msgbox-press", cmdMsgboxPress}, {"key", cmdKey},          {"resize", cmdResize},
         {"click-nth", cmdClickNth},     {"settext", cmdSetText},    {"peek", cmdPeek},
+        {"items", cmdItems},            {"dblclick-item", cmdDoubleClickItem},
         {"wait-exit", cmdWaitExit},     {"link", cmdLink},          {"reg-volatile", cmdRegVolatile},
     };
     for (const Command& command : kCommands) {
