@@ -1,8 +1,9 @@
 # The destination dialog from the drivers directory's Change button: Esc, the close box and
 # Cancel leave the directory as it was; a missing folder is taken as typed after No; a folder
-# created through the dialog becomes the drivers directory and stays the process's current
-# directory, also after a later cancelled dialog, so a file that cannot be written during the
-# install lands there and the report names it.
+# created through the dialog becomes the drivers directory; another dialog opened on the target
+# and browsed back to that folder by double clicks, then cancelled, leaves it the process's
+# current directory, so a file that cannot be written during the install lands there and the
+# report names it.
 source "$HERE/lib_window.sh"
 
 make_dialog_package() {
@@ -70,12 +71,21 @@ scenario() {
     drive msgbox-press Yes 10
     expect_dialog_closed
     expect_panels "$target" "$current"
-    # Opened again, the list starts there; what is typed and then cancelled changes nothing.
-    open_dialog 2
-    expect_eq "path of the drivers directory" "$(esc "$current")" "$(dialog_path)"
+
+    # The target's dialog opens on the existing target (the process's current directory goes
+    # there); browsing back to the new folder makes that current again, and Cancel keeps it so.
+    open_dialog 1
+    expect_eq "path of the target" "$(esc "$target")" "$(dialog_path)"
+    drive items "$DIALOG_TITLE"
+    expect_eq "target's folders" 'C:\\ Stow Target bin' "$(sed -n 's/^item n=[0-9]* text="\(.*\)" selected=.*/\1/p' "$DRIVER_OUT" | tr '\n' ' ' | sed 's/ $//')"
+    local step
+    for step in 'C:\|C:\' 'Stow Drivers|C:\Stow Drivers' "Current|$current"; do
+        drive dblclick-item "$DIALOG_TITLE" "${step%%|*}"
+        drive dump "$DIALOG_TITLE"
+        expect_eq "path after opening ${step%%|*}" "$(esc "${step#*|}")" "$(dialog_path)"
+    done
     screenshot dialog
-    drive settext "$DIALOG_TITLE" Edit 'C:\windows'
-    drive key "$DIALOG_TITLE" ESC
+    drive click "$DIALOG_TITLE" Cancel
     expect_dialog_closed
     expect_panels "$target" "$current"
 
