@@ -1,7 +1,7 @@
 # The destination dialog from the target directory's Change button: its window and controls,
 # the fallback to the Windows drive's root for a start directory that does not exist, an
-# existing folder taken at once, a missing one created with its parents after Yes, and an empty
-# path refused with the error box while the dialog stays open.
+# existing folder taken at once, a missing one created with its parents after Yes, an empty
+# path refused with the error box while the dialog stays open, and another drive chosen.
 source "$HERE/lib_window.sh"
 
 # The dialog's window and controls as designed (client coordinates; PathPanel is the bottom 37
@@ -101,6 +101,25 @@ scenario() {
     drive msgbox-press OK 10
     drive wait-window "$DIALOG_TITLE" 10
     expect_line "dialog still open" "window title=\"$DIALOG_TITLE\"" "visible=1" "enabled=1"
+    drive click "$DIALOG_TITLE" Cancel
+    expect_dialog_closed
+    expect_panels 'C:\Stow New\Deep' "$drivers"
+
+    # Another drive, chosen with the keyboard in the drive box (Tab from the list, then Down):
+    # the path shows where the list went on that drive.
+    open_dialog 1
+    drive key "$DIALOG_TITLE" TAB
+    drive key "$DIALOG_TITLE" DOWN
+    local i drive_text=""
+    for ((i = 0; i < 20; i++)); do
+        drive dump "$DIALOG_TITLE"
+        drive_text=$(line_field "$(output_line 'class="ComboBox"')" text)
+        [[ $drive_text != '"C:"' ]] && break
+        sleep 0.25
+    done
+    [[ $drive_text =~ ^\"([A-Z]):\"$ ]] || die "drive box after Down: $drive_text"
+    local letter=${BASH_REMATCH[1]}
+    [[ $letter != C && $(dialog_path) == "$letter:\\"* ]] || die "path on drive $letter: $(dialog_path)"
     drive click "$DIALOG_TITLE" Cancel
     expect_dialog_closed
     expect_panels 'C:\Stow New\Deep' "$drivers"
