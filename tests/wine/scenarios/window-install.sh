@@ -43,7 +43,7 @@ scenario() {
 
     drive click "$TITLE" "Install ZYLOR Software"
     # Pictures of the bar until it is gone; the thread paints without taking messages now.
-    local i shot result length matched=0 halves=0 peeked=0 seen=0 corner
+    local i shot result length matched=0 halves=0 seen=0 corner
     for ((i = 1; i <= 60; i++)); do
         shot="$RESULT_BASE-installing-$i.png"
         import -window root "$shot" 2>> "$RUN_DIR/import.log" || die "screenshot failed"
@@ -56,24 +56,23 @@ scenario() {
             sleep 0.1          # the command has not started yet
             continue
         fi
+        if ((!seen)); then
+            # The installing state, read at once while the thread is busy placing files.
+            drive peek "$TITLE" 5
+            expect_line "heading" 'class="Static"' "text=\"$(esc "Installing Progress Test package...")\"" "visible=1"
+            expect_line "install button" 'text="Install ZYLOR Software"' "visible=0" "enabled=0"
+            expect_line "finish button" 'text="Finish"' "visible=0"
+            expect_line "target panel" "text=\"$(esc "$target")\"" "visible=0"
+            expect_line "drivers label" 'text="And drivers to this directory:"' "visible=0"
+            expect_line "GoPanel" "rect=$go" "visible=1"
+        fi
         seen=1
         result=$("$tool" "$bw" "$bh" "$PROGRESS_RECORDS" "$face" "$shadow" "$highlight" 000000 "$RUN_DIR/bar.rgb") || true
         length=$(sed -n 's/.*length=\([0-9]*\).*/\1/p' <<< "$result")
         log "installing-$i: $result"
         if [[ $result == match* ]] && ((length > 0 && length < bw - 2)); then
             matched=$((matched + 1))
-            if ((!peeked)); then
-                peeked=1
-                cp "$shot" "$RESULT_BASE-installing.png"
-                # The installing state, read while the thread is busy placing files.
-                drive peek "$TITLE" 5
-                expect_line "heading" 'class="Static"' "text=\"$(esc "Installing Progress Test package...")\"" "visible=1"
-                expect_line "install button" 'text="Install ZYLOR Software"' "visible=0" "enabled=0"
-                expect_line "finish button" 'text="Finish"' "visible=0"
-                expect_line "target panel" "text=\"$(esc "$target")\"" "visible=0"
-                expect_line "drivers label" 'text="And drivers to this directory:"' "visible=0"
-                expect_line "GoPanel" "rect=$go" "visible=1"
-            fi
+            cp "$shot" "$RESULT_BASE-installing.png"  # the last part-way picture
         elif [[ $result != match* ]]; then
             halves=$((halves + 1))  # a picture of half a paint, or a bar that differs
         fi
