@@ -200,7 +200,7 @@ expect_dialog_closed() {
         drive list
         if ! grep -qF "title=\"$DIALOG_TITLE\"" "$DRIVER_OUT"; then
             grep -qF 'class="#32770"' "$DRIVER_OUT" && die "a message box is shown: $(cat "$DRIVER_OUT")"
-            drive wait-window "$TITLE" 10
+            # The modal loop enables the main window again before it hides the dialog.
             expect_line "main window enabled" "window title=\"$(esc "$TITLE")\"" "enabled=1"
             return 0
         fi
