@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/forwarding_system.h"
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
 
@@ -131,40 +132,24 @@ TEST(LocationsTest, OneFailedFolderAffectsOnlyWhatIsBuiltOnIt) {
 }
 
 // The simulated machine with some answers replaced, for folder names no profile has.
-class ScriptedSystem : public System {
+class ScriptedSystem : public ForwardingSystem {
 public:
-    explicit ScriptedSystem(System& inner) : inner_(inner) {}
+    using ForwardingSystem::ForwardingSystem;
     std::optional<std::string> windowsDir;
     std::map<int, std::string> specialFolders;
     bool setupLookupThrows = false;
 
-    uint32_t platformId() override { return inner_.platformId(); }
-    bool isWow64() override { return inner_.isWow64(); }
     std::string windowsDirectory() override {
-        return windowsDir ? *windowsDir : inner_.windowsDirectory();
+        return windowsDir ? *windowsDir : inner().windowsDirectory();
     }
-    std::string systemDirectory() override { return inner_.systemDirectory(); }
     std::string specialFolder(int csidl) override {
         auto it = specialFolders.find(csidl);
-        return it != specialFolders.end() ? it->second : inner_.specialFolder(csidl);
+        return it != specialFolders.end() ? it->second : inner().specialFolder(csidl);
     }
-    void disableFsRedirection() override { inner_.disableFsRedirection(); }
     SetupService* findSetupService() override {
         if (setupLookupThrows) throw std::runtime_error("access violation");
-        return inner_.findSetupService();
+        return inner().findSetupService();
     }
-    std::string commandLine() override { return inner_.commandLine(); }
-    std::string executablePath() override { return inner_.executablePath(); }
-    bool isLeadByte(unsigned char byte) override { return inner_.isLeadByte(byte); }
-    std::u16string toUtf16(const std::string& text) override { return inner_.toUtf16(text); }
-    LocalTime localTime() override { return inner_.localTime(); }
-    std::string formatDateTime(const LocalTime& t) override { return inner_.formatDateTime(t); }
-    int messageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-        return inner_.messageBox(text, caption, flags);
-    }
-
-private:
-    System& inner_;
 };
 
 TEST(LocationsTest, TrailingSeparatorRule) {

@@ -10,6 +10,7 @@
 
 #include "platform/win32/gui/directory_list_box.h"
 #include "platform/win32/gui/drive_combo_box.h"
+#include "platform/forwarding_system.h"
 #include "platform/win32/gui/gui_common.h"
 #include "engine/error.h"
 #include "platform/win32/handles.h"
@@ -54,30 +55,16 @@ using OwnedWindow = Unique<WindowTraits>;
 // The application's system services, except that message boxes are owned by the dialog: the
 // main window is disabled while the dialog is up, and a box owned by it would leave the dialog
 // open to clicks behind the question.
-class DialogSystem : public System {
+class DialogSystem : public ForwardingSystem {
 public:
-    explicit DialogSystem(System& inner) : inner_(inner) {}
+    using ForwardingSystem::ForwardingSystem;
     void setOwner(HWND owner) { owner_ = owner; }
 
-    uint32_t platformId() override { return inner_.platformId(); }
-    bool isWow64() override { return inner_.isWow64(); }
-    std::string windowsDirectory() override { return inner_.windowsDirectory(); }
-    std::string systemDirectory() override { return inner_.systemDirectory(); }
-    std::string specialFolder(int csidl) override { return inner_.specialFolder(csidl); }
-    void disableFsRedirection() override { inner_.disableFsRedirection(); }
-    SetupService* findSetupService() override { return inner_.findSetupService(); }
-    std::string commandLine() override { return inner_.commandLine(); }
-    std::string executablePath() override { return inner_.executablePath(); }
-    bool isLeadByte(unsigned char byte) override { return inner_.isLeadByte(byte); }
-    std::u16string toUtf16(const std::string& text) override { return inner_.toUtf16(text); }
-    LocalTime localTime() override { return inner_.localTime(); }
-    std::string formatDateTime(const LocalTime& t) override { return inner_.formatDateTime(t); }
     int messageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
         return MessageBoxA(owner_, text.c_str(), caption.c_str(), flags);
     }
 
 private:
-    System& inner_;
     HWND owner_ = nullptr;
 };
 
