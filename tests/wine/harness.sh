@@ -136,6 +136,15 @@ sample_manifest() {
 
 # ---- run: one scenario in a fresh prefix on its own X server ---------------------------------
 
+# A scenario that cannot run here (a mount refused, say) ends with this status; ctest reports
+# it as skipped.
+readonly SKIP_STATUS=77
+skip_scenario() { log "SKIP: $*"; exit "$SKIP_STATUS"; }
+
+# Commands a scenario adds (RUN_CLEANUP_HOOKS+=(name)) to undo what outlives its prefix, such
+# as a mount; they run after every Wine process of the prefix has ended, last added first.
+RUN_CLEANUP_HOOKS=()
+
 cleanup_run() {
     local status=$?
     set +e
@@ -144,6 +153,10 @@ cleanup_run() {
     fi
     prefix_stop "$PREFIX"
     [[ -n ${INSTALLER_PID:-} ]] && wait "$INSTALLER_PID" 2> /dev/null
+    local i
+    for ((i = ${#RUN_CLEANUP_HOOKS[@]} - 1; i >= 0; i--)); do
+        "${RUN_CLEANUP_HOOKS[i]}" || { log "cleanup ${RUN_CLEANUP_HOOKS[i]} failed"; ((status)) || status=1; }
+    done
     xvfb_stop
     local stream
     for stream in stdout stderr; do
@@ -151,9 +164,11 @@ cleanup_run() {
             cp "$RUN_DIR/installer.$stream" "$RESULT_BASE.installer-$stream.txt"
         fi
     done
-    if ((status == 0)) || [[ ${STOW_WINE_KEEP:-0} != 1 ]]; then rm -rf "$PREFIX"; fi
+    if ((status == 0 || status == SKIP_STATUS)) || [[ ${STOW_WINE_KEEP:-0} != 1 ]]; then rm -rf "$PREFIX"; fi
     if ((status == 0)); then
         log "PASS $KIND $PROFILE/$NAME"
+    elif ((status == SKIP_STATUS)); then
+        log "SKIP $KIND $PROFILE/$NAME"
     else
         log "FAIL $KIND $PROFILE/$NAME (results: $RESULT_BASE.*)"
     fi
