@@ -127,7 +127,7 @@ run_installer() {
     "$WINE" "$clock" wait "$title" 120 < /dev/null > /dev/null 2>> "$work/clock.err" ||
         die "the installer's window did not come: $(cat "$work/clock.err")"
     READY_KIB=$(hwm "$installer_pid")
-    PROCESS=$(tr '\0' ' ' < "/proc/$installer_pid/cmdline")
+    PROCESS=$(tr '\0' ' ' < "/proc/$installer_pid/cmdline" | sed 's/ *$//')
     (
         last=""
         while value=$(hwm "$installer_pid") && [[ -n $value ]]; do
