@@ -175,9 +175,57 @@ TEST_F(DamageTest, InspectReportsTheVerdict) {
     // A record count beyond the records: loads, but the install would stop at record #2.
     report = inspect(withInt32At(kP + 4 + 9 + 13, 2), &code);
     EXPECT_EQ(code, 2);
-    EXPECT_NE(report.find("Record #2 cannot be read (EReadError: Stream read error)"),
+    EXPECT_NE(report.find("Record #2 cannot be read (EReadError: Stream read error); the install "
+                          "command would stop there"),
               std::string::npos)
         << report;
+
+    // In a small package's zero padding a larger count meets records without a placement
+    // byte: the install stops at the first of them, not where reading would fail.
+    PackageContents small;
+    small.vendor = "ZYLOR";
+    small.package = "DAQ Suite";
+    PackRecord r;
+    r.placementByte = 0x10;
+    r.path = "a.txt";
+    r.content = "a";
+    r.contentSize = 1;
+    r.key = "C:\\a.txt";
+    small.records.push_back(r);
+    r.placementByte = 0x07;  // not a valid code
+    small.records.push_back(r);
+    writeInstaller(test::fakeStub(), "stub", small, temp_.path() / "small.exe");
+    const std::string small_bytes = test::readBytes(temp_.path() / "small.exe");
+    std::string padded = small_bytes;
+    std::string count;
+    appendInt32(count, 100000);
+    padded.replace(kP + 4 + 9 + 13, 4, count);
+    small.records.pop_back();
+    writeInstaller(test::fakeStub(), "stub", small, temp_.path() / "one.exe");
+    std::string one = test::readBytes(temp_.path() / "one.exe");
+    one.replace(kP + 4 + 9 + 13, 4, count);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"padding read as records", one,
+         {"#2  (no placement byte; the install stops here)",
+          "cannot be read (EReadError: Stream read error)\n",
+          "The install command stops at record #2\n"}},
+        {"an invalid code before the padding", padded,
+         {"#2  0x07 code 7", "The install command stops at record #2\n"}},
+    };
+    for (const Case& c : cases) {
+        report = inspect(c.bytes, &code);
+        EXPECT_EQ(code, 2) << c.name;
+        for (const std::string& part : c.expected) {
+            EXPECT_NE(report.find(part), std::string::npos) << c.name << ": " << part << "\n"
+                                                            << report;
+        }
+        EXPECT_EQ(report.find("would stop there"), std::string::npos) << c.name << "\n" << report;
+    }
 }
 
 }  // namespace

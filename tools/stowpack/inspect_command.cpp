@@ -18,7 +18,7 @@ std::string hex(int64_t value, int digits) {
 }
 
 std::string placementText(const PackageRecord& r) {
-    if (!r.hasPlacementByte) return "(no placement byte)";
+    if (!r.hasPlacementByte) return "(no placement byte; the install stops here)";
     const int code = r.placementByte & ~kDriverCopyFlag;
     const bool copy = (r.placementByte & kDriverCopyFlag) != 0;
     std::string text = hex(r.placementByte, 2) + " code " + std::to_string(code);
@@ -110,6 +110,16 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
     out << "Package name:  " << shown(p.packageName) << "\n";
     out << "Group:         " << shown(p.startMenuGroup) << "\n";
     out << "Records:       " << p.recordCount << "\n";
+    // The first record the install stops at whatever the system: one without a placement byte
+    // or with an invalid code and no driver copy flag. Records after it are never read.
+    int32_t stop = 0;
+    for (const PackageRecord& r : p.records) {
+        if (!r.hasPlacementByte || (!(r.placementByte & kDriverCopyFlag) &&
+                                    !isValidPlacementCode(r.placementByte))) {
+            stop = r.number;
+            break;
+        }
+    }
     for (const PackageRecord& r : p.records) {
         out << "  #" << r.number << "  " << placementText(r) << "\n"
             << "      path  " << shown(r.path) << "\n"
@@ -118,16 +128,17 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
             << "      time  " << formatDosDateTime(r.timeStamp) << "\n";
     }
     if (!p.recordError.empty()) {
-        out << "Record #" << p.records.size() + 1 << " cannot be read (" << p.recordError
-            << "); the install command would stop there\n";
+        out << "Record #" << p.records.size() + 1 << " cannot be read (" << p.recordError << ")";
+        out << (stop ? "" : "; the install command would stop there") << "\n";
     }
+    if (stop) out << "The install command stops at record #" << stop << "\n";
     out << "Unread inside: " << p.unreadInside << " bytes behind the last record"
         << (p.unreadInside > 0 ? " (padding)" : "") << "\n";
     out << "Behind:        " << p.bytesBehind << " bytes follow the package"
         << (p.bytesBehind > 0 ? " (ignored by the installer, e.g. a signature block)" : "")
         << "\n";
     out << "Start-up:      loads without error\n";
-    return p.recordError.empty() ? 0 : 2;
+    return p.recordError.empty() && !stop ? 0 : 2;
 }
 
 int runInspect(const InspectOptions& options, std::ostream& out) {
