@@ -4,8 +4,8 @@
 # stamps, and in their bytes). Each must, within a bounded time, show its numbered load error
 # (the one `stowpack inspect` predicts, read back and dismissed, the program ends, nothing
 # written) or the ready window; Install then ends in the end state with the completion report
-# or the error report (the error report whenever inspect finds a record that cannot be read or
-# has no valid placement byte).
+# or the error report (wherever inspect finds the record the install stops at, the error report
+# naming the same error).
 # Never Wine's crash dialog, never a hang.
 
 readonly SWEEP_SEED=6
@@ -94,6 +94,14 @@ sweep_install() {
         expect_end_state "$(sweep_unescape "$heading")"
         [[ $SWEEP_OUTCOME =~ ^"error report: "(EReadError|PackageError|EFCreateError): ]] ||
             die "$name: an error report without one of the install's errors: $heading"
+        # Where inspect names the stop, the report names the same error.
+        local named=""
+        case $must_stop in
+            "The install command stops"*) named="PackageError: " ;;
+            "Record #"*) named=$(sed -n 's/^Record #[0-9]* cannot be read (\(.*\)).*/\1/p' <<< "$must_stop") ;;
+        esac
+        [[ $SWEEP_OUTCOME == "error report: $named"* ]] ||
+            die "$name: the error report does not name [$named]: $heading"
     elif [[ $heading == "$(esc "${REPORT_COMPLETE%%$'\r'*}")"* ]]; then
         [[ -z $must_stop ]] || die "$name: completion reported although the install must stop: $must_stop"
         SWEEP_OUTCOME="complete"
@@ -130,7 +138,8 @@ scenario() {
         startup=$(sed -n 's/^Start-up: *//p' "$inspect")
         [[ -n $startup ]] || die "$name: inspect gives no start-up line: $(tail -n 3 "$inspect")"
         # A record that cannot be read, or one without a placement byte or with an invalid one.
-        must_stop=$(grep -m1 -E '^Record #[0-9]+ cannot be read|^  #[0-9]+  (\(no placement byte\)|.*; the install stops here\))' "$inspect")
+        must_stop=$(grep -m1 '^The install command stops at record' "$inspect" ||
+            grep -m1 '^Record #[0-9]* cannot be read' "$inspect")
         if [[ $kind == cut ]]; then
             expect_eq "$name: predicted start-up" "Load Error ${detail}h" "${startup%%:*}"
         fi
