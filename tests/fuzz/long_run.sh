@@ -7,7 +7,8 @@
 #   BUILD_DIR: a build configured like the fuzz preset (clang, STOW_FUZZ=ON)
 # Speeds differ a lot: the placement target writes real files through the simulated machine
 # and manages a few hundred inputs a second, so its 10 million take the better part of a day;
-# give it more cores with extra libFuzzer flags, e.g. FUZZ_FLAGS="-fork=4".
+# give it more cores with extra libFuzzer flags, e.g. FUZZ_FLAGS="-fork=4", or run it on its own
+# with FUZZ_TARGETS=fuzz_placement beside the others.
 set -euo pipefail
 build=$1
 runs=${2:-10000000}
@@ -15,7 +16,7 @@ work=${3:-${TMPDIR:-/tmp}/stow-fuzz-long}
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$work/findings"
 : > "$work/summary.txt"
-for target in fuzz_loader fuzz_placement fuzz_file_log fuzz_inf_filter fuzz_command_line; do
+for target in ${FUZZ_TARGETS:-fuzz_loader fuzz_placement fuzz_file_log fuzz_inf_filter fuzz_command_line}; do
     mkdir -p "$work/corpus/$target"
     log=$work/$target.log
     status=0
