@@ -93,6 +93,7 @@ void TTintProgress::setParent(ControlHost* parent) {
     if (parent == parent_) return;
     requestRepaint();  // the old parent shows what lay under the bar again
     parent_ = parent;
+    shown_.reset();  // nothing of the bar is on the new parent's surface yet
     requestRepaint();
 }
 
@@ -172,32 +173,41 @@ Color TTintProgress::rowColor(int i, int rows) const {
     return BlendColors(gradient_[k], gradient_[k + 1], f);
 }
 
-void TTintProgress::Paint() {
-    if (!parent_) return;
-    std::unique_ptr<Canvas> canvas = parent_->canvasAt(left_, top_, width_, height_);
-    if (canvas) paintTo(*canvas);
+bool TTintProgress::Geometry::operator==(const Geometry& o) const {
+    return rings == o.rings && fill == o.fill && fill_left == o.fill_left &&
+           fill_top == o.fill_top && fill_right == o.fill_right && fill_bottom == o.fill_bottom;
 }
 
-void TTintProgress::paintTo(Canvas& canvas) const {
+bool TTintProgress::Picture::operator==(const Picture& o) const {
+    return left == o.left && top == o.top && width == o.width && height == o.height &&
+           background == o.background && shadow == o.shadow && highlight == o.highlight &&
+           face == o.face && geometry == o.geometry && gradient == o.gradient;
+}
+
+TTintProgress::Geometry TTintProgress::geometry() const {
+    Geometry g;
     int l = 0, t = 0, r = width_, b = height_;
-    canvas.fillRect(l, t, r, b, color());
 
     // Past max(width, height) + 1 rings every further ring lies wholly outside the bar, and the
     // interior is empty: stop drawing there rather than loop over a huge border width.
     int64_t visible_rings = static_cast<int64_t>(std::max(width_, height_)) + 1;
     if (border_width_ > 0) {
-        int64_t rings = std::min<int64_t>(border_width_, visible_rings);
-        for (int64_t i = 0; i < rings; ++i) drawRing(canvas, l, t, r, b);
-        if (border_width_ > rings) return;
+        g.rings = static_cast<int>(std::min<int64_t>(border_width_, visible_rings));
+        if (border_width_ > g.rings) return g;
+        // Each ring moves every side one pixel inwards.
+        l += g.rings;
+        t += g.rings;
+        r -= g.rings;
+        b -= g.rings;
     }
 
-    if (position_ <= min_) return;
+    if (position_ <= min_) return g;
     // A vertical bar shows its border only; the installer never turns a bar upright.
-    if (orientation_ != TProgressBarOrientation::pbHorizontal) return;
+    if (orientation_ != TProgressBarOrientation::pbHorizontal) return g;
 
     if (position_ < max_) {
         int64_t w = static_cast<int64_t>(r) - l;
-        if (w <= 0) return;
+        if (w <= 0) return g;
         int64_t n;
         if (max_ > 0 && position_ >= 0) {
             n = divideRoundEven(static_cast<int64_t>(position_) * w, max_);
@@ -213,12 +223,61 @@ void TTintProgress::paintTo(Canvas& canvas) const {
         r = static_cast<int>(l + n);
     }
 
-    int h = b - t;
-    if (h <= 0) return;
+    if (b - t <= 0) return g;
+    g.fill = true;
+    g.fill_left = l;
+    g.fill_top = t;
+    g.fill_right = r;
+    g.fill_bottom = b;
+    return g;
+}
+
+TTintProgress::Picture TTintProgress::picture() const {
+    Picture p;
+    p.left = left_;
+    p.top = top_;
+    p.width = width_;
+    p.height = height_;
+    p.background = resolveColor(look_, color());
+    p.geometry = geometry();
+    if (p.geometry.rings > 0) {
+        p.shadow = resolveColor(look_, kClBtnShadow);
+        p.highlight = resolveColor(look_, kClBtnHighlight);
+        p.face = resolveColor(look_, kClBtnFace);
+    }
+    // The row shades come from the table alone, given the fill's height.
+    if (p.geometry.fill) p.gradient = gradient_;
+    return p;
+}
+
+void TTintProgress::Paint() {
+    if (!parent_) return;
+    Picture now = picture();
+    if (shown_ && *shown_ == now) return;
+    std::unique_ptr<Canvas> canvas = parent_->canvasAt(left_, top_, width_, height_);
+    if (!canvas) return;  // nothing drawn: the surface still shows what it showed
+    draw(*canvas, now.geometry);
+    shown_ = now;
+}
+
+void TTintProgress::paintTo(Canvas& canvas) const {
+    // This drawing may cover only part of what Paint last drew (a paint message clips to the
+    // uncovered area), so the surface is no longer known to hold one whole picture.
+    shown_.reset();
+    draw(canvas, geometry());
+}
+
+void TTintProgress::draw(Canvas& canvas, const Geometry& g) const {
+    int l = 0, t = 0, r = width_, b = height_;
+    canvas.fillRect(l, t, r, b, color());
+    for (int i = 0; i < g.rings; ++i) drawRing(canvas, l, t, r, b);
+    if (!g.fill) return;
+
+    int h = g.fill_bottom - g.fill_top;
     for (int i = 0; i < h; ++i) {
         canvas.setPenColor(rowColor(i, h));
-        canvas.moveTo(l, t + i);
-        canvas.lineTo(r, t + i);
+        canvas.moveTo(g.fill_left, g.fill_top + i);
+        canvas.lineTo(g.fill_right, g.fill_top + i);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -26,6 +27,24 @@ using sim::SimWindows;
 
 // Frame and caption of the designed window: 183 outer for 157 client.
 constexpr int kFrameHeight = 26;
+
+// Draws on a surface that outlives the canvas, like a window's device context.
+class ScreenCanvas : public Canvas {
+public:
+    ScreenCanvas(PixelCanvas& screen, int left, int top) : s_(screen), dx_(left), dy_(top) {}
+    void fillRect(int l, int t, int r, int b, Color c) override {
+        s_.fillRect(l + dx_, t + dy_, r + dx_, b + dy_, c);
+    }
+    void setPenColor(Color c) override { s_.setPenColor(c); }
+    void moveTo(int x, int y) override { s_.moveTo(x + dx_, y + dy_); }
+    void lineTo(int x, int y) override { s_.lineTo(x + dx_, y + dy_); }
+    void setPixel(int x, int y, Color c) override { s_.setPixel(x + dx_, y + dy_, c); }
+    Color sysColor(int index) override { return s_.sysColor(index); }
+
+private:
+    PixelCanvas& s_;
+    int dx_, dy_;
+};
 
 class FakeView : public MainView, public ControlHost {
 public:
@@ -102,9 +121,10 @@ public:
     // --- ControlHost: GoPanel ---
     void invalidate(int, int, int, int) override { ++invalidations; }
     Color color() override { return go_color.value_or(kClBtnFace); }
-    std::unique_ptr<Canvas> canvasAt(int, int, int width, int height) override {
+    std::unique_ptr<Canvas> canvasAt(int left, int top, int, int) override {
         paints.push_back({bar->max(), bar->position()});
-        return std::make_unique<PixelCanvas>(width, height, look);
+        if (!screen) screen = std::make_unique<PixelCanvas>(401, 25, look);
+        return std::make_unique<ScreenCanvas>(*screen, left, top);
     }
 
     TableSystemLook look;
@@ -124,6 +144,7 @@ public:
     int pumps = 0;
     int invalidations = 0;
     std::vector<std::pair<int, int>> paints;  // (Max, Position) at each immediate paint
+    std::unique_ptr<PixelCanvas> screen;      // GoPanel as the immediate paints left it
     std::vector<std::vector<std::string>> diagnostics;
     bool closed = false;
     bool terminate_requested = false;
@@ -155,9 +176,11 @@ public:
         for (int k = 1; k <= job.package.recordCount; ++k) {
             progress.setPosition(k);
             progress.paint();
+            if (after_placement_paint) after_placement_paint();
         }
         progress.setPosition(job.package.recordCount);
         progress.paint();
+        if (after_placement_paint) after_placement_paint();
         failIf(Phase::Placement);
     }
     void drivers(InstallJob& job, Progress& progress, MessagePump& pump) override {
@@ -184,6 +207,7 @@ public:
     }
 
     std::optional<Phase> fail_in;
+    std::function<void()> after_placement_paint;
     std::vector<std::string> failed_copies;
     std::vector<PhaseVisit> visits;
 
@@ -358,9 +382,10 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
     // The window was repainted with the installing heading before placement began.
     ASSERT_EQ(view.repaints, 1);
     EXPECT_EQ(view.repaint_headings[0], "Installing DAQ Suite package...");
-    // Every step of both phases was painted at once with its position.
+    // Every step of both phases that changed the bar was painted at once with its position;
+    // the closing Position := Max after the last record leaves the full bar as it was.
     const std::vector<std::pair<int, int>> expected_paints = {
-        {3, 1}, {3, 2}, {3, 3}, {3, 3}, {2, 0}, {2, 1}, {2, 2}};
+        {3, 1}, {3, 2}, {3, 3}, {2, 0}, {2, 1}, {2, 2}};
     EXPECT_EQ(view.paints, expected_paints);
     EXPECT_EQ(view.pumps, 2);
 
@@ -452,9 +477,55 @@ TEST_F(MainUnitTest, RealPlacementAdvancesTheBarPerRecord) {
                                  test::record(16, "sub\\b.txt", "bb", "C:\\src\\sub\\b.txt")});
     EnginePhases engine;
     create(&engine).InstallButtonClick();
-    const std::vector<std::pair<int, int>> expected = {{2, 1}, {2, 2}, {2, 2}};
+    // The closing Position := Max repeats the last record's full bar: nothing to paint.
+    const std::vector<std::pair<int, int>> expected = {{2, 1}, {2, 2}};
     EXPECT_EQ(view.paints, expected);
     EXPECT_EQ(machine->readFile("C:\\Program Files\\ZYLOR\\DAQ Suite\\sub\\b.txt"), "bb");
+}
+
+TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
+    // More records than the 399-pixel interior has columns: most steps leave every pixel alone.
+    constexpr int kRecords = 1500;
+    std::vector<test::PackageRecord> records;
+    for (int k = 0; k < kRecords; ++k) {
+        const std::string name = "f" + std::to_string(k) + ".txt";
+        records.push_back(test::record(16, name, "x", "C:\\src\\" + name));
+    }
+    makeMachine(Profile::Win9x, records);
+    create();
+
+    // After every step GoPanel must show what a bar freshly painted at that step shows.
+    int steps = 0, mismatched_steps = 0;
+    scripted.after_placement_paint = [&] {
+        ++steps;
+        TTintProgress reference(look);
+        reference.setParent(&view);
+        reference.setBounds(0, 0, 401, 25);
+        reference.setTint(view.bar->tint());
+        reference.setMax(view.bar->max());
+        reference.setPosition(view.bar->position());
+        PixelCanvas fresh(401, 25, look);
+        reference.paintTo(fresh);
+        reference.setParent(nullptr);
+        bool same = true;
+        for (int y = 0; y < 25 && same; ++y)
+            for (int x = 0; x < 401 && same; ++x) same = fresh.pixel(x, y) == view.screen->pixel(x, y);
+        if (!same) ++mismatched_steps;
+    };
+    form->InstallButtonClick();
+
+    EXPECT_EQ(steps, kRecords + 1);
+    EXPECT_EQ(mismatched_steps, 0);
+    // One paint per fill length at most (1 to 398 pixels, then full), not one per record.
+    std::vector<std::pair<int, int>> placement_paints;
+    for (const auto& p : view.paints)
+        if (p.first == kRecords) placement_paints.push_back(p);
+    EXPECT_LE(placement_paints.size(), 399u);
+    EXPECT_GE(placement_paints.size(), 300u);
+    // The last record itself fills the bar; the closing Position := Max adds nothing.
+    ASSERT_FALSE(placement_paints.empty());
+    EXPECT_EQ(placement_paints.back(), std::make_pair(kRecords, kRecords));
+    EXPECT_NE(placement_paints[placement_paints.size() - 2].second, kRecords);
 }
 
 TEST_F(MainUnitTest, TargetThatCannotBeCreatedEndsInTheErrorReport) {
