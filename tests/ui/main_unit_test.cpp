@@ -14,6 +14,7 @@
 
 #include "engine/error.h"
 #include "platform/sim/sim_windows.h"
+#include "support/offset_canvas.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 #include "ui/pixel_canvas.h"
@@ -28,23 +29,6 @@ using sim::SimWindows;
 // Frame and caption of the designed window: 183 outer for 157 client.
 constexpr int kFrameHeight = 26;
 
-// Draws on a surface that outlives the canvas, like a window's device context.
-class ScreenCanvas : public Canvas {
-public:
-    ScreenCanvas(PixelCanvas& screen, int left, int top) : s_(screen), dx_(left), dy_(top) {}
-    void fillRect(int l, int t, int r, int b, Color c) override {
-        s_.fillRect(l + dx_, t + dy_, r + dx_, b + dy_, c);
-    }
-    void setPenColor(Color c) override { s_.setPenColor(c); }
-    void moveTo(int x, int y) override { s_.moveTo(x + dx_, y + dy_); }
-    void lineTo(int x, int y) override { s_.lineTo(x + dx_, y + dy_); }
-    void setPixel(int x, int y, Color c) override { s_.setPixel(x + dx_, y + dy_, c); }
-    Color sysColor(int index) override { return s_.sysColor(index); }
-
-private:
-    PixelCanvas& s_;
-    int dx_, dy_;
-};
 
 class FakeView : public MainView, public ControlHost {
 public:
@@ -124,7 +108,7 @@ public:
     std::unique_ptr<Canvas> canvasAt(int left, int top, int, int) override {
         paints.push_back({bar->max(), bar->position()});
         if (!screen) screen = std::make_unique<PixelCanvas>(401, 25, look);
-        return std::make_unique<ScreenCanvas>(*screen, left, top);
+        return std::make_unique<OffsetCanvas>(*screen, left, top);
     }
 
     TableSystemLook look;

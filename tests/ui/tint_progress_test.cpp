@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/offset_canvas.h"
 #include "ui/pixel_canvas.h"
 
 namespace stow {
@@ -17,23 +18,6 @@ constexpr Color kFace = 0xC0C0C0;
 constexpr Color kShadow = 0x808080;
 constexpr Color kHighlight = 0xFFFFFF;
 
-// Draws go to one surface the size of the host, so an immediate Paint can be inspected.
-class SurfaceCanvas : public Canvas {
-public:
-    SurfaceCanvas(PixelCanvas& surface, int left, int top) : s_(surface), dx_(left), dy_(top) {}
-    void fillRect(int l, int t, int r, int b, Color c) override {
-        s_.fillRect(l + dx_, t + dy_, r + dx_, b + dy_, c);
-    }
-    void setPenColor(Color c) override { s_.setPenColor(c); }
-    void moveTo(int x, int y) override { s_.moveTo(x + dx_, y + dy_); }
-    void lineTo(int x, int y) override { s_.lineTo(x + dx_, y + dy_); }
-    void setPixel(int x, int y, Color c) override { s_.setPixel(x + dx_, y + dy_, c); }
-    Color sysColor(int index) override { return s_.sysColor(index); }
-
-private:
-    PixelCanvas& s_;
-    int dx_, dy_;
-};
 
 class CountingHost : public ControlHost {
 public:
@@ -42,7 +26,7 @@ public:
     Color color() override { return color_value; }
     std::unique_ptr<Canvas> canvasAt(int left, int top, int, int) override {
         ++canvases;
-        return std::make_unique<SurfaceCanvas>(surface, left, top);
+        return std::make_unique<OffsetCanvas>(surface, left, top);
     }
     int invalidations = 0;
     int canvases = 0;
@@ -437,7 +421,7 @@ TEST_F(TintProgressTest, PaintDrawsExactlyWhenThePictureChanges) {
         EXPECT_EQ(host.canvases, step.draws ? 1 : 0) << step.name;
 
         PixelCanvas fresh(host.surface.width(), host.surface.height(), look);
-        SurfaceCanvas at_bar(fresh, twin.left(), twin.top());
+        OffsetCanvas at_bar(fresh, twin.left(), twin.top());
         twin.paintTo(at_bar);
         for (int y = twin.top(); y < twin.top() + twin.height(); ++y)
             EXPECT_EQ(host.surface.rowHex(y).substr(twin.left() * 7, twin.width() * 7 - 1),
