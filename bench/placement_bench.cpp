@@ -65,7 +65,7 @@ void fillChunk(std::string& chunk, uint64_t seed) {
     }
 }
 
-struct FileSpec {
+struct PackedFile {
     std::string relative;  // with "\" separators
     int64_t size;
 };
@@ -73,30 +73,30 @@ struct FileSpec {
 // Writes the package body (what the installer streams) to package, and each file's bytes under
 // plain_root for cp to copy.
 void writeInputs(const fs::path& package, const fs::path& plain_root,
-                 const std::vector<FileSpec>& specs) {
+                 const std::vector<PackedFile>& files) {
     std::ofstream out(package, std::ios::binary);
     putString(out, "Bench");
     putString(out, "Placement");
-    put32(out, static_cast<int32_t>(specs.size()));
+    put32(out, static_cast<int32_t>(files.size()));
     std::string chunk(1 << 20, '\0');
-    for (size_t i = 0; i < specs.size(); ++i) {
-        const FileSpec& spec = specs[i];
+    for (size_t i = 0; i < files.size(); ++i) {
+        const PackedFile& file = files[i];
         fs::path plain = plain_root;
-        std::string rel = spec.relative;
+        std::string rel = file.relative;
         std::replace(rel.begin(), rel.end(), '\\', '/');
         plain /= rel;
         fs::create_directories(plain.parent_path());
         std::ofstream copy(plain, std::ios::binary);
-        putString(out, "\x10" + spec.relative);
-        put32(out, static_cast<int32_t>(spec.size));
-        for (int64_t done = 0; done < spec.size;) {
-            size_t n = static_cast<size_t>(std::min<int64_t>(chunk.size(), spec.size - done));
+        putString(out, "\x10" + file.relative);
+        put32(out, static_cast<int32_t>(file.size));
+        for (int64_t done = 0; done < file.size;) {
+            size_t n = static_cast<size_t>(std::min<int64_t>(chunk.size(), file.size - done));
             fillChunk(chunk, i * 7919 + static_cast<uint64_t>(done));
             out.write(chunk.data(), static_cast<std::streamsize>(n));
             copy.write(chunk.data(), static_cast<std::streamsize>(n));
             done += static_cast<int64_t>(n);
         }
-        putString(out, "C:\\src\\" + spec.relative);
+        putString(out, "C:\\src\\" + file.relative);
         put32(out, 0x5A3C4B21);
     }
 }
@@ -125,13 +125,13 @@ void run(const std::string& command) {
 
 // Placement against cp -r of the same files, alternating, best of runs.
 void compareWithCp(const fs::path& work, const std::string& title,
-                   const std::vector<FileSpec>& specs, int runs) {
+                   const std::vector<PackedFile>& files, int runs) {
     const fs::path root = work / title;
     fs::create_directories(root);
     sim::SimWindows win(sim::Profile::Nt32, root / "machine");
     win.makeDirectories("C:\\pkg");
     const fs::path plain = root / "plain";
-    writeInputs(win.hostPath("C:\\pkg") / "body.bin", plain, specs);
+    writeInputs(win.hostPath("C:\\pkg") / "body.bin", plain, files);
     run("sync");
     const ComputedLocations at = computeInstallLocations(win.platform().system, "Bench", "P");
 
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
     try {
         compareWithCp(work, "one file of 512 MiB", {{"big.bin", int64_t(512) << 20}}, 3);
 
-        std::vector<FileSpec> small;
+        std::vector<PackedFile> small;
         for (int i = 0; i < 20000; ++i) {
             small.push_back({"d" + std::to_string(i / 1000) + "\\f" + std::to_string(i) + ".bin",
                              4096});
