@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and tests everything: the host tree (unit tests against the simulated Windows, the
-# packer), the win32 tree (the stub, and the end-to-end tests under Wine) and the win64 tree (the
-# same under 64-bit Wine). Exits non-zero on
-# any failure and ends with both ctest summaries. Run as root on Debian 12 (installs packages).
+# packer), the same under sanitizers, the fuzz targets briefly, the win32 tree (the i686 stub and
+# its end-to-end tests under Wine) and the win64 tree (the x86_64 build under 64-bit Wine). Ends
+# with every tree's summary, which Wine profiles ran, and the totals; exits non-zero on any
+# failure. Run as root on Debian 12 (it installs what it needs).
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root=$(pwd)
@@ -13,6 +14,7 @@ failures=()
 summaries=()
 passed_total=0
 failed_total=0
+skipped_total=0
 
 # Runs a build step quietly; its log is shown only when it fails.
 step() {
@@ -44,8 +46,12 @@ run_ctest() {
         local failed total
         failed=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<< "$summary")
         total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<< "$summary")
-        passed_total=$((passed_total + total - failed))
+        # ctest counts a skipped test as not failed; report it apart.
+        local skipped
+        skipped=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#[0-9]+: .* \*\*\*Skipped' "$log")
+        passed_total=$((passed_total + total - failed - skipped))
         failed_total=$((failed_total + failed))
+        skipped_total=$((skipped_total + skipped))
     else
         summaries+=("$name: no test summary")
     fi
@@ -88,6 +94,23 @@ if step win64-configure cmake --preset win64 &&
     run_ctest win64 --test-dir build/win64 --output-on-failure -j "$jobs" --timeout 900
 fi
 
+# Which Wine profiles ran and which were skipped, so that a green log says whether the shipped
+# i686 stub was exercised (it needs a kernel that runs 32-bit programs).
+wine_profiles() {
+    local tree log profile ran reason
+    for tree in win32 win64; do
+        log="$root/build/logs/$tree-ctest.log"
+        [[ -f $log ]] || continue
+        ran=$(grep -oE 'Test +#[0-9]+: wine\.[a-z0-9]+\.[^ ]+ \.+ *(Passed|\*\*\*Failed)' "$log" |
+            sed -E 's/.*wine\.([a-z0-9]+)\..*/\1/' | sort | uniq -c | awk '{ printf " %s (%d)", $2, $1 }')
+        echo "Wine profiles run in $tree:${ran:- none}"
+        if grep -qE 'wine\.unavailable .*Skipped' "$log"; then
+            reason=$(sed -n 's/.*Wine tests: skipped: //p' "$root/build/logs/$tree-configure.log" | head -n1)
+            echo "Wine profiles skipped in $tree: ${reason:-see $log}"
+        fi
+    done
+}
+
 elapsed=$(($(date +%s) - start))
 echo
 echo "== summary (${elapsed}s)"
@@ -95,9 +118,10 @@ for line in "${summaries[@]}"; do echo "$line"; done
 if [[ -f build/win32/stowaway.exe ]]; then
     echo "stub: build/win32/stowaway.exe, $(stat -c %s build/win32/stowaway.exe) bytes"
 fi
+wine_profiles
 echo "Wine results: build/win{32,64}/wine-results/<profile>/<scenario>.{png,txt,log}"
 if ((${#failures[@]})); then
     echo "failed: ${failures[*]}"
 fi
-echo "total: $passed_total passed, $failed_total failed"
+echo "total: $passed_total passed, $failed_total failed, $skipped_total skipped"
 ((${#failures[@]} == 0))

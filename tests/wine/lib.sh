@@ -91,13 +91,15 @@ prefix_create() {
     prefix_stop "$prefix"
 }
 
-# Wine reports itself as Windows 98 in this prefix (platform id 1).
+# Wine reports itself as Windows 98 in this prefix (platform id 1), and its Windows folder has
+# the INF\Other folder that every Windows 98 has (a fresh Wine prefix lacks it).
 prefix_set_win98() {
     local prefix=$1 logfile=$2
     wine_in "$prefix" wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d win98 /f \
         < /dev/null >> "$logfile" 2>&1 || die "could not set the Windows version"
     prefix_stop "$prefix"
     grep -q '"Version"="win98"' "$prefix/user.reg" || die "win98 setting did not stick"
+    mkdir -p "$prefix/drive_c/windows/inf/Other"
 }
 
 profile_arch() {

@@ -29,6 +29,23 @@ TOML
     craft_package "$dir" "$RUN_DIR/dialog-test.exe"
 }
 
+# Opens a folder of the dialog's list by a real double-click and waits for the path. Mouse
+# input arrives after the driver returns, and on a loaded machine the two clicks can come too
+# far apart to count as one: then the same item is double-clicked again.
+open_item() {
+    local item=$1 want attempt i
+    want=$(esc "$2")
+    for attempt in 1 2 3; do
+        drive dblclick-item "$DIALOG_TITLE" "$item"
+        for ((i = 0; i < 15; i++)); do
+            drive dump "$DIALOG_TITLE"
+            [[ $(dialog_path) == "$want" ]] && return 0
+            sleep 0.2
+        done
+    done
+    expect_eq "path after opening $item" "$want" "$(dialog_path)"
+}
+
 scenario() {
     local exe target='C:\Stow Target' drivers current='C:\Stow Drivers\Current'
     exe=$(make_dialog_package)
@@ -80,9 +97,7 @@ scenario() {
     expect_eq "target's folders" 'C:\\ Stow Target bin' "$(sed -n 's/^item n=[0-9]* text="\(.*\)" selected=.*/\1/p' "$DRIVER_OUT" | tr '\n' ' ' | sed 's/ $//')"
     local step
     for step in 'C:\|C:\' 'Stow Drivers|C:\Stow Drivers' "Current|$current"; do
-        drive dblclick-item "$DIALOG_TITLE" "${step%%|*}"
-        drive dump "$DIALOG_TITLE"
-        expect_eq "path after opening ${step%%|*}" "$(esc "${step#*|}")" "$(dialog_path)"
+        open_item "${step%%|*}" "${step#*|}"
     done
     screenshot dialog
     drive click "$DIALOG_TITLE" Cancel

@@ -2,7 +2,7 @@
 # each should go (a read-only file does not do here: Wine runs as root in these tests and writes
 # it anyway). Each lands under its bare name in the current directory (the installer's folder),
 # the report lists both in the order of failure, the file log still names them, and the window
-# may then grow taller.
+# may then grow taller. On 9x the INF\Other folder is removed as well, as on a damaged system.
 scenario() {
     profile_locations
     local vendor package target='C:\Stow Target'
@@ -13,13 +13,15 @@ scenario() {
         host="$(drive_c)/Stow Target/${name//\\//}"
         mkdir -p "$host"
     done
+    ((NT)) || rm -rf "$(host_path "${LOC_WINDOWS}INF\\Other")"
 
     install_to_end "$(installer sample)" "$target"
     screenshot
     local failed=() report
     for name in "${blocked[@]}"; do failed+=("$target\\$name"); done
     if ((!NT)); then
-        # 9x only: the INF's place under INF\Other does not exist in Wine's prefix.
+        # 9x only: INF\Other was removed above (a damaged system), and placement creates no
+        # folder for the INF: it fails first and lands beside the others.
         failed=("${LOC_WINDOWS}INF\\Other\\zydaq.inf" "${failed[@]}")
     fi
     report=$(report_failed 'C:\Downloads' "${failed[@]}")
