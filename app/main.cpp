@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include "app/package_locator.h"
-#include "platform/win32/gui/change_dest_window.h"
-#include "platform/win32/gui/gui_common.h"
-#include "platform/win32/gui/main_window.h"
+#include "views/change_dest_window.h"
+#include "views/gui_common.h"
+#include "views/main_window.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"

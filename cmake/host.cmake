@@ -1,24 +1,23 @@
 # Host build: the simulated Windows, the unit tests, the packer and the benchmarks.
 
-file(GLOB STOW_SIM_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/sim/*.cpp)
-stow_library(stow_sim ${STOW_SIM_SOURCES})
 find_package(Threads REQUIRED)
-stow_link(stow_sim stow_engine Threads::Threads)
+stow_layer(stow_sim platform/sim LINK stow_base Threads::Threads)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
 # Test helpers shared by the test programs.
-file(GLOB STOW_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
-stow_library(stow_test_support ${STOW_TEST_SUPPORT})
-stow_include(stow_test_support ${PROJECT_SOURCE_DIR}/tests)
-stow_link(stow_test_support stow_ui stow_sim stow_pack GTest::gtest GTest::gmock)
-stow_define(stow_test_support STOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+stow_layer(stow_test_support tests/support
+           LINK stow_ui stow_pixel_canvas stow_sim stow_pack GTest::gtest GTest::gmock)
+target_include_directories(stow_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+target_compile_definitions(stow_test_support PUBLIC STOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 add_subdirectory(tools)
 
-# One test program per test file, so a module's tests link only what that module needs.
+# One test program per test file (each links the shared test support), so one module's tests
+# can be built and run alone.
 file(GLOB_RECURSE STOW_TEST_SOURCES CONFIGURE_DEPENDS
+     ${PROJECT_SOURCE_DIR}/tests/base/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/engine/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/ui/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/platform/*_test.cpp
@@ -34,3 +33,10 @@ option(STOW_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
 if(STOW_FUZZ)
     add_subdirectory(tests/fuzz)
 endif()
+
+# Every #include looks down the layers; the check's own test plants upward ones.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME layering COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/scripts/check_layers.py
+                               ${PROJECT_SOURCE_DIR})
+add_test(NAME layering_check_test
+         COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tests/scripts/check_layers_test.py)

@@ -26,32 +26,28 @@ add_library(stow_shlwapi_ordinals STATIC IMPORTED)
 set_target_properties(stow_shlwapi_ordinals PROPERTIES IMPORTED_LOCATION ${STOW_SHLWAPI_LIB})
 add_dependencies(stow_shlwapi_ordinals stow_shlwapi_ordinals_build)
 
-file(GLOB STOW_WIN32_SOURCES CONFIGURE_DEPENDS
-     ${PROJECT_SOURCE_DIR}/platform/win32/*.cpp
-     ${PROJECT_SOURCE_DIR}/platform/win32/gui/*.cpp)
-stow_library(stow_win32 ${STOW_WIN32_SOURCES})
-stow_link(stow_win32 stow_ui stow_shlwapi_ordinals shlwapi ole32 uuid comctl32 shell32 gdi32
-          user32 advapi32 kernel32)
+# The real backend of the platform seam, and the Win32 views over the UI controllers.
+stow_layer(stow_win32 platform/win32 LINK stow_base stow_shlwapi_ordinals shlwapi ole32 uuid
+           shell32 advapi32 kernel32)
+stow_layer(stow_views views LINK stow_ui stow_win32 comctl32 gdi32 user32)
 
 set(STOW_STATIC_LINK -static -static-libgcc -static-libstdc++ -s)
 find_program(STOW_OBJDUMP NAMES ${CMAKE_OBJDUMP} ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-objdump objdump
              REQUIRED)
 
-# The stub proper, once its start-up exists (app/ also holds pieces such as the locator).
+# The stub: the start-up composes the views, the controllers and the backend.
 file(GLOB STOW_APP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/*.cpp)
-if(EXISTS ${PROJECT_SOURCE_DIR}/app/main.cpp)
-    add_executable(stowaway WIN32 ${STOW_APP_SOURCES})
-    target_link_libraries(stowaway PRIVATE stow_win32)
-    target_link_options(stowaway PRIVATE ${STOW_STATIC_LINK})
+add_executable(stowaway WIN32 ${STOW_APP_SOURCES})
+target_link_libraries(stowaway PRIVATE stow_views)
+target_link_options(stowaway PRIVATE ${STOW_STATIC_LINK})
 
-    # The packaging step patches the locator in place, so it must be in the image exactly once.
-    add_test(NAME win32_package_locator_once
-             COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowaway>
-                     -P ${PROJECT_SOURCE_DIR}/tests/win32/locator_scan.cmake)
-    add_test(NAME win32_stub_isos_by_ordinal
-             COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowaway> -DOBJDUMP=${STOW_OBJDUMP}
-                     -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
-endif()
+# The packaging step patches the locator in place, so it must be in the image exactly once.
+add_test(NAME win32_package_locator_once
+         COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowaway>
+                 -P ${PROJECT_SOURCE_DIR}/tests/win32/locator_scan.cmake)
+add_test(NAME win32_stub_isos_by_ordinal
+         COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowaway> -DOBJDUMP=${STOW_OBJDUMP}
+                 -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
 
 # Which Wine runs this tree's programs, decided once at configure time. The x86_64 tree is
 # for the tests under 64-bit Wine (profile x64). The i686 tree's Wine is itself a 32-bit Linux
@@ -92,7 +88,7 @@ endif()
 # A console program that runs every backend operation against the real API (under Wine or on
 # Windows) and reports each check; tests/win32/run_backend_probe.sh drives it. Its checks expect
 # a 32-bit process, so only the i686 tree runs it.
-if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp AND NOT STOW_WIN64)
+if(NOT STOW_WIN64)
     add_executable(backend_probe ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp)
     target_link_libraries(backend_probe PRIVATE stow_win32)
     target_link_options(backend_probe PRIVATE ${STOW_STATIC_LINK})
@@ -128,6 +124,4 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp AND NOT STOW_WIN64
 endif()
 
 # The Wine end-to-end tests drive the stub through a small Win32 test driver.
-if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/CMakeLists.txt)
-    add_subdirectory(tests/wine)
-endif()
+add_subdirectory(tests/wine)

@@ -2,10 +2,10 @@
 // uninstaller relies on it to remove the copy the system made.
 #include "engine/drivers.h"
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/find_files.h"
 #include "engine/inf_thread.h"
-#include "engine/paths.h"
+#include "base/paths.h"
 
 namespace stow {
 

@@ -2,8 +2,8 @@
 // text, so merging into a log of many thousands of entries costs the same per entry as a small one.
 #include "engine/file_log.h"
 
-#include "engine/error.h"
-#include "engine/paths.h"
+#include "base/error.h"
+#include "base/paths.h"
 
 namespace stow {
 

@@ -1,7 +1,7 @@
 // Enumeration over the file system seam; the seam returns everything, the mask filters here.
 #include "engine/find_files.h"
 
-#include "engine/paths.h"
+#include "base/paths.h"
 
 namespace stow {
 

@@ -1,7 +1,7 @@
 // The install command's shared pieces: its inputs with separators applied, and the error report.
 #include "engine/install_job.h"
 
-#include "engine/paths.h"
+#include "base/paths.h"
 
 namespace stow {
 

@@ -2,7 +2,7 @@
 // byte for byte; "weblink.html" is the one name matched with its letter case.
 #include "engine/link_rules.h"
 
-#include "engine/paths.h"
+#include "base/paths.h"
 
 namespace stow {
 

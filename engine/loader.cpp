@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "engine/error.h"
-#include "engine/number_text.h"
+#include "base/error.h"
+#include "base/number_text.h"
 
 namespace stow {
 

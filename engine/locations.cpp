@@ -3,7 +3,7 @@
 // here reports an error of its own.
 #include "engine/locations.h"
 
-#include "engine/paths.h"
+#include "base/paths.h"
 
 namespace stow {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/error.h"
+#include "base/error.h"
 
 namespace stow {
 

@@ -7,10 +7,10 @@
 #include <functional>
 
 #include "engine/directories.h"
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/inf_filter.h"
 #include "engine/install_job.h"
-#include "engine/paths.h"
+#include "base/paths.h"
 #include "engine/placement_rule.h"
 
 namespace stow {

@@ -2,7 +2,7 @@
 // drivers the driver copy is the only copy, otherwise the remaining bits choose a destination.
 #include "engine/placement_rule.h"
 
-#include "engine/number_text.h"
+#include "base/number_text.h"
 
 namespace stow {
 

@@ -3,8 +3,8 @@
 #include "engine/registration.h"
 
 
-#include "engine/error.h"
-#include "engine/number_text.h"
+#include "base/error.h"
+#include "base/number_text.h"
 #include "engine/shortcuts.h"
 
 namespace stow {

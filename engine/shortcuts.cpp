@@ -4,11 +4,11 @@
 
 
 #include "engine/directories.h"
-#include "engine/error.h"
-#include "engine/number_text.h"
+#include "base/error.h"
+#include "base/number_text.h"
 #include "engine/find_files.h"
 #include "engine/link_rules.h"
-#include "engine/paths.h"
+#include "base/paths.h"
 
 namespace stow {
 

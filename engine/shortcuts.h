@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/install_job.h"
 #include "platform/shell_link.h"
 #include "platform/system.h"

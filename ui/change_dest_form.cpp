@@ -6,8 +6,8 @@
 #include <cctype>
 
 #include "engine/directories.h"
-#include "engine/error.h"
-#include "engine/paths.h"
+#include "base/error.h"
+#include "base/paths.h"
 
 namespace stow {
 

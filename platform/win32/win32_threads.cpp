@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/system_message.h"
 

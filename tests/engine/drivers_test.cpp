@@ -11,7 +11,7 @@
 #include <map>
 #include <vector>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/find_files.h"
 #include "engine/inf_thread.h"
 #include "platform/sim/sim_windows.h"

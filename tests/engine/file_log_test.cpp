@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include <climits>
 #include <map>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/memory_file.h"
 #include "support/temp_dir.h"

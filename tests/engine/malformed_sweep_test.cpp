@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/install_job.h"
 #include "engine/loader.h"
 #include "engine/locations.h"

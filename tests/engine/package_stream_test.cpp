@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "support/memory_file.h"
 
 namespace stow {

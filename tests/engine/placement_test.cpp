@@ -4,7 +4,7 @@
 
 #include <regex>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/install_job.h"
 #include "engine/locations.h"
 #include "engine/placement.h"

@@ -7,7 +7,7 @@
 #include <map>
 #include <optional>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
 

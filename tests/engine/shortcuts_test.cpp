@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/paths.h"
+#include "base/paths.h"
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
 

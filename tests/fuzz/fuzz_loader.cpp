@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/loader.h"
 #include "support/memory_file.h"
 

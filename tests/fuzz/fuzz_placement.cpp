@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/install_job.h"
 #include "engine/locations.h"
 #include "platform/sim/sim_windows.h"

@@ -12,7 +12,7 @@
 #include <optional>
 #include <set>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/offset_canvas.h"
 #include "support/package_builder.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/gui/change_dest_window.h"
+#include "views/change_dest_window.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {

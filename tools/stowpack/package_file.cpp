@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <fstream>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/loader.h"
 #include "stowpack/format.h"
 #include "stowpack/host_file.h"

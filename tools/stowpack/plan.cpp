@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "engine/error.h"
+#include "base/error.h"
 #include "engine/placement_rule.h"
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"

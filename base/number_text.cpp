@@ -1,5 +1,5 @@
 // Digits are produced backwards into a small buffer, then padded.
-#include "engine/number_text.h"
+#include "base/number_text.h"
 
 namespace stow {
 

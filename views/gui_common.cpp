@@ -1,7 +1,7 @@
 // Shared Win32 GUI helpers. The modal loop mirrors what a modal form does: the owner is disabled
 // so that it receives no input, and re-enabled before the modal window goes away, so that
 // activation returns to it rather than to another application.
-#include "platform/win32/gui/gui_common.h"
+#include "views/gui_common.h"
 
 #include <vector>
 

@@ -1,5 +1,5 @@
 // Path text rules shared by every phase.
-#include "engine/paths.h"
+#include "base/paths.h"
 
 namespace stow {
 

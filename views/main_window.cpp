@@ -2,15 +2,15 @@
 // centred vertically and word-wrapped; panels are a small window class that draws a lowered
 // bevel and a left-justified caption, and GoPanel also paints the windowless tint bar. Buttons
 // sit on the panels, which pass their clicks on to the window.
-#include "platform/win32/gui/main_window.h"
+#include "views/main_window.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "engine/error.h"
-#include "platform/win32/gui/diagnostics_window.h"
-#include "platform/win32/gui/gdi_canvas.h"
-#include "platform/win32/gui/gui_common.h"
+#include "base/error.h"
+#include "views/diagnostics_window.h"
+#include "views/gdi_canvas.h"
+#include "views/gui_common.h"
 
 namespace stow {
 namespace {

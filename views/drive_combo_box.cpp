@@ -1,10 +1,10 @@
 // Owner-drawn drive combo box and the system's drive facts. Volume labels are read only for fixed
 // drives and RAM disks, so filling the list never waits for a floppy or a disc.
-#include "platform/win32/gui/drive_combo_box.h"
+#include "views/drive_combo_box.h"
 
 #include <algorithm>
 
-#include "platform/win32/gui/gui_common.h"
+#include "views/gui_common.h"
 #include "platform/win32/handles.h"
 #include "ui/change_dest_form.h"
 

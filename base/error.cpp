@@ -1,5 +1,5 @@
 // Maps whatever a top-level handler caught onto the "ClassName: message" form.
-#include "engine/error.h"
+#include "base/error.h"
 
 #include <new>
 

@@ -1,8 +1,8 @@
 // The diagnostics window: a plain top-level window owned by the main window, 320 x 240, centred,
 // with an EDIT control kept the size of its client area.
-#include "platform/win32/gui/diagnostics_window.h"
+#include "views/diagnostics_window.h"
 
-#include "platform/win32/gui/gui_common.h"
+#include "views/gui_common.h"
 
 namespace stow {
 namespace {

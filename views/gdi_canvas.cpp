@@ -1,8 +1,8 @@
 // GDI canvas. A new pen is made only when the colour changes, since a bar paint draws one run
 // per row and neighbouring rows often share a colour.
-#include "platform/win32/gui/gdi_canvas.h"
+#include "views/gdi_canvas.h"
 
-#include "platform/win32/gui/gui_common.h"
+#include "views/gui_common.h"
 
 namespace stow::win32 {
 

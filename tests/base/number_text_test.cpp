@@ -1,5 +1,5 @@
 // The digit helpers must give what printf gave in the messages and values they replaced.
-#include "engine/number_text.h"
+#include "base/number_text.h"
 
 #include <gtest/gtest.h>
 

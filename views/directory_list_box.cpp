@@ -1,8 +1,8 @@
 // Owner-drawn directory list: fixed 16-pixel items and the list box's own integral height, so
 // it always shows whole items; the folder glyphs are drawn with GDI, no image resources.
-#include "platform/win32/gui/directory_list_box.h"
+#include "views/directory_list_box.h"
 
-#include "platform/win32/gui/gui_common.h"
+#include "views/gui_common.h"
 #include "platform/win32/handles.h"
 
 namespace stow::win32 {

@@ -1,18 +1,18 @@
 // The destination dialog as a plain top-level window with its own modal loop: the other windows
 // of the thread are disabled while it is shown, IsDialogMessage gives Tab, Enter (OK) and Esc
 // (Cancel), and the dialog's message boxes are owned by the dialog itself.
-#include "platform/win32/gui/change_dest_window.h"
+#include "views/change_dest_window.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "platform/win32/gui/directory_list_box.h"
-#include "platform/win32/gui/drive_combo_box.h"
+#include "views/directory_list_box.h"
+#include "views/drive_combo_box.h"
 #include "platform/forwarding_system.h"
-#include "platform/win32/gui/gui_common.h"
-#include "engine/error.h"
+#include "views/gui_common.h"
+#include "base/error.h"
 #include "platform/win32/handles.h"
 #include "ui/change_dest_form.h"
 #include "ui/change_dest_view.h"
