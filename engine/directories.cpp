@@ -17,8 +17,10 @@ bool forceDirectories(FileSystem& files, const std::string& path) {
     std::string dir = path;
     while (dir.size() > 1 && dir.back() == '\\') dir.pop_back();
     if (dir.empty()) return false;
-    // A bare drive ("C:") or the root ("\") is there or not; it cannot be created.
-    if ((dir.size() == 2 && dir[1] == ':') || dir == "\\") return directoryExists(files, dir + "\\");
+    // A bare drive ("C:") or the root ("\") is there or not; it cannot be created. The root is
+    // asked about as "\" itself: "\\" would name a network path.
+    if (dir == "\\") return directoryExists(files, dir);
+    if (dir.size() == 2 && dir[1] == ':') return directoryExists(files, dir + "\\");
     if (directoryExists(files, dir)) return true;
     size_t cut = dir.find_last_of('\\');
     if (cut != std::string::npos && cut > 0) {

@@ -361,9 +361,10 @@ void MainWindow::drawLabel(const DRAWITEMSTRUCT& item) {
     win32::SelectedObject font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    const UINT flags = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS;
-    const bool at_top =
-        item.hwndItem == control(MainControl::HeadLabel) && head_layout_ == HeadLayout::ClientTop;
+    // Only the heading wraps; the drivers label stays one line, centred, cut when too narrow.
+    const bool head = item.hwndItem == control(MainControl::HeadLabel);
+    const UINT flags = DT_CENTER | DT_NOPREFIX | DT_EXPANDTABS | (head ? DT_WORDBREAK : DT_SINGLELINE);
+    const bool at_top = head && head_layout_ == HeadLayout::ClientTop;
     if (!at_top) {
         // Centre the wrapped block vertically: measure it at the label's width first.
         RECT measure = r;
