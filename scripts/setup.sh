@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
     build-essential cmake python3
     googletest libgtest-dev libgmock-dev libcli11-dev libtomlplusplus-dev
-    mingw-w64 g++-mingw-w64-i686-win32
+    mingw-w64 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
     wine wine32:i386 wine64
     xvfb imagemagick x11-utils
     clang libclang-rt-14-dev osslsigncode
@@ -50,13 +50,4 @@ if ((${#missing[@]})); then
     rm -f "$log" "$prefer_main"
 fi
 
-# The stub links the C++ runtime statically without a threads DLL: use the win32 thread model.
-if [[ $(id -u) == 0 ]]; then
-    for tool in gcc g++; do
-        if [[ -x /usr/bin/i686-w64-mingw32-$tool-win32 ]]; then
-            update-alternatives --quiet --set "i686-w64-mingw32-$tool" \
-                "/usr/bin/i686-w64-mingw32-$tool-win32" 2> /dev/null || true
-        fi
-    done
-fi
 echo "setup: build and test tools are installed"

@@ -21,7 +21,8 @@ class LoadError;
 
 class TMainForm : public MainViewEvents {
 public:
-    // Designed heights of the controls and the strip between DriverPathPanel and GoPanel.
+    // The empty strip between PathPanel and GoPanel that the height rule counts in; the
+    // controls' own heights come from the view.
     static constexpr int kEmptyStrip = 8;
 
     // locator_data: the four data bytes of the package locator in the running image.

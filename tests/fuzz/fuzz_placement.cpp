@@ -2,6 +2,8 @@
 // body may name any path: the simulated drive must keep every write inside its host folder, and
 // every input must end normally or with one of the phase's own errors.
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -22,20 +24,39 @@ public:
     void paint() override {}
 };
 
-std::filesystem::path freshRoot() {
-    auto root = std::filesystem::temp_directory_path() / ("stow-fuzz-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(root);
-    return root;
+std::filesystem::path freshBase() {
+    auto base = std::filesystem::temp_directory_path() / ("stow-fuzz-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(base);
+    return base;
 }
 
+// The machine's folder sits three levels below a base folder of its own, so a write that
+// climbs out of it with ".." lands where the check below sees it.
 struct Machine {
-    std::filesystem::path root = freshRoot();
+    std::filesystem::path base = freshBase();
+    std::filesystem::path root = base / "a" / "b" / "machine";
     stow::sim::SimWindows sim{stow::sim::Profile::Nt32, root};
     stow::ComputedLocations computed =
         stow::computeInstallLocations(sim.platform().system, "V", "P");
     ~Machine() {
         std::error_code ec;
-        std::filesystem::remove_all(root, ec);
+        std::filesystem::remove_all(base, ec);
+    }
+
+    // Every entry of the base folder outside the machine's own is a write that escaped.
+    void expectNothingOutside() const {
+        for (auto it = std::filesystem::recursive_directory_iterator(base);
+             it != std::filesystem::recursive_directory_iterator(); ++it) {
+            const auto& path = it->path();
+            if (path == root) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            if (path != base / "a" && path != base / "a" / "b") {
+                std::fprintf(stderr, "a write escaped the simulated drive: %s\n", path.c_str());
+                std::abort();
+            }
+        }
     }
 };
 
@@ -63,5 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const stow::PackageError&) {
     } catch (const stow::EFCreateError&) {
     }
+    machine.expectNothingOutside();
     return 0;
 }
