@@ -59,6 +59,26 @@ private:
     long code_;
 };
 
+class EInOutError : public Error {
+public:
+    explicit EInOutError(const std::string& message) : Error("EInOutError", message) {}
+};
+
+class EOSError : public Error {
+public:
+    explicit EOSError(const std::string& message) : Error("EOSError", message) {}
+};
+
+class EOutOfResources : public Error {
+public:
+    explicit EOutOfResources(const std::string& message) : Error("EOutOfResources", message) {}
+};
+
+class EThread : public Error {
+public:
+    explicit EThread(const std::string& message) : Error("EThread", message) {}
+};
+
 class EOutOfMemory : public Error {
 public:
     EOutOfMemory() : Error("EOutOfMemory", "Out of memory") {}

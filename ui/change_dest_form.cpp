@@ -35,7 +35,7 @@ size_t nextSeparator(const std::string& text, size_t from,
 }
 
 Error cannotEnter(const std::string& path) {
-    return Error("EInOutError", "Cannot enter directory \"" + path + "\".");
+    return EInOutError("Cannot enter directory \"" + path + "\".");
 }
 
 }  // namespace
@@ -193,7 +193,7 @@ void DriveListModel::setDrive(char letter) {
         } catch (const Error&) {
         }
     }
-    throw Error("EInOutError", std::string("Cannot open drive ") + letter + ":.");
+    throw EInOutError(std::string("Cannot open drive ") + letter + ":.");
 }
 
 void DriveListModel::followList() {
@@ -258,7 +258,7 @@ void TChangeDestForm::OkButtonClick() {
             "The folder " + text + " does not exist. Create the new folder?", "Change Destination",
             kMbYesNo | kMbIconExclamation);
         if (answer == kIdYes) {
-            if (text.empty()) throw Error("EInOutError", "Unable to create directory");
+            if (text.empty()) throw EInOutError("Unable to create directory");
             // A directory that could not be created shows as the list failing to enter it.
             forceDirectories(platform_.files, text);
             directory_list_box_.setDirectory(text);

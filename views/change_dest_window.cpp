@@ -108,7 +108,7 @@ public:
         // WM_NCCREATE hands the window to window_, before the first message needs it.
         CreateWindowExA(0, kClassName, kTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
                         kLeft, kTop, kWidth, kHeight, nullptr, nullptr, win32::moduleInstance(), this);
-        if (!window_) throw Error("EOutOfResources", "Failed to create the destination dialog.");
+        if (!window_) throw EOutOfResources("Failed to create the destination dialog.");
         system_.setOwner(window_.get());
         createControls();
         layout();

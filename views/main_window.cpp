@@ -80,7 +80,7 @@ MainWindow::MainWindow(SystemLook& look) : look_(look), font_(win32::createUiFon
                               WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
                               kDesignedWidth, kDesignedHeight, nullptr, nullptr,
                               win32::moduleInstance(), this);
-    if (!window_) throw Error("EOSError", "The main window could not be created.");
+    if (!window_) throw EOSError("The main window could not be created.");
     createControls();
     layout();
 }

@@ -66,7 +66,7 @@ private:
 std::unique_ptr<Thread> Win32Threads::createSuspended(std::function<void()> body) {
     auto thread = std::make_unique<Win32Thread>(std::move(body));
     if (!thread->start()) {
-        throw Error("EThread", "Thread creation error: " + win32::systemMessage(GetLastError()));
+        throw EThread("Thread creation error: " + win32::systemMessage(GetLastError()));
     }
     return thread;
 }

@@ -8,7 +8,7 @@ namespace stow {
 
 class Win32Threads final : public Threads {
 public:
-    // Throws stow::Error ("EThread") when the system cannot create the thread.
+    // Throws stow::EThread when the system cannot create the thread.
     std::unique_ptr<Thread> createSuspended(std::function<void()> body) override;
     void sleep(uint32_t milliseconds) override;
 };
