@@ -45,7 +45,7 @@ with_server_trace() {
 # Per-record difference of two "name count" lists, largest first, as "name per-record".
 per_record() {
     awk -v n="$n" 'FNR == NR { a[$1] = $2; next } { b[$1] = $2 }
-        END { for (k in b) { d = (b[k] - a[k]) / n; if (d >= 0.01) printf "%-28s %6.2f\n", k, d; total += d }
+        END { for (k in b) { d = (b[k] - a[k]) / n; if (d >= 0.1 || d <= -0.1) printf "%-28s %6.2f\n", k, d; total += d }
               printf "%-28s %6.2f\n", "(all)", total }' "$1" "$2" | sort -k2 -g -r
 }
 
