@@ -2,23 +2,27 @@
 // Wherever an error reaches the user it is shown as className() + ": " + message().
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
 
 namespace stow {
 
-class Error : public std::runtime_error {
+// Derived from std::exception itself: the standard's runtime_error keeps its text in the older
+// string implementation, which would bring a second copy of std::string into the installer.
+class Error : public std::exception {
 public:
-    Error(std::string class_name, const std::string& message)
-        : std::runtime_error(message), class_name_(std::move(class_name)) {}
+    Error(std::string class_name, std::string message)
+        : class_name_(std::move(class_name)), message_(std::move(message)) {}
 
+    const char* what() const noexcept override { return message_.c_str(); }
     const std::string& className() const { return class_name_; }
-    std::string message() const { return what(); }
+    std::string message() const { return message_; }
     // "ClassName: message", the form every report uses.
-    std::string describe() const { return class_name_ + ": " + what(); }
+    std::string describe() const { return class_name_ + ": " + message_; }
 
 private:
     std::string class_name_;
+    std::string message_;
 };
 
 // The one error kind the program defines for itself: a package that breaks its own format.

@@ -13,9 +13,17 @@ bool fileExists(FileSystem& files, const std::string& path) {
     return a != FileSystem::kInvalidAttributes && (a & kAttrDirectory) == 0;
 }
 
-bool forceDirectories(FileSystem& files, const std::string& path) {
-    std::string dir = path;
+namespace {
+
+std::string withoutTrailingSeparators(std::string dir) {
     while (dir.size() > 1 && dir.back() == '\\') dir.pop_back();
+    return dir;
+}
+
+}  // namespace
+
+bool forceDirectories(FileSystem& files, const std::string& path) {
+    const std::string dir = withoutTrailingSeparators(path);
     if (dir.empty()) return false;
     // A bare drive ("C:") or the root ("\") is there or not; it cannot be created. The root is
     // asked about as "\" itself: "\\" would name a network path.
@@ -30,6 +38,15 @@ bool forceDirectories(FileSystem& files, const std::string& path) {
         }
     }
     return files.createDirectory(dir) || directoryExists(files, dir);
+}
+
+bool DirectoryMaker::force(const std::string& path) {
+    std::string dir = withoutTrailingSeparators(path);
+    // Spelled differently, the same directory is only asked about once more: never wrong.
+    if (known_.count(dir)) return true;
+    if (!forceDirectories(files_, dir)) return false;
+    known_.insert(std::move(dir));
+    return true;
 }
 
 }  // namespace stow

@@ -46,7 +46,12 @@ public:
 private:
     int32_t readLength();
     void readExact(void* out, size_t n);
-    void fillBuffer();
+    // Refills the buffer from offset with as much as it holds; at least needed bytes must come.
+    void fillBuffer(int64_t offset, size_t needed);
+    bool buffered(int64_t offset, int64_t length) const;
+    void seekTo(int64_t offset);
+    // Reads up to n bytes at offset and returns how many came; fewer than needed is an error.
+    size_t readUpTo(int64_t offset, char* out, size_t n, size_t needed);
     void readAt(int64_t offset, char* out, size_t n);
 
     std::unique_ptr<File> file_;

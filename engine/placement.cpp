@@ -83,10 +83,11 @@ std::string nextFreeGeneratedInf(FileSystem& files, const std::string& inf_direc
 
 void runPlacement(InstallJob& job, Progress& progress) {
     FileSystem& files = job.platform.files;
-    if (!forceDirectories(files, job.targetDirectory)) {
+    DirectoryMaker directories(files);
+    if (!directories.force(job.targetDirectory)) {
         throw EFCreateError("Failed to create target directory.");
     }
-    if (!forceDirectories(files, job.driversDirectory)) {
+    if (!directories.force(job.driversDirectory)) {
         throw EFCreateError("Failed to create drivers directory.");
     }
     job.fileLog = FileLog::open(files, job.targetDirectory + "FileLog.ini");
@@ -113,7 +114,7 @@ void runPlacement(InstallJob& job, Progress& progress) {
 
         const PlacementDecision decision = decidePlacement(first, source, context);
         if (decision.driverCopy) {
-            forceDirectories(files, directoryPart(*decision.driverCopy));
+            directories.force(directoryPart(*decision.driverCopy));
             placer.placeOrFallBack(*decision.driverCopy, streamed);
         }
         if (decision.error) throw PackageError(*decision.error);
@@ -125,11 +126,11 @@ void runPlacement(InstallJob& job, Progress& progress) {
             }
             const std::string directory = directoryPart(destination);
             if (decision.directories == DirectoryRule::CreateFatal &&
-                !forceDirectories(files, directory)) {
+                !directories.force(directory)) {
                 throw EFCreateError("Failed to create directory \"" + directory + "\".");
             }
             if (decision.directories == DirectoryRule::CreateIgnore) {
-                forceDirectories(files, directory);
+                directories.force(directory);
             }
 
             if (decision.filtered) {

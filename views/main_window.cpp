@@ -318,6 +318,7 @@ void MainWindow::paintPanel(HWND panel) {
     RECT r;
     GetClientRect(panel, &r);
     const bool is_go_panel = panel == control(MainControl::GoPanel);
+    if (is_go_panel) go_host_.painted();
     const Color background = is_go_panel ? go_host_.color() : kClBtnFace;
     {
         // The bar paints its own area whole; filling it first would flash the background.
@@ -543,7 +544,10 @@ void MainWindow::terminateApplication() { PostQuitMessage(0); }
 
 void MainWindow::GoPanelHost::invalidate(int left, int top, int right, int bottom) {
     RECT r{left, top, right, bottom};
-    InvalidateRect(owner_.control(MainControl::GoPanel), &r, TRUE);
+    if (marked_ && EqualRect(&r, &marked_rect_)) return;
+    if (!InvalidateRect(owner_.control(MainControl::GoPanel), &r, TRUE)) return;
+    marked_rect_ = r;
+    marked_ = true;
 }
 
 Color MainWindow::GoPanelHost::color() {

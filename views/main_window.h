@@ -66,9 +66,16 @@ private:
         void invalidate(int left, int top, int right, int bottom) override;
         Color color() override;
         std::unique_ptr<Canvas> canvasAt(int left, int top, int width, int height) override;
+        // GoPanel has just painted: nothing of it is marked any more.
+        void painted() { marked_ = false; }
 
     private:
         MainWindow& owner_;
+        // The last rectangle marked and not painted since. Placement advances the bar once per
+        // file without handling messages; marking the same rectangle again would change nothing
+        // but cost a round trip to the window manager per file.
+        RECT marked_rect_{};
+        bool marked_ = false;
     };
 
     static constexpr size_t kControlCount = 9;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/error.h"
+#include "support/counting_file_system.h"
 #include "support/memory_file.h"
 
 namespace stow {
@@ -68,6 +69,72 @@ TEST(PackageStreamTest, ContentIsCopiedByReferenceAndCanBeReadTwice) {
         EXPECT_EQ(copy, big);
     }
     EXPECT_EQ(s.readContent(ref), big);
+}
+
+// Records laid out as a package lays them out: content, then a field read after it.
+struct Laid {
+    std::string bytes;
+    std::vector<std::string> contents;
+};
+Laid layRecords(const std::vector<size_t>& sizes) {
+    Laid laid;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        std::string content(sizes[i], static_cast<char>('a' + i % 26));
+        if (!content.empty()) content.back() = '!';  // an off-by-one shows at the end
+        laid.bytes += le32(static_cast<int32_t>(content.size())) + content + le32(1) + "#";
+        laid.contents.push_back(content);
+    }
+    return laid;
+}
+
+std::string copied(PackageStream& s, const ContentRef& ref) {
+    std::string out;
+    EXPECT_TRUE(s.copyContent(ref, [&out](const char* p, size_t n) {
+        out.append(p, n);
+        return true;
+    }));
+    return out;
+}
+
+TEST(PackageStreamTest, ContentsOfEverySizeAroundTheBufferComeWhole) {
+    const size_t b = PackageStream::kBufferSize;
+    const std::vector<std::vector<size_t>> runs = {
+        {0, 1, 0, 5},
+        {1000, b - 3, 7, b, 2, b + 1, 9},       // straddling and overrunning the buffer
+        {b - 9, b - 9, b - 9, b - 9},           // each one starts behind the last buffer
+        {3 * PackageStream::kChunkSize / 2, 4},  // the chunked path, then a small one again
+    };
+    for (const auto& sizes : runs) {
+        Laid laid = layRecords(sizes);
+        auto s = streamOver(laid.bytes);
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            ContentRef ref = s.skipString();
+            ASSERT_EQ(s.readString(), "#") << "record " << i << " of size " << sizes[i];
+            EXPECT_EQ(copied(s, ref), laid.contents[i]) << "record " << i;
+        }
+        EXPECT_EQ(s.remaining(), 0);
+    }
+}
+
+TEST(PackageStreamTest, SmallContentsComeWithTheBufferNotWithAReadEach) {
+    Laid laid = layRecords(std::vector<size_t>(400, 1000));
+    auto file = std::make_unique<test::CountingFile>(laid.bytes);
+    test::CountingFile& counts = *file;
+    PackageStream s(std::move(file), 0, static_cast<int64_t>(laid.bytes.size()));
+    for (const std::string& content : laid.contents) {
+        ContentRef ref = s.skipString();
+        s.readString();
+        ASSERT_EQ(copied(s, ref), content);
+    }
+    const int buffers = static_cast<int>(laid.bytes.size() / PackageStream::kBufferSize) + 1;
+    EXPECT_LE(counts.reads, buffers + 1);
+    EXPECT_LE(counts.seeks, 1);
+}
+
+TEST(PackageStreamTest, ContentCutShortIsAReadError) {
+    // The body claims 14 bytes; the file ends after 7.
+    auto s = PackageStream(std::make_unique<test::MemoryFile>(le32(10) + "abc"), 0, 14);
+    EXPECT_THROW(copied(s, s.skipString()), EReadError);
 }
 
 TEST(PackageStreamTest, StartsAtItsBeginOffset) {

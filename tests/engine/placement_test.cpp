@@ -9,6 +9,7 @@
 #include "engine/locations.h"
 #include "engine/placement.h"
 #include "platform/sim/sim_windows.h"
+#include "support/counting_file_system.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
@@ -38,10 +39,17 @@ public:
     // Runs placement over records with the default directories (or the given ones).
     void place(const Records& records, std::optional<int32_t> count = std::nullopt) {
         package = test::loadedPackage("V", "P", records, count);
-        job.emplace(makeInstallJob(win.platform(), package, computed.locations, computed.facts,
+        Platform& platform = counted ? *counted : win.platform();
+        job.emplace(makeInstallJob(platform, package, computed.locations, computed.facts,
                                    target.empty() ? computed.directories.target : target,
                                    drivers.empty() ? computed.directories.drivers : drivers));
         runPlacement(*job, progress);
+    }
+
+    // Later placements count what they ask of the file system in counting.
+    void countCalls() {
+        Platform& p = win.platform();
+        counted.emplace(Platform{counting, p.registry, p.system, p.shell, p.threads});
     }
 
     std::string logged(const std::string& source) const {
@@ -56,6 +64,8 @@ public:
     LoadedPackage package;
     std::optional<InstallJob> job;
     RecordingProgress progress;
+    test::CountingFileSystem counting{win.platform().files};
+    std::optional<Platform> counted;
 };
 
 const sim::Profile kProfiles[] = {sim::Profile::Win9x, sim::Profile::Nt32, sim::Profile::Nt64,
@@ -351,6 +361,31 @@ TEST(PlacementTest, ProgressAdvancesPerRecordAndEndsAtTheCount) {
     Machine negative(sim::Profile::Nt32);
     negative.place({}, -4);
     EXPECT_EQ(negative.progress.calls, (std::vector<std::string>{"pos -4", "paint"}));
+}
+
+TEST(PlacementTest, AFolderIsCheckedOnceNotForEveryFile) {
+    const auto checks = [](int files, sim::Profile profile) {
+        Machine m(profile);
+        m.target = "C:\\T";
+        Records records;
+        for (int i = 0; i < files; ++i) {
+            const std::string name = "f" + std::to_string(i);
+            records.push_back(record(0x10, "Sub\\Deeper\\" + name, name, "S\\" + name));
+            records.push_back(record(0x30, "Drv\\" + name, name, "C:\\D\\" + name));  // and a driver copy
+        }
+        m.countCalls();
+        m.place(records);
+        for (int i = 0; i < files; ++i) {
+            const std::string name = "f" + std::to_string(i);
+            EXPECT_EQ(m.win.readFile("C:\\T\\Sub\\Deeper\\" + name), name);
+            EXPECT_EQ(m.win.readFile(m.job->driversDirectory + "D\\" + name), name);
+        }
+        EXPECT_GE(m.job->fileLog.entryCount(), static_cast<size_t>(files));
+        return std::make_pair(m.counting.attribute_checks, m.counting.directories_made);
+    };
+    for (sim::Profile profile : kProfiles) {
+        EXPECT_EQ(checks(3, profile), checks(30, profile)) << profileName(profile);
+    }
 }
 
 TEST(PlacementTest, LargeContentIsCopiedWhole) {
