@@ -52,10 +52,6 @@ std::vector<PlannedRecord> plannedRecords(const PackageContents& contents) {
 }
 
 std::string lengthProblem(const std::string& path) {
-    if (path.size() > kMaxPathLength) {
-        return "is " + std::to_string(path.size()) + " characters long; Windows takes at most " +
-               std::to_string(kMaxPathLength);
-    }
     size_t start = 0;
     while (start < path.size()) {
         size_t end = path.find('\\', start);
@@ -65,6 +61,10 @@ std::string lengthProblem(const std::string& path) {
                    " characters; Windows takes at most " + std::to_string(kMaxComponentLength);
         }
         start = end + 1;
+    }
+    if (path.size() > kMaxPathLength) {
+        return "is " + std::to_string(path.size()) + " characters long; Windows takes at most " +
+               std::to_string(kMaxPathLength);
     }
     return "";
 }

@@ -59,12 +59,10 @@ std::string checkName(const toml::table& root, const char* key, const Where& whe
     const std::string name = requireString(root, key, where);
     const std::string problem = windowsNameProblem(name);
     if (problem.empty()) return name;
-    std::string why = problem;
-    if (problem == "is empty") {
-        why = "is empty";
-    } else if (name.find('\\') != std::string::npos) {
-        why = "holds a \"\\\", which would nest folders and registry keys";
-    }
+    if (problem == "is empty") where.refuse(*root.get(key), "\"" + std::string(key) + "\" is empty");
+    const std::string why = name.find('\\') != std::string::npos
+                                ? "holds a \"\\\", which would nest folders and registry keys"
+                                : problem;
     where.refuse(*root.get(key), "\"" + std::string(key) + "\" \"" + name + "\" " + why);
 }
 
