@@ -18,7 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // "m.toml:12:3" for a node of the manifest named name.
-std::string placeOf(const std::string& name, const toml::node& node) {
+template <typename Sourced>
+std::string placeOf(const std::string& name, const Sourced& node) {
     const toml::source_position at = node.source().begin;
     return name + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
 }
@@ -32,7 +33,8 @@ struct Where {
     [[noreturn]] void refuse(const std::string& message) const {
         throw PackError(place, prefix + message);
     }
-    [[noreturn]] void refuse(const toml::node& node, const std::string& message) const {
+    template <typename Sourced>
+    [[noreturn]] void refuse(const Sourced& node, const std::string& message) const {
         throw PackError(placeOf(name, node), prefix + message);
     }
 };
@@ -42,7 +44,8 @@ void refuseUnknownKeys(const toml::table& table, std::initializer_list<const cha
     for (const auto& [key, node] : table) {
         bool found = false;
         for (const char* k : known) found = found || key.str() == k;
-        if (!found) where.refuse(node, "unknown key \"" + std::string(key.str()) + "\"");
+        (void)node;
+        if (!found) where.refuse(key, "unknown key \"" + std::string(key.str()) + "\"");
     }
 }
 
