@@ -93,6 +93,10 @@ TEST_F(CliTest, ExitCodesAndMessages) {
         {{"plan", "$D/stub.exe", "--profile", "nt32"}, 1, "would not load"},
         {{"plan", "$D/built.exe", "--profile", "all"}, 0, "on nt-no-setupapi"},
         {{"inspect", "$D/built.exe", "--json"}, 0, "\"recordCount\": 1"},
+        {{"inspect", "$D/stub.exe", "--json"}, 1, "\"caption\": \"Load Error 00h\""},
+        {{"plan", "$D/built.exe", "--profile", "all", "--json"}, 0,
+         "\"profile\": \"nt-no-setupapi\""},
+        {{"plan", "$D/stub.exe", "--profile", "all", "--json"}, 1, "\"plans\": []"},
         {{"build", "$D/bad.toml", "-o", "$D/x.exe", "--stub", "$D/stub.exe"}, 1,
          "/bad.toml:3:1: error: unknown key \"vendr\""},
     };
