@@ -127,6 +127,12 @@ if(EXISTS ${PROJECT_SOURCE_DIR}/tests/win32/backend_probe.cpp AND NOT STOW_WIN64
     endif()
 endif()
 
+# stowpack for vendors who build and sign on Windows: the x86_64 tree builds it statically and
+# checks under Wine that it gives the Linux build's bytes and output.
+if(STOW_WIN64)
+    add_subdirectory(tools)
+endif()
+
 # The Wine end-to-end tests drive the stub through a small Win32 test driver.
 if(EXISTS ${PROJECT_SOURCE_DIR}/tests/wine/CMakeLists.txt)
     add_subdirectory(tests/wine)

@@ -3,6 +3,8 @@
 // best-fit look-alike, so the bytes match the iconv-based build on the same input.
 #include "stowpack/text_encoding.h"
 
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <cstdio>
