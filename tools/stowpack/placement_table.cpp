@@ -68,7 +68,24 @@ std::string headingRow(const char* first) {
 }  // namespace
 
 std::string placementTableMarkdown() {
-    std::string out = headingRow("Code");
+    std::string out = headingRow("Location");
+    const std::pair<const char*, std::string InstallLocations::*> names[] = {
+        {"WindowsPath", &InstallLocations::windowsPath},
+        {"SystemPath", &InstallLocations::systemPath},
+        {"DLLPath", &InstallLocations::dllPath},
+        {"DriverPath", &InstallLocations::driverPath},
+        {"ProgramsPath (Start menu)", &InstallLocations::programsPath}};
+    for (const auto& [name, member] : names) {
+        out += std::string("| ") + name + " |";
+        for (const Column& c : kColumns) out += " `" + planMachine(c.profile).locations.*member + "` |";
+        out += "\n";
+    }
+    out += "| target (default) |";
+    for (const Column& c : kColumns) out += " `" + planMachine(c.profile, "<vendor>", "<package>").defaultTarget + "` |";
+    out += "\n| drivers directory (default) |";
+    for (const Column& c : kColumns) out += " `" + planMachine(c.profile, "<vendor>", "<package>").defaultDrivers + "` |";
+    out += "\n\nWhere each placement code puts a record whose path is `<path>`:\n\n";
+    out += headingRow("Code");
     for (int code = 0; code < 32; ++code) {
         if (decide(code, PlanProfile::Nt32).error) continue;
         out += "| " + std::to_string(code) + " |";
