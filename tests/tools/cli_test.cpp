@@ -2,6 +2,7 @@
 // output that would harm an input, the default stub, and that nothing is left behind, also when
 // a build is stopped by a signal.
 #include "stowpack/cli.h"
+#include "stowpack/host_os.h"
 
 #include <signal.h>
 #include <spawn.h>

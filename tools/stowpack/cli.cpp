@@ -2,7 +2,6 @@
 // in makeApp. A subcommand's work runs guarded: a refusal becomes its message and exit code 1.
 #include "stowpack/cli.h"
 
-#include <climits>
 #include <functional>
 #include <memory>
 
@@ -13,14 +12,6 @@
 #include "stowpack/inspect_command.h"
 #include "stowpack/plan.h"
 #include "stowpack/text_encoding.h"
-
-#ifdef _WIN32
-#define NOMINMAX
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 #ifndef STOWPACK_VERSION
 #define STOWPACK_VERSION "0.0.0"
@@ -200,19 +191,6 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitUsage;
     }
     return context.exit_code;
-}
-
-fs::path runningProgramPath(const char* argv0) {
-#ifdef _WIN32
-    wchar_t buffer[32768];
-    const DWORD n = GetModuleFileNameW(nullptr, buffer, 32768);
-    if (n > 0 && n < 32768) return fs::path(std::wstring(buffer, n));
-#else
-    char buffer[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n > 0) return fs::path(std::string(buffer, static_cast<size_t>(n)));
-#endif
-    return fs::absolute(argv0);
 }
 
 }  // namespace stow::pack

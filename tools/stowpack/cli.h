@@ -18,9 +18,6 @@ constexpr int kExitUsage = 2;
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const std::filesystem::path& program);
 
-// The running program's path.
-std::filesystem::path runningProgramPath(const char* argv0);
-
 // "stowpack X.Y.Z".
 std::string versionText();
 

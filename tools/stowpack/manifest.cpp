@@ -3,6 +3,8 @@
 #include "stowpack/manifest.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -344,7 +346,7 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
 
 Manifest loadManifest(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) throw PackError("cannot read manifest " + file.string());
+    if (!in) throw PackError("cannot read manifest " + file.string() + ": " + std::strerror(errno));
     std::ostringstream text;
     text << in.rdbuf();
     Manifest manifest = parseManifest(text.str(), file.parent_path(), file.string());

@@ -2,20 +2,14 @@
 // are kept in a fixed buffer for the signal handler, which may only make async-signal-safe calls.
 #include "stowpack/output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <random>
 
 #include "stowpack/format.h"
-
-#ifdef _WIN32
-#include <io.h>
-#endif
+#include "stowpack/host_os.h"
 
 namespace stow::pack {
 
@@ -27,18 +21,14 @@ char g_temp_path[4096];
 volatile std::sig_atomic_t g_temp_armed = 0;
 
 extern "C" void removeTemporaryAndStop(int signal_number) {
-    if (g_temp_armed) ::unlink(g_temp_path);
+    if (g_temp_armed) removeFileNow(g_temp_path);
     std::signal(signal_number, SIG_DFL);
     std::raise(signal_number);
 }
 
 void armCleanup(const fs::path& temp) {
     static const bool installed = [] {
-        std::signal(SIGINT, removeTemporaryAndStop);
-        std::signal(SIGTERM, removeTemporaryAndStop);
-#ifdef SIGHUP
-        std::signal(SIGHUP, removeTemporaryAndStop);
-#endif
+        onStopSignals(removeTemporaryAndStop);
         return true;
     }();
     (void)installed;
@@ -59,28 +49,12 @@ fs::path createTemporary(const fs::path& folder, const std::string& stem) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path candidate =
             folder / ("." + stem + "." + std::to_string(random() % 1000000000u) + ".tmp");
-        const int fd = ::open(candidate.string().c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-        if (fd >= 0) {
-            ::close(fd);
-            return candidate;
-        }
+        if (createNewFile(candidate)) return candidate;
         if (errno != EEXIST) {
             throw PackError("cannot create a file in " + folder.string() + ": " + reason());
         }
     }
     throw PackError("cannot create a file in " + folder.string() + ": no free name");
-}
-
-bool syncToDisk(const fs::path& file) {
-    const int fd = ::open(file.string().c_str(), O_RDONLY);
-    if (fd < 0) return false;
-#ifdef _WIN32
-    const bool synced = true;  // a read-only handle cannot be flushed there; the rename follows
-#else
-    const bool synced = ::fsync(fd) == 0;
-#endif
-    ::close(fd);
-    return synced;
 }
 
 }  // namespace
@@ -148,11 +122,7 @@ void OutputFile::commit() {
                         (errno ? reason() : std::string("write failed (disk full?)")));
     }
     if (!syncToDisk(temp_)) throw PackError("cannot write " + target_.string() + ": " + reason());
-#ifndef _WIN32
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    ::chmod(temp_.c_str(), 0755 & ~mask);
-#endif
+    makeExecutable(temp_);
     std::error_code ec;
     fs::rename(temp_, target_, ec);
     if (ec) throw PackError("cannot replace " + target_.string() + ": " + ec.message());

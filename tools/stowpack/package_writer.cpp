@@ -1,6 +1,8 @@
 // Package encoding and the all-or-nothing output file.
 #include "stowpack/package_writer.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "stowpack/format.h"
@@ -27,7 +29,7 @@ void putString(std::ostream& out, const std::string& s) {
 void putFileContent(std::ostream& out, const PackRecord& record) {
     const std::string name = record.contentFile.string();
     std::ifstream in(record.contentFile, std::ios::binary);
-    if (!in) throw PackError("cannot read source file " + name);
+    if (!in) throw PackError("cannot read source file " + name + ": " + std::strerror(errno));
     putInt32(out, static_cast<int32_t>(record.contentSize));
     std::string buffer(1 << 20, '\0');
     int64_t done = 0;

@@ -3,7 +3,9 @@
 // best-fit look-alike, so the bytes match the iconv-based build on the same input.
 #include "stowpack/text_encoding.h"
 
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
