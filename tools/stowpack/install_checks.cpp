@@ -74,19 +74,19 @@ void checkProfile(const Manifest& manifest, const Plan& plan, PerProfile& errors
     auto shown = [&manifest](const std::string& bytes) {
         return fromCodePage(bytes, manifest.encoding);
     };
+    auto labelOf = [&manifest](const PlannedRecord& r) {
+        return label(manifest.files[static_cast<size_t>(r.number - 1)], r.number);
+    };
     std::map<std::string, int> taken;  // upper-cased destination -> record number
     auto claim = [&](const PlannedRecord& r, const std::string& path, const char* what) {
-        const std::string& file = manifest.files[static_cast<size_t>(r.number - 1)].path;
+        const std::string named = labelOf(r) + ": " + what + " " + shown(path);
         if (const std::string problem = lengthProblem(path); !problem.empty()) {
-            errors.add(r.number, label(manifest.files[static_cast<size_t>(r.number - 1)], r.number) +
-                                     ": " + what + " " + shown(path) + " " + problem,
-                       plan.profile);
+            errors.add(r.number, named + " " + problem, plan.profile);
         }
         auto [it, fresh] = taken.emplace(upperAscii(path), r.number);
         if (!fresh) {
             errors.add(r.number,
-                       "record #" + std::to_string(r.number) + " (" + file + "): " + what + " " +
-                           shown(path) + " is also written by record #" + std::to_string(it->second) +
+                       named + " is also written by record #" + std::to_string(it->second) +
                            " (letter case ignored); one of them would be lost",
                        plan.profile);
         }
@@ -110,8 +110,7 @@ void checkProfile(const Manifest& manifest, const Plan& plan, PerProfile& errors
         }
         if (!preinstalled) {
             warnings.add(r.number,
-                         label(manifest.files[static_cast<size_t>(r.number - 1)], r.number) +
-                             ": driver copy " + shown(*d.driverCopy) +
+                         labelOf(r) + ": driver copy " + shown(*d.driverCopy) +
                              " is not preinstalled: only INF files at the top of the drivers "
                              "directory whose names do not begin with \".\" are",
                          plan.profile);
