@@ -142,5 +142,11 @@ if(NOT STOW_WIN64)
     endif()
 endif()
 
+# stowpack for vendors who build and sign on Windows: the x86_64 tree builds it statically and
+# checks under Wine that it gives the Linux build's bytes and output.
+if(STOW_WIN64)
+    add_subdirectory(tools)
+endif()
+
 # The Wine end-to-end tests drive the stub through a small Win32 test driver.
 add_subdirectory(tests/wine)

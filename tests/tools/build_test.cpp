@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 #include "stowpack/format.h"
@@ -33,17 +34,18 @@ protected:
     }
 
     // Builds; returns the refusal message, or "" on success.
-    std::string build(const fs::path& stub = {}) {
+    std::string build(const fs::path& stub = {}, bool werror = false) {
         BuildOptions options{dir() / "m.toml", dir() / "out.exe",
-                             stub.empty() ? dir() / "stub.exe" : stub};
+                             stub.empty() ? dir() / "stub.exe" : stub, werror};
         std::ostringstream out, warnings;
+        std::string refusal;
         try {
             runBuild(options, out, warnings);
         } catch (const PackError& e) {
-            return e.what();
+            refusal = e.what();
         }
         warnings_ = warnings.str();
-        return "";
+        return refusal;
     }
 
     test::TempDir temp_;
@@ -98,14 +100,14 @@ TEST_F(BuildTest, WritesStubThenPackageWithThePatchedLocator) {
     EXPECT_EQ(out.substr(stub.size()), package);
 }
 
-TEST_F(BuildTest, AnEmptyPackageIsPaddedToTheMinimum) {
-    writeManifest("");
+TEST_F(BuildTest, ASmallPackageIsPaddedToTheMinimum) {
+    writeManifest("[[file]]\nplacement = 16\npath = \"a.txt\"\nsource = \"files/a.txt\"\n");
     ASSERT_EQ(build(), "");
     const PackageFile p = readPackageFile(dir() / "out.exe");
     EXPECT_EQ(p.loadErrorCode, -1);
-    EXPECT_EQ(p.recordCount, 0);
+    EXPECT_EQ(p.recordCount, 1);
     EXPECT_EQ(p.packageLength, 4096);
-    EXPECT_EQ(p.unreadInside, 4096 - 4 - 9 - 13 - 4);
+    EXPECT_EQ(p.unreadInside, 4096 - 4 - 9 - 13 - 4 - (4 + 6) - (4 + 5) - (4 + 8) - 4);
 }
 
 TEST_F(BuildTest, TheDefaultTimeStampIsTheModificationTime) {
@@ -189,7 +191,10 @@ TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
         EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
         EXPECT_EQ(fs::exists(dir() / "out.exe"), *c.expected == '\0') << c.name;
     }
-    EXPECT_NE(build(dir() / "missing.exe").find("does not exist"), std::string::npos);
+    const std::string no_stub = build(dir() / "missing.exe");
+    for (const char* part : {"no installer stub at", "--stub", "STOWAWAY_STUB"}) {
+        EXPECT_NE(no_stub.find(part), std::string::npos) << no_stub;
+    }
 }
 
 TEST_F(BuildTest, AFailedBuildLeavesTheOldOutputAndNoTemporaryFile) {
@@ -217,18 +222,51 @@ TEST_F(BuildTest, AFailedBuildLeavesTheOldOutputAndNoTemporaryFile) {
     }
 }
 
-TEST_F(BuildTest, WarnsAboutDriverCopiesThatCollideOrMissPreinstallation) {
+// What would fail or be lost at install time is refused at build time; the message names the
+// entry by its place in the manifest.
+TEST_F(BuildTest, RefusesWhatWouldFailAtInstallTime) {
+    auto file = [](int placement, const std::string& path, const std::string& key,
+                   bool copy = false) {
+        return "[[file]]\nplacement = " + std::to_string(placement) + "\npath = \"" + path +
+               "\"\nsource = \"files/a.txt\"\nkey = \"" + key + "\"\n" +
+               (copy ? "driver_copy = true\n" : "");
+    };
+    const std::string long_name(256, 'n');
+    const std::string long_path = std::string(120, 'p') + "\\\\" + std::string(120, 'q');
+    struct Case {
+        const char* name;
+        std::string files;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"no records", "", "m.toml:1:1: error: the package has no records"},
+        {"code 0 without a driver copy", file(0, "a.txt", "C:\\\\a.txt"),
+         "m.toml:3:1: error: record #1 (a.txt): placement 0 without driver_copy"},
+        {"keys equal but for case", file(16, "a.txt", "C:\\\\a.txt") + file(16, "b.txt", "c:\\\\A.TXT"),
+         "record #2 (b.txt): key c:\\A.TXT is also the key of record #1"},
+        {"destinations equal but for case",
+         file(16, "Docs\\\\a.txt", "C:\\\\1") + file(16, "docs\\\\A.TXT", "C:\\\\2"),
+         "DAQ Suite\\docs\\A.TXT is also written by record #1 (letter case ignored); one of them "
+         "would be lost (on 9x, nt32, nt-no-setupapi)"},
+        {"driver copies that collide", file(8, "d.sys", "C:\\\\d.sys", true) +
+                                           file(9, "d.sys", "D:\\\\d.sys", true),
+         "record #2 (d.sys): driver copy C:\\Program Files\\ZYLOR\\Common Drivers\\d.sys is also "
+         "written by record #1"},
+        {"a path too long", file(16, long_path, "C:\\\\x"), "characters long; Windows takes at most 259"},
+        {"a name too long", file(1, long_name, "C:\\\\x"), "has a name of 256 characters"},
+    };
+    for (const Case& c : cases) {
+        writeManifest(c.files);
+        const std::string refusal = build();
+        EXPECT_NE(refusal.find("nothing was written"), std::string::npos) << c.name << ": " << refusal;
+        const std::string diagnostics = std::regex_replace(warnings_, std::regex(dir().string() + "/"), "");
+        EXPECT_NE(diagnostics.find(c.expected), std::string::npos) << c.name << ": " << diagnostics;
+        EXPECT_FALSE(fs::exists(dir() / "out.exe")) << c.name;
+    }
+}
+
+TEST_F(BuildTest, WarnsAboutInfsThatWouldNotBePreinstalledAndWerrorRefusesThem) {
     writeManifest(R"(
-[[file]]
-placement = 8
-driver_copy = true
-path = "d.sys"
-source = "files/a.txt"
-[[file]]
-placement = 9
-driver_copy = true
-path = "d.sys"
-source = "files/a.txt"
 [[file]]
 placement = 5
 driver_copy = true
@@ -237,10 +275,46 @@ source = "files/drv.inf"
 key = "C:\\sub\\drv.inf"
 )");
     ASSERT_EQ(build(), "");
-    EXPECT_NE(warnings_.find("file #2: driver copy d.sys overwrites the one of file #1"),
+    EXPECT_NE(warnings_.find("m.toml:4:1: warning: record #1 (drv.inf): driver copy "
+                             "C:\\Program Files\\ZYLOR\\Common Drivers\\sub\\drv.inf is not "
+                             "preinstalled"),
               std::string::npos)
         << warnings_;
-    EXPECT_NE(warnings_.find("sub\\drv.inf lies in a subfolder"), std::string::npos) << warnings_;
+    EXPECT_NE(warnings_.find("(on nt32)"), std::string::npos) << warnings_;
+    EXPECT_EQ(warnings_.find("9x"), std::string::npos) << warnings_;  // no setup service there
+
+    fs::remove(dir() / "out.exe");
+    EXPECT_NE(build({}, true).find("2 problems found"), std::string::npos);
+    EXPECT_NE(warnings_.find("m.toml:4:1: error: record #1"), std::string::npos) << warnings_;
+    EXPECT_FALSE(fs::exists(dir() / "out.exe"));
+}
+
+// The same inputs give the same bytes whatever the time zone; SOURCE_DATE_EPOCH caps file times.
+TEST_F(BuildTest, BuildsAreReproducibleAcrossTimeZones) {
+    writeManifest("[[file]]\nplacement = 16\npath = \"a.txt\"\nsource = \"files/a.txt\"\n");
+    const auto mtime = fs::last_write_time(dir() / "files/a.txt");
+    std::vector<std::string> outputs;
+    for (const char* zone : {"UTC0", "JST-9", "PST8"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        ASSERT_EQ(build(), "") << zone;
+        outputs.push_back(readBytes(dir() / "out.exe"));
+        fs::last_write_time(dir() / "files/a.txt", mtime);  // as a fresh checkout would leave it
+    }
+    unsetenv("TZ");
+    tzset();
+    EXPECT_EQ(outputs[0], outputs[1]);
+    EXPECT_EQ(outputs[0], outputs[2]);
+
+    setenv("SOURCE_DATE_EPOCH", "1709287200", 1);  // 2024-03-01 10:00:00 UTC
+    ASSERT_EQ(build(), "");
+    EXPECT_EQ(formatDosDateTime(readPackageFile(dir() / "out.exe").records[0].timeStamp),
+              "2024-03-01 10:00:00");
+    setenv("SOURCE_DATE_EPOCH", "yesterday", 1);
+    EXPECT_NE(build().find("SOURCE_DATE_EPOCH"), std::string::npos);
+    unsetenv("SOURCE_DATE_EPOCH");
+    EXPECT_EQ(dosTimeFromUnix(0), packDosDateTime(DateTime{}));  // before 1980: clamped
+    EXPECT_EQ(formatDosDateTime(dosTimeFromUnix(951782400)), "2000-02-29 00:00:00");
 }
 
 TEST_F(BuildTest, TheSamplePackageBuildsAndUsesEveryPlacementCode) {

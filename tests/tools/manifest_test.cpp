@@ -6,6 +6,8 @@
 
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
+#include "support/temp_dir.h"
+#include "tools/fake_stub.h"
 
 namespace stow::pack {
 namespace {
@@ -173,6 +175,14 @@ TEST(ManifestTest, RefusesWhatTheInstallerCouldNotUse) {
         {"package = \"P\"", "\"vendor\" is missing"},
         {"vendor = \"\"\npackage = \"P\"", "\"vendor\" is empty"},
         {"vendor = \"A\\\\B\"\npackage = \"P\"", "nest folders"},
+        {"vendor = \"A?B\"\npackage = \"P\"", "m.toml:1:10: \"vendor\" \"A?B\" holds the character '?'"},
+        {"vendor = \"V\"\npackage = \"Suite.\"", "m.toml:2:11: \"package\" \"Suite.\" ends in a dot"},
+        {"vendor = \"V\"\npackage = \"Suite \"", "ends in a dot or blank"},
+        {"vendor = \"V\"\npackage = \"a|b\"", "character '|'"},
+        {"vendor = \"V\"\npackage = \"a<b>\"", "character '<'"},
+        {"vendor = \"CONIN$\"\npackage = \"P\"", "names a device"},
+        {"vendor = \"COM\u00B9\"\npackage = \"P\"", "names a device"},
+        {"vendor = \"lpt\u00B3.txt\"\npackage = \"P\"", "names a device"},
         {head + "vendr = 1", "unknown key \"vendr\""},
         {head + "encoding = \"EBCDIC-NOPE\"", "unknown encoding"},
         {head + "[[file]]\nplacement = 7\npath = \"a\"\nsource = \"a\"", "unknown placement code 7"},
@@ -201,12 +211,87 @@ TEST(ManifestTest, RefusesWhatTheInstallerCouldNotUse) {
     }
 }
 
-TEST(ManifestTest, MessagesNameTheEntryAndItsLine) {
+TEST(ManifestTest, MessagesNameTheEntryAndWhereTheValueIs) {
     const std::string text =
         "vendor = \"V\"\npackage = \"P\"\n[[file]]\nplacement = 16\npath = \"a\"\nsource = "
         "\"a\"\n\n[[file]]\nplacement = 6\npath = \"b\"\nsource = \"b\"\n";
-    EXPECT_EQ(refusal([&] { parseManifest(text, "/", "m.toml"); }).rfind("m.toml:8: file #2: ", 0),
+    EXPECT_EQ(refusal([&] { parseManifest(text, "/", "m.toml"); }).rfind("m.toml:9:13: file #2: unknown placement code 6", 0),
               0u);
+}
+
+TEST(ManifestTest, PatternsMatchLikeWindowsNames) {
+    struct Case {
+        const char* pattern;
+        const char* path;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"*.dll", "bin/x.DLL", true},     {"*.dll", "x.dll.bak", false},
+        {"?.txt", "sub/a.txt", true},     {"bin/*.exe", "bin/a.exe", true},
+        {"bin/*.exe", "bin/sub/a.exe", false}, {"bin/**", "bin/sub/a.exe", true},
+        {"**/*.tmp", "a.tmp", true},      {"**/*.tmp", "x/y/a.tmp", true},
+        {"docs/*", "docs", false},        {"*", "any/name", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(matchesPattern(c.pattern, c.path), c.matches) << c.pattern << " " << c.path;
+    }
+}
+
+TEST(ManifestTest, AFolderEntryTakesItsFilesInByteOrderBetweenTheOtherEntries) {
+    test::TempDir dir;
+    for (const char* name : {"data/b.bin", "data/A.bin", "data/sub/c.bin", "data/skip.tmp",
+                             "data/sub/d.txt", "one.txt", "two.txt"}) {
+        test::writeBytes(dir.path() / name, name);
+    }
+    const std::string text = R"(vendor = "V"
+package = "P"
+[[file]]
+placement = 16
+path = "one.txt"
+source = "one.txt"
+[[folder]]
+placement = 18
+driver_copy = true
+source = "data"
+path = "Lib"
+key = "D:\\src"
+include = ["*.bin", "sub/*.txt"]
+exclude = ["b.*"]
+time = 2024-03-01T10:00:00
+[[file]]
+placement = 16
+path = "two.txt"
+source = "two.txt"
+)";
+    const Manifest m = parseManifest(text, dir.path(), "m.toml");
+    std::vector<std::string> got;
+    for (const ManifestFile& f : m.files) got.push_back(f.path + " " + f.key);
+    EXPECT_EQ(got, (std::vector<std::string>{"one.txt C:\\one.txt", "Lib\\A.bin D:\\src\\A.bin",
+                                             "Lib\\sub\\c.bin D:\\src\\sub\\c.bin",
+                                             "Lib\\sub\\d.txt D:\\src\\sub\\d.txt",
+                                             "two.txt C:\\two.txt"}));
+    EXPECT_EQ(m.files[1].placement, 18);
+    EXPECT_TRUE(m.files[1].driverCopy);
+    EXPECT_EQ(formatDosDateTime(*m.files[1].timeStamp), "2024-03-01 10:00:00");
+    EXPECT_EQ(m.files[1].location, "m.toml:7:1");
+
+    const std::string head = "vendor = \"V\"\npackage = \"P\"\n[[folder]]\nplacement = 16\n";
+    struct Case {
+        std::string text;
+        const char* expected;
+    };
+    const Case refused[] = {
+        {head + "source = \"none\"", "m.toml:3:1: folder #1: source folder"},
+        {head + "source = \"data\"\ninclude = [\"*.none\"]", "no file of"},
+        {head + "source = \"data\"\ninclude = \"*.bin\"", "must be a list of patterns"},
+        {head + "source = \"data\"\nexclude = [\"\"]", "not a non-empty string"},
+        {head + "source = \"data\"\npath = \"../x\"", "climbs out"},
+        {head + "source = \"data\"\nfilter = 1", "unknown key \"filter\""},
+    };
+    for (const Case& c : refused) {
+        const std::string message = refusal([&] { parseManifest(c.text, dir.path(), "m.toml"); });
+        EXPECT_NE(message.find(c.expected), std::string::npos) << c.text << "\n-> " << message;
+    }
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 #include <regex>
 #include <sstream>
 
+#include "engine/file_log.h"
 #include "engine/install_job.h"
 #include "engine/locations.h"
 #include "engine/placement.h"
 #include "platform/sim/sim_windows.h"
 #include "stowpack/format.h"
+#include "stowpack/json_writer.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
@@ -26,6 +28,11 @@ public:
     void setMax(int) override {}
     void setPosition(int) override {}
     void paint() override {}
+};
+
+class NoPump : public MessagePump {
+public:
+    void processMessages() override {}
 };
 
 std::vector<test::PackageRecord> mixedPackage() {
@@ -114,6 +121,75 @@ TEST(PlanTest, AgreesWithPlacementOnTheSimulatedMachines) {
     }
 }
 
+// Links, driver INFs, file log and registry as a whole installation on the simulated machine
+// of each profile leaves them.
+TEST(PlanTest, LaterPhasesAgreeWithAWholeInstallation) {
+    std::vector<test::PackageRecord> records = mixedPackage();
+    for (const char* top : {"Manual.pdf", "Setup.exe", "weblink.html", "ReadMe.txt", "README",
+                            "_hidden.exe", "DOS\\demo.exe", "win32\\sub\\x.c", "_tools\\t.txt"}) {
+        records.push_back(record(0x10, top, "x", std::string("C:\\top\\") + top, 20));
+    }
+    for (int i = 0; i < 4; ++i) {
+        const std::string name = planProfileName(kPlanProfiles[i]);
+        LoadedPackage for_plan = test::loadedPackage("V", "P", records);
+        const Plan plan = makePlan(for_plan, kPlanProfiles[i]);
+        ASSERT_FALSE(plan.stop.has_value()) << name;
+
+        test::TempDir dir;
+        sim::SimWindows win(kSimProfiles[i], dir.path() / "machine");
+        win.makeDirectories("C:\\WINDOWS\\INF\\Other");
+        ComputedLocations computed = computeInstallLocations(win.platform().system, "V", "P");
+        LoadedPackage package = test::loadedPackage("V", "P", records);
+        InstallJob job = makeInstallJob(win.platform(), package, computed.locations,
+                                        computed.facts, computed.directories.target,
+                                        computed.directories.drivers);
+        NoProgress progress;
+        NoPump pump;
+        runPlacement(job, progress);
+        runDriverPhase(job, progress, pump);
+        runLinkPhase(job);
+        runRegistration(job);
+
+        const std::string group = computed.locations.programsPath + "V P\\";
+        EXPECT_EQ(win.listFiles(group).size(), plan.links.size()) << name;
+        for (const PlannedLink& l : plan.links) {
+            const auto link = win.link(l.linkFile);
+            ASSERT_TRUE(link.has_value()) << name << " " << l.linkFile;
+            EXPECT_EQ(link->target, l.target) << name;
+        }
+        EXPECT_TRUE(win.link(group + "V Web Site.lnk").has_value()) << name;
+
+        std::vector<std::string> calls = win.setupCalls();
+        EXPECT_EQ(calls, plan.preinstalledInfs) << name;
+
+        const FileLog log = FileLog::parse(win.readFile(plan.fileLogPath));
+        size_t entries = 0;
+        for (const PlannedLogEntry& e : plan.fileLog) {
+            const std::string* value = log.find(e.section, e.key);
+            ASSERT_NE(value, nullptr) << name << " " << e.key;
+            const std::regex expected(std::regex_replace(
+                std::regex_replace(e.value, std::regex(R"([\\.()^$|+*?\[\]{}])"), R"(\$&)"),
+                std::regex("oem<n>"), R"(oem\d+)"));
+            EXPECT_TRUE(std::regex_match(*value, expected)) << name << " " << *value;
+            ++entries;
+        }
+        EXPECT_EQ(log.entryCount(), entries) << name;
+
+        const sim::RegistryView view = win.processView();
+        for (const PlannedValue& v : plan.registry) {
+            if (v.name == "<time stamp>") {
+                const auto values = win.registryValues(view, v.key);
+                ASSERT_EQ(values.size(), 1u) << name;
+                EXPECT_EQ(values.begin()->second, v.data) << name;
+            } else if (v.data[0] == '<') {
+                EXPECT_TRUE(win.registryValue(view, v.key, v.name).has_value()) << name << " " << v.name;
+            } else {
+                EXPECT_EQ(win.registryValue(view, v.key, v.name), v.data) << name << " " << v.name;
+            }
+        }
+    }
+}
+
 TEST(PlanTest, PrintsEveryRecordAndWhereTheInstallationStops) {
     LoadedPackage package = test::loadedPackage(
         "V", "P",
@@ -159,6 +235,15 @@ TEST(PlanTest, TruncatedPackageStopsWithAReadError) {
     for (PlanProfile p : kPlanProfiles) EXPECT_EQ(parsePlanProfile(planProfileName(p)), p);
 }
 
+TEST(PlanTest, JsonTextsAreAlwaysValid) {
+    std::ostringstream out;
+    JsonWriter json(out);
+    json.beginArray().value("C:\\a \"b\"").value("\x01\r").value("M\xC3\xBCller").value("M\xFCller");
+    json.beginObject().endObject().endArray().finish();
+    EXPECT_EQ(out.str(), "[\n  \"C:\\\\a \\\"b\\\"\",\n  \"\\u0001\\u000d\",\n  \"M\xC3\xBCller\",\n"
+                         "  \"M\\u00fcller\",\n  {}\n]\n");
+}
+
 // A stand-in installer image: the locator literal pointing behind the image, then the package.
 std::string installerBytes(const std::string& locator_data, const std::string& appended) {
     std::string image(4096, '\0');
@@ -201,7 +286,7 @@ TEST(PlanTest, RunsOnABuiltInstallerFile) {
         << installerBytes("XXXX", test::appendedPackage("V", "P", records));
     options.profile = "9x";
     std::ostringstream refused;
-    EXPECT_EQ(runPlan(options, refused), 2);
+    EXPECT_EQ(runPlan(options, refused), 1);
     EXPECT_EQ(refused.str().rfind("The installer would not load its package: Load Error 00h: ", 0),
               0u)
         << refused.str();

@@ -17,18 +17,26 @@ std::string upper(std::string s) {
     return s;
 }
 
+// The superscript digits Windows also treats as port numbers, in UTF-8 and in the Windows code
+// pages that have them (CP1252 and its kin): "COM¹" names a port as "COM1" does.
+bool isPortDigit(const std::string& rest) {
+    if (rest.size() == 1) {
+        const auto u = static_cast<unsigned char>(rest[0]);
+        return (u >= '1' && u <= '9') || u == 0xB9 || u == 0xB2 || u == 0xB3;
+    }
+    return rest == "\xC2\xB9" || rest == "\xC2\xB2" || rest == "\xC2\xB3";
+}
+
 bool isDeviceName(const std::string& component) {
-    // Windows maps these names to devices whatever extension follows.
-    const std::string base = upper(component.substr(0, component.find('.')));
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+    // Windows maps these names to devices whatever extension follows (and trailing blanks).
+    std::string base = upper(component.substr(0, component.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* d : kDevices) {
         if (base == d) return true;
     }
-    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-        base[3] >= '1' && base[3] <= '9') {
-        return true;
-    }
-    return false;
+    return base.size() > 3 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           isPortDigit(base.substr(3));
 }
 
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
@@ -77,6 +85,23 @@ int32_t decodeInt32(const unsigned char* bytes) {
     return static_cast<int32_t>(u);
 }
 
+std::string windowsNameProblem(const std::string& name) {
+    if (name.empty()) return "is empty";
+    for (char c : name) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || std::string("\\/<>:\"|?*").find(c) != std::string::npos) {
+            char shown[8];
+            std::snprintf(shown, sizeof shown, u < 0x20 ? "0x%02X" : "'%c'", u);
+            return std::string("holds the character ") + shown +
+                   ", which Windows does not allow in names";
+        }
+    }
+    // Windows drops trailing dots and blanks, so the file would land under another name.
+    if (name.back() == '.' || name.back() == ' ') return "ends in a dot or blank";
+    if (isDeviceName(name)) return "names a device (" + name + ")";
+    return "";
+}
+
 std::string normalizeRelativePath(const std::string& path, const std::string& what) {
     auto refuse = [&](const std::string& why) {
         throw PackError(what + " " + quoted(path) + " " + why);
@@ -94,20 +119,11 @@ std::string normalizeRelativePath(const std::string& path, const std::string& wh
         if (component.empty()) refuse("has an empty component");
         if (component == "..") refuse("climbs out of its location with \"..\"");
         if (component == ".") refuse("has a \".\" component");
-        for (char c : component) {
-            const auto u = static_cast<unsigned char>(c);
-            if (u < 0x20 || std::string("<>:\"|?*").find(c) != std::string::npos) {
-                char shown[8];
-                std::snprintf(shown, sizeof shown, u < 0x20 ? "0x%02X" : "'%c'", u);
-                refuse(std::string("holds the character ") + shown +
-                       ", which Windows does not allow in names");
-            }
+        const std::string problem = windowsNameProblem(component);
+        if (!problem.empty()) {
+            refuse(problem.rfind("ends in", 0) == 0 ? "has a component ending in a dot or blank"
+                                                   : problem);
         }
-        // Windows drops trailing dots and blanks, so the file would land under another name.
-        if (component.back() == '.' || component.back() == ' ') {
-            refuse("has a component ending in a dot or blank");
-        }
-        if (isDeviceName(component)) refuse("names a device (" + component + ")");
         normalized += component;
         if (end == std::string::npos) break;
         normalized += '\\';

@@ -10,11 +10,35 @@
 
 namespace stow::pack {
 
-// Every refusal of the packer: a message that names the input and what is wrong with it.
+// Every refusal of the packer: a message that names the input and what is wrong with it. A
+// refusal about a place in the manifest also carries that place ("m.toml:12:1"), so that it
+// can be shown in the "file:line:column: error: message" shape editors and CI annotate.
 class PackError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    PackError(const std::string& location, const std::string& message)
+        : std::runtime_error(location + ": " + message), location_(location), message_(message) {}
+    // "" when the refusal is not about a manifest place.
+    const std::string& location() const { return location_; }
+    // The message without the location.
+    std::string message() const { return location_.empty() ? what() : message_; }
+
+private:
+    std::string location_;
+    std::string message_;
 };
+
+// A finding that does not stop the build unless warnings are made errors.
+struct Warning {
+    std::string location;  // "m.toml:12:1", or "" when the finding is about no manifest place
+    std::string message;
+};
+
+// Windows' rules for one file or folder name: no control characters or any of \ / : * ? " < > |,
+// no trailing dot or blank, no device name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, their
+// superscript-digit forms, CONIN$, CONOUT$), whatever extension follows. Returns why a name
+// breaks them, or "" when it keeps them.
+std::string windowsNameProblem(const std::string& name);
 
 // The 12-byte locator: "zxcv", four data bytes, "vbnm". Unpatched, the data bytes are "XXXX".
 constexpr char kLocatorHead[] = "zxcv";

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "stowpack/format.h"
+#include "stowpack/json_writer.h"
 
 namespace stow::pack {
 
@@ -69,6 +70,18 @@ void printSignature(const PackageFile& p, std::ostream& out) {
     out << "\n";
 }
 
+// The first record the install stops at whatever the system: one without a placement byte or
+// with an invalid code and no driver copy flag. Records after it are never read. 0: none.
+int32_t firstStoppingRecord(const PackageFile& p) {
+    for (const PackageRecord& r : p.records) {
+        if (!r.hasPlacementByte ||
+            (!(r.placementByte & kDriverCopyFlag) && !isValidPlacementCode(r.placementByte))) {
+            return r.number;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 int printPackageReport(const PackageFile& p, const std::string& encoding, std::ostream& out) {
@@ -77,7 +90,7 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
     out << "Installer:     " << p.file.string() << " (" << p.fileSize << " bytes)\n";
     if (p.locatorOffset < 0) {
         out << "Locator:       none found; this is not a Stowaway installer\n";
-        return 2;
+        return 1;
     }
     out << "Locator:       at offset " << hex(p.locatorOffset, 8) << ", data";
     for (unsigned char b : p.locatorData) out << ' ' << hex(b, 2).substr(2);
@@ -103,23 +116,14 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
         const size_t line_break = text.find("\r\n");
         if (line_break != std::string::npos) text.replace(line_break, 2, " ");
         out << "Start-up:      " << p.loadErrorCaption << ": " << shown(text) << "\n";
-        return 2;
+        return 1;
     }
 
     out << "Vendor:        " << shown(p.vendorName) << "\n";
     out << "Package name:  " << shown(p.packageName) << "\n";
     out << "Group:         " << shown(p.startMenuGroup) << "\n";
     out << "Records:       " << p.recordCount << "\n";
-    // The first record the install stops at whatever the system: one without a placement byte
-    // or with an invalid code and no driver copy flag. Records after it are never read.
-    int32_t stop = 0;
-    for (const PackageRecord& r : p.records) {
-        if (!r.hasPlacementByte || (!(r.placementByte & kDriverCopyFlag) &&
-                                    !isValidPlacementCode(r.placementByte))) {
-            stop = r.number;
-            break;
-        }
-    }
+    const int32_t stop = firstStoppingRecord(p);
     for (const PackageRecord& r : p.records) {
         out << "  #" << r.number << "  " << placementText(r) << "\n"
             << "      path  " << shown(r.path) << "\n"
@@ -138,12 +142,91 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
         << (p.bytesBehind > 0 ? " (ignored by the installer, e.g. a signature block)" : "")
         << "\n";
     out << "Start-up:      loads without error\n";
-    return p.recordError.empty() && !stop ? 0 : 2;
+    return p.recordError.empty() && !stop ? 0 : 1;
+}
+
+int printPackageJson(const PackageFile& p, const std::string& encoding, std::ostream& out) {
+    auto shown = [&](const std::string& bytes) { return fromCodePage(bytes, encoding); };
+    JsonWriter json(out);
+    json.beginObject().key("installer").value(p.file.u8string()).key("fileSize").value(p.fileSize);
+    json.key("locator");
+    if (p.locatorOffset < 0) {
+        json.null();
+    } else {
+        json.beginObject().key("offset").value(p.locatorOffset).key("count").value(p.locatorCount);
+        json.key("patched").value(p.hasOffset).endObject();
+    }
+    json.key("package");
+    if (p.hasLength) {
+        json.beginObject().key("offset").value(p.packageOffset).key("length").value(p.packageLength);
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.key("signature");
+    if (p.peImage && p.isSigned) {
+        json.beginObject().key("offset").value(p.signatureOffset).key("size").value(p.signatureSize);
+        json.key("behindPackage")
+            .value(p.hasLength && p.signatureOffset >= p.packageOffset + p.packageLength);
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.key("loadError");
+    if (p.loadErrorCode >= 0) {
+        json.beginObject().key("code").value(p.loadErrorCode).key("caption").value(p.loadErrorCaption);
+        json.key("text").value(shown(p.loadErrorText)).endObject();
+    } else if (p.locatorOffset < 0) {
+        json.beginObject().key("code").null().key("caption").value("no locator");
+        json.key("text").value("this is not a Stowaway installer").endObject();
+    } else {
+        json.null();
+    }
+    const bool loads = p.loadErrorCode < 0 && p.locatorOffset >= 0;
+    const int32_t stop = loads ? firstStoppingRecord(p) : 0;
+    if (loads) {
+        json.key("vendor").value(shown(p.vendorName)).key("packageName").value(shown(p.packageName));
+        json.key("startMenuGroup").value(shown(p.startMenuGroup));
+        json.key("recordCount").value(p.recordCount);
+        json.key("records").beginArray();
+        for (const PackageRecord& r : p.records) {
+            json.beginObject().key("number").value(r.number).key("placementByte");
+            if (r.hasPlacementByte) {
+                json.value(static_cast<int>(r.placementByte));
+            } else {
+                json.null();
+            }
+            json.key("path").value(shown(r.path)).key("size").value(r.contentSize);
+            json.key("contentOffset").value(r.contentOffset).key("key").value(shown(r.key));
+            json.key("timeStamp").value(static_cast<int64_t>(r.timeStamp));
+            json.key("time").value(formatDosDateTime(r.timeStamp)).endObject();
+        }
+        json.endArray();
+        json.key("recordError");
+        if (p.recordError.empty()) {
+            json.null();
+        } else {
+            json.value(shown(p.recordError));
+        }
+        json.key("installStopsAt");
+        if (stop) {
+            json.value(stop);
+        } else if (!p.recordError.empty()) {
+            json.value(static_cast<int64_t>(p.records.size()) + 1);
+        } else {
+            json.null();
+        }
+        json.key("unreadInside").value(p.unreadInside).key("bytesBehind").value(p.bytesBehind);
+    }
+    json.endObject().finish();
+    return loads && p.recordError.empty() && !stop ? 0 : 1;
 }
 
 int runInspect(const InspectOptions& options, std::ostream& out) {
     checkEncoding(options.encoding);
-    return printPackageReport(readPackageFile(options.file), options.encoding, out);
+    const PackageFile file = readPackageFile(options.file);
+    return options.json ? printPackageJson(file, options.encoding, out)
+                        : printPackageReport(file, options.encoding, out);
 }
 
 }  // namespace stow::pack

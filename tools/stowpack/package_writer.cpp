@@ -1,15 +1,12 @@
 // Package encoding and the all-or-nothing output file.
 #include "stowpack/package_writer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 
 #include "stowpack/format.h"
+#include "stowpack/output_file.h"
 #include "stowpack/stub.h"
 
 namespace stow::pack {
@@ -32,7 +29,7 @@ void putString(std::ostream& out, const std::string& s) {
 void putFileContent(std::ostream& out, const PackRecord& record) {
     const std::string name = record.contentFile.string();
     std::ifstream in(record.contentFile, std::ios::binary);
-    if (!in) throw PackError("cannot read source file " + name);
+    if (!in) throw PackError("cannot read source file " + name + ": " + std::strerror(errno));
     putInt32(out, static_cast<int32_t>(record.contentSize));
     std::string buffer(1 << 20, '\0');
     int64_t done = 0;
@@ -50,67 +47,6 @@ void putFileContent(std::ostream& out, const PackRecord& record) {
         throw PackError("source file " + name + " changed (became longer) while packing");
     }
 }
-
-// The process's umask; reading it means setting it, so it is put back at once.
-mode_t currentUmask() {
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-// A temporary file beside the target; renamed over it on commit, removed otherwise.
-class AtomicFile {
-public:
-    explicit AtomicFile(const fs::path& target) : target_(target) {
-        fs::path folder = target.parent_path();
-        if (folder.empty()) folder = ".";
-        std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-        const int fd = mkstemp(&pattern[0]);
-        if (fd < 0) {
-            throw PackError("cannot create a file in " + folder.string() + ": " +
-                            std::strerror(errno));
-        }
-        ::close(fd);
-        temp_ = pattern;
-        stream_.open(temp_, std::ios::binary | std::ios::trunc);
-        if (!stream_) {
-            fs::remove(temp_);
-            throw PackError("cannot write " + temp_.string());
-        }
-    }
-    ~AtomicFile() {
-        if (!committed_) {
-            stream_.close();
-            std::error_code ec;
-            fs::remove(temp_, ec);
-        }
-    }
-    AtomicFile(const AtomicFile&) = delete;
-    AtomicFile& operator=(const AtomicFile&) = delete;
-
-    std::ostream& stream() { return stream_; }
-
-    void commit(mode_t mode) {
-        stream_.flush();
-        stream_.close();
-        if (!stream_) throw PackError("cannot write " + target_.string() + " (disk full?)");
-        const int fd = ::open(temp_.c_str(), O_RDONLY);
-        const bool synced = fd >= 0 && ::fsync(fd) == 0;
-        if (fd >= 0) ::close(fd);
-        if (!synced) throw PackError("cannot write " + target_.string() + ": " + std::strerror(errno));
-        ::chmod(temp_.c_str(), mode);
-        if (std::rename(temp_.c_str(), target_.c_str()) != 0) {
-            throw PackError("cannot replace " + target_.string() + ": " + std::strerror(errno));
-        }
-        committed_ = true;
-    }
-
-private:
-    fs::path target_;
-    fs::path temp_;
-    std::ofstream stream_;
-    bool committed_ = false;
-};
 
 }  // namespace
 
@@ -175,10 +111,10 @@ BuildSummary writeInstaller(const std::string& stub, const std::string& stub_nam
     std::string image = stub;
     patchLocator(image, locator, static_cast<int32_t>(summary.packageOffset));
 
-    AtomicFile file(output);
+    OutputFile file(output);
     file.stream().write(image.data(), static_cast<std::streamsize>(image.size()));
     writePackage(file.stream(), contents);
-    file.commit(0755 & ~currentUmask());
+    file.commit();
     return summary;
 }
 

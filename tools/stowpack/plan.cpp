@@ -1,11 +1,24 @@
-// The plan behind `stowpack plan`. The profile table mirrors what the installer computes on each
-// kind of system; the decisions come from the installer's own placement rule.
+// The plan behind `stowpack plan`. Each profile is a small System answering with that kind of
+// machine's usual folders; the installer's own location code turns it into install locations,
+// its placement rule decides every record, its link rules choose the Start-menu links over the
+// planned top of the target directory, and its file log collects the entries.
 #include "stowpack/plan.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "base/error.h"
-#include "engine/placement_rule.h"
+#include "base/paths.h"
+#include "engine/drivers.h"
+#include "engine/file_log.h"
+#include "engine/link_rules.h"
+#include "engine/locations.h"
+#include "engine/placement.h"
+#include "engine/registration.h"
+#include "engine/shortcuts.h"
+#include "platform/setup_service.h"
+#include "platform/system.h"
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
 
@@ -13,8 +26,89 @@ namespace stow::pack {
 
 namespace {
 
+// Stands for the setup service on profiles that have one; the plan never calls it.
+class PlannedSetupService : public SetupService {
+public:
+    int copyOEMInf(const char*, uint32_t, uint32_t, char*, uint32_t, uint32_t*) override {
+        return 0;
+    }
+};
+
+// What one kind of machine answers. The folders are the usual ones of each family; they match
+// the simulated Windows the tests install on.
+struct ProfileAnswers {
+    uint32_t platformId;
+    bool wow64;
+    bool setupApi;
+    const char* windows;
+    const char* system;
+    std::map<int, std::string> folders;  // CSIDL -> path
+};
+
+const ProfileAnswers& answersFor(PlanProfile profile) {
+    static const std::string kUserPrograms =
+        "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
+    static const std::string kCommonPrograms =
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    static const ProfileAnswers k9x{kPlatformWin32Windows, false, false, "C:\\WINDOWS",
+                                    "C:\\WINDOWS\\SYSTEM",
+                                    {{kCsidlPrograms, "C:\\WINDOWS\\Start Menu\\Programs"},
+                                     {kCsidlProgramFiles, "C:\\Program Files"}}};
+    static const ProfileAnswers kNt32{kPlatformWin32Nt, false, true, "C:\\WINDOWS",
+                                      "C:\\WINDOWS\\system32",
+                                      {{kCsidlPrograms, kUserPrograms},
+                                       {kCsidlCommonPrograms, kCommonPrograms},
+                                       {kCsidlProgramFiles, "C:\\Program Files"},
+                                       {kCsidlSystemX86, "C:\\WINDOWS\\system32"}}};
+    static const ProfileAnswers kNt64{kPlatformWin32Nt, true, true, "C:\\WINDOWS",
+                                      "C:\\WINDOWS\\system32",
+                                      {{kCsidlPrograms, kUserPrograms},
+                                       {kCsidlCommonPrograms, kCommonPrograms},
+                                       {kCsidlProgramFiles, "C:\\Program Files (x86)"},
+                                       {kCsidlSystemX86, "C:\\WINDOWS\\SysWOW64"}}};
+    static const ProfileAnswers kNoSetupApi{kPlatformWin32Nt, false, false, "C:\\WINDOWS",
+                                            "C:\\WINDOWS\\system32", kNt32.folders};
+    switch (profile) {
+        case PlanProfile::Win9x: return k9x;
+        case PlanProfile::Nt64: return kNt64;
+        case PlanProfile::NtNoSetupApi: return kNoSetupApi;
+        case PlanProfile::Nt32: break;
+    }
+    return kNt32;
+}
+
+class ProfileSystem : public System {
+public:
+    explicit ProfileSystem(const ProfileAnswers& answers) : a_(answers) {}
+    uint32_t platformId() override { return a_.platformId; }
+    bool isWow64() override { return a_.wow64; }
+    std::string windowsDirectory() override { return a_.windows; }
+    std::string systemDirectory() override { return a_.system; }
+    std::string specialFolder(int csidl) override {
+        const auto found = a_.folders.find(csidl);
+        return found == a_.folders.end() ? std::string() : found->second;
+    }
+    void disableFsRedirection() override {}
+    SetupService* findSetupService() override {
+        static PlannedSetupService service;
+        return a_.setupApi ? &service : nullptr;
+    }
+    std::string commandLine() override { return "setup.exe"; }
+    std::string executablePath() override { return "C:\\Downloads\\setup.exe"; }
+    bool isLeadByte(unsigned char) override { return false; }
+    std::u16string toUtf16(const std::string& text) override {
+        return std::u16string(text.begin(), text.end());
+    }
+    LocalTime localTime() override { return {}; }
+    std::string formatDateTime(const LocalTime&) override { return "<time stamp>"; }
+    int messageBox(const std::string&, const std::string&, uint32_t) override { return kIdOk; }
+
+private:
+    const ProfileAnswers& a_;
+};
+
 std::string withSeparator(const std::string& dir) {
-    return !dir.empty() && dir.back() == '\\' ? dir : dir + "\\";
+    return addTrailingSeparator(dir, [](unsigned char) { return false; });
 }
 
 std::string hexByte(unsigned byte) {
@@ -23,39 +117,125 @@ std::string hexByte(unsigned byte) {
     return text;
 }
 
-Plan planHeader(const std::string& vendor, const std::string& package, int32_t count,
-                PlanProfile profile, const PlanDirectories& dirs) {
-    Plan plan;
-    plan.profile = profile;
-    plan.vendor = vendor;
-    plan.package = package;
-    plan.recordCount = count;
-    plan.machine = planMachine(profile);
-    const std::string pf = plan.machine.programFiles + "\\";
-    plan.targetDirectory = withSeparator(dirs.target.value_or(pf + vendor + "\\" + package));
-    plan.driversDirectory = withSeparator(dirs.drivers.value_or(pf + vendor + "\\Common Drivers"));
-    return plan;
+bool startsWithFolded(const std::string& path, const std::string& folder) {
+    return path.size() > folder.size() &&
+           upperAscii(path.substr(0, folder.size())) == upperAscii(folder);
 }
 
-// Decides r and adds it; false when the record stops the installation.
-bool addRecord(Plan& plan, PlannedRecord r) {
-    const PlacementContext context{plan.machine.facts, plan.machine.locations,
-                                   plan.targetDirectory, plan.driversDirectory};
-    r.decision = decidePlacement(r.first, r.source, context);
-    plan.records.push_back(r);
-    if (!r.decision.error) return true;
-    plan.stop = PackageError(*r.decision.error).describe();
-    plan.stopAt = r.number;
-    return false;
+// Every path the records write, in record order (a driver copy before its record's file).
+std::vector<std::string> writtenPaths(const Plan& plan) {
+    std::vector<std::string> paths;
+    for (const PlannedRecord& r : plan.records) {
+        if (r.decision.driverCopy) paths.push_back(*r.decision.driverCopy);
+        if (r.decision.kind == DestinationKind::Path) paths.push_back(r.decision.destination);
+    }
+    return paths;
+}
+
+// What lies directly in folder after placement: name -> is a folder. Names meet without
+// regard to case, as on Windows; the first spelling is the one on disk.
+std::map<std::string, std::pair<std::string, bool>> entriesIn(const std::vector<std::string>& paths,
+                                                               const std::string& folder) {
+    std::map<std::string, std::pair<std::string, bool>> entries;  // upper-cased name -> entry
+    for (const std::string& path : paths) {
+        if (!startsWithFolded(path, folder)) continue;
+        const std::string rest = path.substr(folder.size());
+        const size_t slash = rest.find('\\');
+        const std::string name = rest.substr(0, slash);
+        auto& entry = entries[upperAscii(name)];
+        if (entry.first.empty()) entry.first = name;
+        entry.second = entry.second || slash != std::string::npos;
+    }
+    return entries;
+}
+
+void planInfs(Plan& plan, const std::vector<std::string>& written) {
+    if (!plan.machine.facts.driverPreinstallPossible) return;
+    for (const auto& [upper, entry] : entriesIn(written, plan.driversDirectory)) {
+        if (!entry.second && entry.first[0] != '.' && upperAscii(extensionOf(entry.first)) == ".INF") {
+            plan.preinstalledInfs.push_back(plan.driversDirectory + entry.first);
+        }
+    }
+}
+
+void planLinks(Plan& plan, const std::vector<std::string>& written) {
+    const std::string group = plan.machine.locations.programsPath + plan.vendor + " " +
+                              plan.package + "\\";
+    auto link = [&plan](const std::string& folder, const std::string& name,
+                        const std::string& target, int rule) {
+        plan.links.push_back({folder + replaceChar(name, '/', '-') + ".lnk", target, rule});
+    };
+    for (const auto& [upper, entry] : entriesIn(written, plan.targetDirectory)) {
+        const auto& [name, is_folder] = entry;
+        const LinkDecision d = decideLink(name, is_folder, plan.vendor);
+        if (d.action == LinkAction::Link) link(group, d.linkName, plan.targetDirectory + name, d.rule);
+        if (d.action != LinkAction::SubGroup) continue;
+        const std::string folder = plan.targetDirectory + name + "\\";
+        for (const auto& [inner_upper, inner] : entriesIn(written, folder)) {
+            if (inner.first[0] == '.') continue;
+            link(group + d.linkName + "\\", inner.first, folder + inner.first, d.rule);
+        }
+    }
+}
+
+void planFileLog(Plan& plan) {
+    FileLog log;
+    const std::string section = fileLogSection(plan.vendor, plan.package);
+    for (const PlannedRecord& r : plan.records) {
+        const PlacementDecision& d = r.decision;
+        if (d.kind == DestinationKind::None) continue;
+        const std::string destination =
+            d.kind == DestinationKind::GeneratedInf ? d.destination + "oem<n>.inf" : d.destination;
+        log.set(section, r.source, destination + "," + std::to_string(r.timeStamp));
+    }
+    log.set("START", plan.vendor + " File Log - " + plan.package,
+            plan.machine.locations.programsPath + plan.vendor + " " + plan.package + "\\");
+    plan.fileLogPath = plan.targetDirectory + "FileLog.ini";
+    // Read back from the log's own text, so the plan lists exactly what the file will hold.
+    std::string current;
+    const std::string text = log.serialize();
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find("\r\n", start);
+        const std::string line = text.substr(start, end - start);
+        start = end == std::string::npos ? text.size() : end + 2;
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            current = line.substr(1, line.size() - 2);
+        } else if (const size_t eq = line.find('='); eq != std::string::npos) {
+            plan.fileLog.push_back({current, line.substr(0, eq), line.substr(eq + 1)});
+        }
+    }
+}
+
+void planRegistry(Plan& plan) {
+    for (const std::string& inf : plan.preinstalledInfs) {
+        plan.registry.push_back({infKeyPath(plan.vendor), inf, "<name the setup service gives>"});
+    }
+    plan.registry.push_back({installedPackagesKeyPath(plan.vendor), "<time stamp>",
+                             plan.package + "," + plan.targetDirectory});
+    const std::string uninstall = uninstallKeyPath(plan.vendor);
+    plan.registry.push_back({uninstall, "DisplayName", plan.vendor + " Software"});
+    plan.registry.push_back(
+        {uninstall, "UninstallString", uninstallerPath(plan.machine.locations, plan.vendor)});
+    plan.registry.push_back({uninstall, "InstallDate", "<YYYYMMDD>"});
+}
+
+// The install stops at a record that cannot be read; the later phases never run.
+void stopAtUnreadRecord(Plan& plan, const std::string& error, int32_t number) {
+    plan.stop = error;
+    plan.stopAt = number;
+    plan.preinstalledInfs.clear();
+    plan.links.clear();
+    plan.fileLog.clear();
+    plan.registry.clear();
 }
 
 }  // namespace
 
 std::optional<PlanProfile> parsePlanProfile(const std::string& name) {
-    if (name == "9x") return PlanProfile::Win9x;
-    if (name == "nt32") return PlanProfile::Nt32;
-    if (name == "nt64") return PlanProfile::Nt64;
-    if (name == "nt-no-setupapi") return PlanProfile::NtNoSetupApi;
+    for (PlanProfile p : allPlanProfiles()) {
+        if (planProfileName(p) == name) return p;
+    }
     return std::nullopt;
 }
 
@@ -69,35 +249,59 @@ std::string planProfileName(PlanProfile profile) {
     return "";
 }
 
-PlanMachine planMachine(PlanProfile profile) {
+const std::vector<PlanProfile>& allPlanProfiles() {
+    static const std::vector<PlanProfile> kAll{PlanProfile::Win9x, PlanProfile::Nt32,
+                                               PlanProfile::Nt64, PlanProfile::NtNoSetupApi};
+    return kAll;
+}
+
+PlanMachine planMachine(PlanProfile profile, const std::string& vendor,
+                        const std::string& package) {
+    ProfileSystem system(answersFor(profile));
+    const ComputedLocations computed = computeInstallLocations(system, vendor, package);
     PlanMachine m;
-    m.locations.windowsPath = "C:\\WINDOWS\\";
-    m.programFiles = "C:\\Program Files";
-    if (profile == PlanProfile::Win9x) {
-        m.facts.nt = false;
-        m.facts.bitness = 32;
-        m.facts.driverPreinstallPossible = false;
-        m.locations.systemPath = "C:\\WINDOWS\\SYSTEM\\";
-        m.locations.dllPath = m.locations.systemPath;
-        m.locations.driverPath = m.locations.systemPath;
-        return m;
-    }
-    m.facts.nt = true;
-    m.facts.bitness = profile == PlanProfile::Nt64 ? 64 : 32;
-    m.facts.driverPreinstallPossible = profile != PlanProfile::NtNoSetupApi;
-    m.locations.systemPath = "C:\\WINDOWS\\system32\\";
-    m.locations.dllPath = m.locations.systemPath;
-    m.locations.driverPath = m.locations.systemPath + "Drivers\\";
-    if (profile == PlanProfile::Nt64) {
-        m.locations.dllPath = "C:\\WINDOWS\\SysWOW64\\";
-        m.programFiles = "C:\\Program Files (x86)";
-    }
+    m.facts = computed.facts;
+    m.facts.setupService = nullptr;  // the plan has no service to call
+    m.locations = computed.locations;
+    m.programFiles = system.specialFolder(kCsidlProgramFiles);
+    m.defaultTarget = computed.directories.target;
+    m.defaultDrivers = computed.directories.drivers;
     return m;
 }
 
+Plan makePlan(const std::string& vendor, const std::string& package,
+              std::vector<PlannedRecord> records, PlanProfile profile,
+              const PlanDirectories& dirs) {
+    Plan plan;
+    plan.profile = profile;
+    plan.vendor = vendor;
+    plan.package = package;
+    plan.recordCount = static_cast<int32_t>(records.size());
+    plan.machine = planMachine(profile, vendor, package);
+    plan.targetDirectory = withSeparator(dirs.target.value_or(plan.machine.defaultTarget));
+    plan.driversDirectory = withSeparator(dirs.drivers.value_or(plan.machine.defaultDrivers));
+    const PlacementContext context{plan.machine.facts, plan.machine.locations,
+                                   plan.targetDirectory, plan.driversDirectory};
+    for (PlannedRecord& r : records) {
+        r.decision = decidePlacement(r.first, r.source, context);
+        plan.records.push_back(r);
+        if (r.decision.error) {
+            plan.stop = PackageError(*r.decision.error).describe();
+            plan.stopAt = r.number;
+            return plan;
+        }
+    }
+    const std::vector<std::string> written = writtenPaths(plan);
+    planInfs(plan, written);
+    planLinks(plan, written);
+    planFileLog(plan);
+    planRegistry(plan);
+    return plan;
+}
+
 Plan makePlan(LoadedPackage& package, PlanProfile profile, const PlanDirectories& dirs) {
-    Plan plan = planHeader(package.vendorName, package.packageName, package.recordCount, profile,
-                           dirs);
+    std::vector<PlannedRecord> records;
+    std::optional<std::string> read_error;
     int32_t k = 1;
     try {
         for (; k <= package.recordCount; ++k) {
@@ -107,18 +311,20 @@ Plan makePlan(LoadedPackage& package, PlanProfile profile, const PlanDirectories
             r.first = package.stream->readString();
             r.size = package.stream->skipString().length;
             r.source = package.stream->readString();
-            package.stream->readInt32();
-            if (!addRecord(plan, r)) break;
+            r.timeStamp = package.stream->readInt32();
+            records.push_back(r);
         }
     } catch (const Error& e) {
-        plan.stop = e.describe();
-        plan.stopAt = k;
+        read_error = e.describe();
     }
+    Plan plan = makePlan(package.vendorName, package.packageName, records, profile, dirs);
+    plan.recordCount = package.recordCount;
+    if (read_error && !plan.stop) stopAtUnreadRecord(plan, *read_error, k);
     return plan;
 }
 
 Plan makePlan(const PackageFile& file, PlanProfile profile, const PlanDirectories& dirs) {
-    Plan plan = planHeader(file.vendorName, file.packageName, file.recordCount, profile, dirs);
+    std::vector<PlannedRecord> records;
     for (const PackageRecord& record : file.records) {
         PlannedRecord r;
         r.number = record.number;
@@ -127,18 +333,20 @@ Plan makePlan(const PackageFile& file, PlanProfile profile, const PlanDirectorie
         }
         r.source = record.key;
         r.size = record.contentSize;
-        if (!addRecord(plan, r)) return plan;
+        r.timeStamp = record.timeStamp;
+        records.push_back(r);
     }
-    if (!file.recordError.empty()) {
+    Plan plan = makePlan(file.vendorName, file.packageName, records, profile, dirs);
+    plan.recordCount = file.recordCount;
+    if (!file.recordError.empty() && !plan.stop) {
         // Reading stopped in the record after the last one read.
-        plan.stop = file.recordError;
-        plan.stopAt = static_cast<int32_t>(file.records.size()) + 1;
+        stopAtUnreadRecord(plan, file.recordError,
+                           static_cast<int32_t>(file.records.size()) + 1);
     }
     return plan;
 }
 
-void printPlan(const Plan& plan, std::ostream& out,
-               const std::function<std::string(const std::string&)>& shown_fn) {
+void printPlan(const Plan& plan, std::ostream& out, const ShownText& shown_fn) {
     auto shown = [&shown_fn](const std::string& bytes) {
         return shown_fn ? shown_fn(bytes) : bytes;
     };
@@ -195,37 +403,35 @@ void printPlan(const Plan& plan, std::ostream& out,
         }
         out << "\n";
     }
+    if (!plan.stop) {
+        out << "\nINFs preinstalled (from the top of the drivers directory):"
+            << (plan.preinstalledInfs.empty() ? " none" : "") << "\n";
+        for (const std::string& inf : plan.preinstalledInfs) out << "  " << shown(inf) << "\n";
+        out << "Start-menu links:" << (plan.links.empty() ? " none" : "") << "\n";
+        for (const PlannedLink& l : plan.links) {
+            out << "  " << shown(l.linkFile) << " -> " << shown(l.target) << "\n";
+        }
+        out << "File log " << shown(plan.fileLogPath) << ":\n";
+        std::string section;
+        for (const PlannedLogEntry& e : plan.fileLog) {
+            if (e.section != section) out << "  [" << shown(e.section) << "]\n";
+            section = e.section;
+            out << "  " << shown(e.key) << "=" << shown(e.value) << "\n";
+        }
+        out << "Registry (HKEY_LOCAL_MACHINE):\n";
+        std::string key;
+        for (const PlannedValue& v : plan.registry) {
+            if (v.key != key) out << "  " << shown(v.key) << "\n";
+            key = v.key;
+            out << "    " << shown(v.name) << " = " << shown(v.data) << "\n";
+        }
+    }
     out << "\n" << plan.recordCount << " records: " << files << " files placed, " << copies
         << " driver copies, " << skipped << " skipped";
     if (plan.stop) {
         out << "; the installation stops at record #" << plan.stopAt << ": " << *plan.stop;
     }
     out << "\n";
-}
-
-int runPlan(const PlanOptions& options, std::ostream& out) {
-    const std::optional<PlanProfile> profile = parsePlanProfile(options.profile);
-    if (!profile) {
-        throw PackError("unknown profile \"" + options.profile +
-                        "\" (use 9x, nt32, nt64 or nt-no-setupapi)");
-    }
-    const std::string encoding = options.encoding.empty() ? kDefaultEncoding : options.encoding;
-    checkEncoding(encoding);
-    PlanDirectories dirs;
-    if (options.target) dirs.target = toCodePage(*options.target, encoding, "--target");
-    if (options.drivers) dirs.drivers = toCodePage(*options.drivers, encoding, "--drivers");
-
-    const PackageFile file = readPackageFile(options.file);
-    if (file.loadErrorCode >= 0) {
-        out << "The installer would not load its package: " << file.loadErrorCaption << ": "
-            << fromCodePage(file.loadErrorText, encoding) << "\n";
-        return 2;
-    }
-    const Plan plan = makePlan(file, *profile, dirs);
-    printPlan(plan, out, [&encoding](const std::string& bytes) {
-        return fromCodePage(bytes, encoding);
-    });
-    return plan.stop ? 2 : 0;
 }
 
 }  // namespace stow::pack

@@ -1,5 +1,7 @@
-// `stowpack plan`: where every record of an installer would land on a given kind of Windows,
-// computed with the installer's own placement rule and printed without touching any disk.
+// `stowpack plan`: everything an installation would write on a given kind of Windows (files,
+// driver copies, the INFs handed to the setup service, Start-menu links, the file log and the
+// registry values), computed with the installer's own location code, placement rule, link rules
+// and file log, without touching any disk.
 #pragma once
 
 #include <cstdint>
@@ -21,21 +23,44 @@ enum class PlanProfile { Win9x, Nt32, Nt64, NtNoSetupApi };
 // "9x", "nt32", "nt64", "nt-no-setupapi".
 std::optional<PlanProfile> parsePlanProfile(const std::string& name);
 std::string planProfileName(PlanProfile profile);
+const std::vector<PlanProfile>& allPlanProfiles();
 
-// A profile's usual folders and facts, as the installer would compute them there.
+// A profile's usual folders and facts, as the installer computes them there.
 struct PlanMachine {
     PlatformFacts facts;
     InstallLocations locations;
-    std::string programFiles;  // the program files folder, without a trailing "\"
+    std::string programFiles;    // the program files folder, without a trailing "\"
+    std::string defaultTarget;   // the panels' defaults for this vendor and package
+    std::string defaultDrivers;
 };
-PlanMachine planMachine(PlanProfile profile);
+PlanMachine planMachine(PlanProfile profile, const std::string& vendor = "V",
+                        const std::string& package = "P");
 
 struct PlannedRecord {
     int32_t number = 0;        // from 1
     std::string first;         // placement byte + relative path; empty when it has no byte
     std::string source;
     int64_t size = 0;          // content bytes
+    int32_t timeStamp = 0;
     PlacementDecision decision;
+};
+
+struct PlannedLink {
+    std::string linkFile;  // the .lnk file's full path
+    std::string target;
+    int rule = 0;          // the link rule that decided
+};
+
+struct PlannedValue {
+    std::string key;   // below HKEY_LOCAL_MACHINE
+    std::string name;
+    std::string data;  // "<...>" marks a text only the installation itself knows
+};
+
+struct PlannedLogEntry {
+    std::string section;
+    std::string key;
+    std::string value;
 };
 
 struct Plan {
@@ -49,6 +74,13 @@ struct Plan {
     std::vector<PlannedRecord> records;  // up to and including the one that stops the install
     std::optional<std::string> stop;     // "ClassName: message" of the error that stops it
     int32_t stopAt = 0;                  // the number of the record that stops it
+
+    // The later phases, planned only when every record is handled.
+    std::vector<std::string> preinstalledInfs;  // handed to the setup service, in name order
+    std::vector<PlannedLink> links;
+    std::string fileLogPath;
+    std::vector<PlannedLogEntry> fileLog;       // in file order, START included
+    std::vector<PlannedValue> registry;         // INF key, installed packages, uninstall entry
 };
 
 // target and drivers replace the default directories (a missing trailing "\" is added); they
@@ -58,26 +90,33 @@ struct PlanDirectories {
     std::optional<std::string> drivers;
 };
 
-// Reads every record of package (its stream positioned at the first record) and decides each
-// one as the installer would on profile.
+// Decides the records as the installer would on profile. number, first, source, size and
+// timeStamp of each record must be set.
+Plan makePlan(const std::string& vendor, const std::string& package,
+              std::vector<PlannedRecord> records, PlanProfile profile,
+              const PlanDirectories& dirs = {});
+// The same for a loaded package (its stream positioned at the first record; read to its end).
 Plan makePlan(LoadedPackage& package, PlanProfile profile, const PlanDirectories& dirs = {});
 // The same for an installer read by readPackageFile; it must have loaded.
 Plan makePlan(const PackageFile& file, PlanProfile profile, const PlanDirectories& dirs = {});
 
+using ShownText = std::function<std::string(const std::string&)>;
+
 // shown turns code-page bytes into displayable text.
-void printPlan(const Plan& plan, std::ostream& out,
-               const std::function<std::string(const std::string&)>& shown = {});
+void printPlan(const Plan& plan, std::ostream& out, const ShownText& shown = {});
 
 struct PlanOptions {
     std::filesystem::path file;
-    std::string profile;
+    std::string profile;                // a profile name or "all"
     std::optional<std::string> target;  // UTF-8, as typed
     std::optional<std::string> drivers;
     std::string encoding;               // code page of the package's texts
+    bool json = false;
 };
 
-// Prints the plan. Returns 0 when every record would be handled, 2 when the installer would
-// not load or would stop at a record. Throws PackError for bad options or an unreadable file.
+// Prints the plan (for every profile with "all"). Returns 0 when every record would be
+// handled, 1 when the installer would not load or would stop at a record. Throws PackError for
+// bad options or an unreadable file.
 int runPlan(const PlanOptions& options, std::ostream& out);
 
 }  // namespace stow::pack

@@ -1,4 +1,4 @@
-# The sample installed with the defaults, then `stowpack plan` run on the same installer for
+# The sample installed with the defaults, then `stowpack plan --json` run on the same installer for
 # this profile's kind of Windows with the same target and drivers directories: every file and
 # driver copy the plan names is in the prefix with the packed bytes (filtered where the plan
 # says so), and the installation wrote nothing the plan does not name, besides the file log,
@@ -111,62 +111,51 @@ scenario() {
     cp "$DRIVER_OUT" "$dump"
     screenshot
 
-    local plan="$RESULT_BASE.plan.txt"
+    local plan="$RESULT_BASE.plan.json"
     "$STOW_STOWPACK" plan "$installer" --profile "$(plan_profile)" --target "$target" \
-        --drivers "$drivers" > "$plan" 2>&1 || die "stowpack plan failed: $(cat "$plan")"
-    log "plan ($(plan_profile)): $(tail -n1 "$plan")"
+        --drivers "$drivers" --json > "$plan" 2> "$RUN_DIR/plan.err" ||
+        die "stowpack plan failed: $(cat "$RUN_DIR/plan.err" "$plan")"
     local records="$RUN_DIR/records"
     extract_records "$installer" "$records" || die "could not read the records of $installer"
 
-    # Every destination of the plan: "N|PATH|raw" or "N|PATH|filtered", in plan order (driver
-    # copy before the record's own file, as the installer writes them).
-    local line number="" dest kind expected=()
-    while IFS= read -r line; do
-        case $line in
-            '#'*) number=${line%% *}; number=${number#\#} ;;
-            '    stops the installation'*) die "the plan stops the sample: $line" ;;
-            '    driver copy -> '*) expected+=("$number|${line#'    driver copy -> '}|raw") ;;
-            '    file -> '*)
-                dest=${line#'    file -> '}
-                kind=raw
-                dest=${dest%', directories created (failure stops the installation)'}
-                dest=${dest%', directories created'}
-                if [[ $dest == *', CopyFiles/CatalogFile lines removed' ]]; then
-                    dest=${dest%', CopyFiles/CatalogFile lines removed'}
-                    kind=filtered
-                fi
-                expected+=("$number|$dest|$kind")
-                ;;
-        esac
-    done < "$plan"
-    ((${#expected[@]})) || die "the plan names no destination"
-    expect_eq "target directory in the plan" "  Target directory:  $target\\" "$(sed -n 2p "$plan")"
-    expect_eq "drivers directory in the plan" "  Drivers directory: $drivers\\" "$(sed -n 3p "$plan")"
+    # From the plan: its target and drivers directories, then every destination as
+    # "N|PATH|raw" or "N|PATH|filtered", in plan order (driver copy before the record's own
+    # file, as the installer writes them). The plan names each kind of system's usual folders;
+    # Wine's differ in case, and its Windows 98 keeps NT's layout, so destinations below them
+    # are moved to the profile's own install locations, the most specific folder first.
+    local planned
+    planned=$(python3 - "$plan" "$LOC_DRIVER" "$LOC_DLL" "$LOC_SYSTEM" "$LOC_WINDOWS" << 'PY'
+import json, sys
+plan = json.load(open(sys.argv[1]))["plans"][0]
+at = plan["locations"]
+moves = list(zip([at["driverPath"], at["dllPath"], at["systemPath"], at["windowsPath"]],
+                 sys.argv[2:6]))
 
-    # The plan names each kind of system's usual folders; Wine's differ in case, and its
-    # Windows 98 keeps NT's layout. Destinations below them are moved to the profile's own
-    # install locations, the most specific folder first.
-    local folders
-    folders=$(sed -n 4p "$plan")
-    local -a plan_dirs=(
-        "$(sed -n 's/.*, DriverPath \(.*\)$/\1/p' <<< "$folders")|$LOC_DRIVER"
-        "$(sed -n 's/.*, DLLPath \(.*\), DriverPath .*/\1/p' <<< "$folders")|$LOC_DLL"
-        "$(sed -n 's/.*, SystemPath \(.*\), DLLPath .*/\1/p' <<< "$folders")|$LOC_SYSTEM"
-        "$(sed -n 's/^  WindowsPath \(.*\), SystemPath .*/\1/p' <<< "$folders")|$LOC_WINDOWS")
-    local pair i
-    for pair in "${plan_dirs[@]}"; do
-        [[ $pair == C:\\*\\\|C:\\* ]] || die "folders of the plan: $folders"
-    done
-    for i in "${!expected[@]}"; do
-        IFS='|' read -r number dest kind <<< "${expected[i]}"
-        for pair in "${plan_dirs[@]}"; do
-            if [[ $dest == "${pair%%|*}"* ]]; then
-                dest=${pair#*|}${dest#"${pair%%|*}"}
-                break
-            fi
-        done
-        expected[i]="$number|$dest|$kind"
-    done
+def moved(path):
+    for planned, actual in moves:
+        if path.startswith(planned):
+            return actual + path[len(planned):]
+    return path
+
+print(plan["targetDirectory"])
+print(plan["driversDirectory"])
+for r in plan["records"]:
+    if r["error"]:
+        sys.exit("the plan stops the sample: " + r["error"])
+    if r["driverCopy"]:
+        print(f'{r["number"]}|{moved(r["driverCopy"])}|raw')
+    if r["destination"]:
+        print(f'{r["number"]}|{moved(r["destination"])}|{"filtered" if r["filtered"] else "raw"}')
+PY
+    ) || die "could not read the plan: $planned"
+    local -a lines expected
+    local number dest kind
+    mapfile -t lines <<< "$planned"
+    expect_eq "target directory in the plan" "$target\\" "${lines[0]}"
+    expect_eq "drivers directory in the plan" "$drivers\\" "${lines[1]}"
+    expected=("${lines[@]:2}")
+    ((${#expected[@]})) || die "the plan names no destination"
+    log "plan ($(plan_profile)): ${#expected[@]} destinations"
 
     # Each destination holds the record's bytes. A write into a folder that does not exist
     # (the plan creates none for it) fails: the file is then in the current directory (the
@@ -176,9 +165,9 @@ scenario() {
         IFS='|' read -r number dest kind <<< "$entry"
         source="$records/$number"
         [[ $kind == filtered ]] && source+=.filtered
-        if [[ $dest == *'oem<n>.inf (next free n)' ]]; then
+        if [[ $dest == *'oem<n>.inf' ]]; then
             # The next free oemN.inf of that folder: a new one with these bytes.
-            local dir=${dest%'oem<n>.inf (next free n)'} found=""
+            local dir=${dest%'oem<n>.inf'} found=""
             host=$(host_path "${dir%\\}")
             for name in "$host"/[oO][eE][mM]*.[iI][nN][fF]; do
                 [[ -f $name ]] && ! snapshot_had "${dir}$(basename "$name")" &&
