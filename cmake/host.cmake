@@ -12,7 +12,7 @@ include(GoogleTest)
 file(GLOB STOW_TEST_SUPPORT CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
 stow_library(stow_test_support ${STOW_TEST_SUPPORT})
 stow_include(stow_test_support ${PROJECT_SOURCE_DIR}/tests)
-stow_link(stow_test_support stow_ui stow_sim stow_pack GTest::gtest GTest::gmock)
+stow_link(stow_test_support stow_ui stow_uninstall stow_sim stow_pack GTest::gtest GTest::gmock)
 stow_define(stow_test_support STOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
 add_subdirectory(tools)
@@ -22,7 +22,8 @@ file(GLOB_RECURSE STOW_TEST_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/tests/engine/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/ui/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/platform/*_test.cpp
-     ${PROJECT_SOURCE_DIR}/tests/tools/*_test.cpp)
+     ${PROJECT_SOURCE_DIR}/tests/tools/*_test.cpp
+     ${PROJECT_SOURCE_DIR}/tests/uninstall/*_test.cpp)
 foreach(test_source ${STOW_TEST_SOURCES})
     get_filename_component(test_name ${test_source} NAME_WE)
     add_executable(${test_name} ${test_source})

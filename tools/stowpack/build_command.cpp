@@ -10,6 +10,7 @@
 #include "stowpack/format.h"
 #include "stowpack/stub.h"
 #include "stowpack/text_encoding.h"
+#include "stowpack/uninstaller_record.h"
 
 namespace stow::pack {
 
@@ -88,7 +89,14 @@ PackageContents contentsFromManifest(const Manifest& manifest, std::ostream& war
 
 BuildSummary runBuild(const BuildOptions& options, std::ostream& out, std::ostream& warnings) {
     const Manifest manifest = loadManifest(options.manifest);
-    const PackageContents contents = contentsFromManifest(manifest, warnings);
+    PackageContents contents = contentsFromManifest(manifest, warnings);
+    if (manifest.uninstaller) {
+        const fs::path exe =
+            options.uninstaller.empty() ? defaultUninstallerPath(options.stub) : options.uninstaller;
+        contents.records.push_back(uninstallerRecord(contents.vendor, exe,
+                                                     manifest.timeStamp));
+        unpaddedLength(contents);
+    }
     const std::string stub = readWholeFile(options.stub, "stub");
     const BuildSummary summary =
         writeInstaller(stub, options.stub.string(), contents, options.output);

@@ -13,6 +13,7 @@ struct BuildOptions {
     std::filesystem::path manifest;
     std::filesystem::path output;
     std::filesystem::path stub;
+    std::filesystem::path uninstaller;  // empty: stowuninstall.exe beside the stub
 };
 
 // Turns the manifest into records: checks every source file, takes its size and (unless the

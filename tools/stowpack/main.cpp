@@ -48,12 +48,16 @@ void addBuildCommand(CLI::App& app, int& exit_code, const fs::path& program) {
         "are padded with zero bytes behind the last record; the installer never reads them.\n"
         "Sign the built installer, never the stub: the signature then lies behind the package\n"
         "and covers it. A stub that is already signed or already carries a package is refused.\n"
+        "The uninstaller is added as the last record (placement 1, <vendor>Uninstall.exe)\n"
+        "unless the manifest sets uninstaller = false.\n"
         "  osslsigncode sign -certs cert.pem -key key.pem -n NAME -h sha256 -in OUT -out SIGNED\n"
         "  osslsigncode verify -CAfile ca.pem -in SIGNED\n"
         "See examples/README.md for the manifest format and signing.");
     cmd->add_option("manifest", options->manifest, "Package manifest (TOML)")->required();
     cmd->add_option("-o,--output", options->output, "Installer to write")->required();
     cmd->add_option("--stub", *stub, "Installer stub (an unpatched stowaway.exe)");
+    cmd->add_option("--uninstaller", options->uninstaller,
+                    "Uninstaller to add (default: stowuninstall.exe beside the stub)");
     cmd->callback([=, &exit_code] {
         runGuarded(exit_code, [&] {
             options->stub = stub->empty() ? defaultStubPath(program) : fs::path(*stub);

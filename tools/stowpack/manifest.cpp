@@ -128,7 +128,8 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
                         std::string(e.description()));
     }
     const std::string where = name + ": ";
-    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "file"}, where);
+    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "uninstaller", "file"},
+                      where);
 
     Manifest manifest;
     manifest.vendor = checkName(requireString(root, "vendor", where), "vendor", where);
@@ -142,6 +143,10 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
     }
 
     if (const toml::node* time = root.get("time")) manifest.timeStamp = timeStampOf(*time, where);
+    if (const toml::node* uninstaller = root.get("uninstaller")) {
+        if (!uninstaller->is_boolean()) throw PackError(where + "\"uninstaller\" must be true or false");
+        manifest.uninstaller = uninstaller->as_boolean()->get();
+    }
 
     if (const toml::node* files = root.get("file")) {
         const toml::array* array = files->as_array();

@@ -8,6 +8,7 @@
 #include "engine/placement_rule.h"
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
+#include "stowpack/uninstaller_record.h"
 
 namespace stow::pack {
 
@@ -194,6 +195,10 @@ void printPlan(const Plan& plan, std::ostream& out,
             out << ", directories created";
         }
         out << "\n";
+        if (!r.first.empty() &&
+            isUninstallerRecord(plan.vendor, static_cast<unsigned char>(r.first[0]), r.first.substr(1))) {
+            out << "    the uninstaller, named by the uninstall entry's UninstallString\n";
+        }
     }
     out << "\n" << plan.recordCount << " records: " << files << " files placed, " << copies
         << " driver copies, " << skipped << " skipped";
