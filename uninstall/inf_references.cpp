@@ -116,6 +116,9 @@ InfReferences infReferences(const std::string& inf_text) {
         if (l.section == "VERSION" && startsWith(upperAscii(l.key), "CATALOGFILE")) {
             const std::string name = unquote(l.value);
             if (!name.empty()) add(name, relativeOf(name));
+            if (isPlainRelativePath(name) && name.find('\\') == std::string::npos) {
+                refs.catalogs.push_back(name);
+            }
         } else if (startsWith(l.section, "SOURCEDISKSFILES")) {
             const std::vector<std::string> f = fields(l.value);
             std::string relative;

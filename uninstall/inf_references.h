@@ -11,6 +11,7 @@ namespace stow {
 struct InfReferences {
     std::vector<std::string> files;   // plain relative paths ("amd64\zydaq.sys")
     std::vector<std::string> refused; // names that would lead out of the folder, as written
+    std::vector<std::string> catalogs;  // the catalog files' bare names (also in files)
 };
 
 InfReferences infReferences(const std::string& inf_text);

@@ -28,6 +28,8 @@ namespace stow {
 namespace {
 
 const char kLogName[] = "FileLog.ini";
+// Where the system keeps the catalogs of preinstalled drivers, below the system directory.
+const char kCatalogStore[] = "catroot\\{F750E6C3-38EE-11D1-85E5-00C04FC295EE}\\";
 
 bool isSignedDecimal(const std::string& text) {
     size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
@@ -413,9 +415,10 @@ void Removal::removeDrivers() {
             }
         } else {
             ok = deleteOne(oem_path);
-            const std::string pnf = withoutExtension(oem_path) + ".pnf";
-            if (fileExists(files_, pnf)) deleteOne(pnf);
         }
+        // The system's precompiled form of the same INF, where the service left it.
+        const std::string pnf = withoutExtension(oem_path) + ".pnf";
+        if (ok && fileExists(files_, pnf)) ok = deleteOne(pnf);
 
         // The driver copies: the INF and the files it names beside itself.
         std::string text;
@@ -424,6 +427,18 @@ void Removal::removeDrivers() {
             while (size_t n = file->read(buffer, sizeof buffer)) text.append(buffer, n);
         }
         const InfReferences refs = infReferences(text);
+        // The system's copy of the INF's catalog: its store is the system's own, so a copy the
+        // service left there is only named in the report.
+        for (const std::string& catalog : refs.catalogs) {
+            for (const std::string* dir : {&m_.locations.systemPath, &m_.locations.dllPath}) {
+                const std::string copy = *dir + kCatalogStore + catalog;
+                if (fileExists(files_, copy) && !report_.mentions(copy)) {
+                    report_.add(Outcome::KeptUnknown, copy,
+                                "the system's copy of the driver catalog, which the setup service "
+                                "keeps");
+                }
+            }
+        }
         for (const std::string& relative : refs.files) {
             ok = deleteOne(dir + relative) && ok;
             prunes_.push_back(Prune{directoryPart(dir + relative), dir, true});

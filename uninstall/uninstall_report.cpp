@@ -1,6 +1,8 @@
 // The report's text: a heading per outcome that occurred, then its items in the order done.
 #include "uninstall/uninstall_report.h"
 
+#include "engine/paths.h"
+
 namespace stow {
 
 void UninstallReport::add(Outcome outcome, const std::string& what, const std::string& reason) {
@@ -17,6 +19,13 @@ std::vector<std::string> UninstallReport::listed(Outcome outcome) const {
 
 size_t UninstallReport::count(Outcome outcome) const { return listed(outcome).size(); }
 
+bool UninstallReport::mentions(const std::string& what) const {
+    for (const ReportItem& item : items_) {
+        if (upperAscii(item.what) == upperAscii(what)) return true;
+    }
+    return false;
+}
+
 bool UninstallReport::complete() const {
     for (const ReportItem& item : items_) {
         if (item.outcome != Outcome::Removed && item.outcome != Outcome::Scheduled) return false;
@@ -29,11 +38,12 @@ std::string UninstallReport::text() const {
         Outcome outcome;
         const char* heading;
     } kGroups[] = {
-        {Outcome::Removed, "Removed:"},
+        // What needs the user's attention first; the long list of removals last.
+        {Outcome::Failed, "Could not be removed:"},
         {Outcome::Scheduled, "Removed when Windows restarts (in use now):"},
         {Outcome::KeptShared, "Kept, another installation uses it:"},
         {Outcome::KeptUnknown, "Kept, not known to belong to this software:"},
-        {Outcome::Failed, "Could not be removed:"},
+        {Outcome::Removed, "Removed:"},
     };
     std::string out;
     for (const auto& group : kGroups) {

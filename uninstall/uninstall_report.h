@@ -27,6 +27,8 @@ public:
     const std::vector<ReportItem>& items() const { return items_; }
     std::vector<std::string> listed(Outcome outcome) const;
     size_t count(Outcome outcome) const;
+    // Whether any item names what (letter case ignored).
+    bool mentions(const std::string& what) const;
     // Only removals and restart deletions.
     bool complete() const;
     int exitCode() const { return complete() ? kExitDone : kExitIncomplete; }

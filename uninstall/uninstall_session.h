@@ -17,6 +17,7 @@ public:
 
     // Non-empty when nothing can be done (exit code 2): no vendor in the program's name, no
     // installed package, or a registry the program may not write.
+    Platform& platform() { return platform_; }
     const std::string& problem() const { return problem_; }
     const std::string& vendor() const { return vendor_; }
     const std::vector<Installation>& installations() const { return installations_; }

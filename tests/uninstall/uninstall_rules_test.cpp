@@ -85,9 +85,9 @@ TEST(UninstallReport, ExitCodeAndText) {
     report.add(Outcome::KeptShared, "C:\\c", "listed by another installation");
     EXPECT_EQ(report.exitCode(), kExitIncomplete);
     EXPECT_EQ(report.text(),
-              "Removed:\r\n  C:\\a\r\n\r\nRemoved when Windows restarts (in use now):\r\n"
-              "  C:\\b (in use)\r\n\r\nKept, another installation uses it:\r\n"
-              "  C:\\c (listed by another installation)\r\n");
+              "Removed when Windows restarts (in use now):\r\n  C:\\b (in use)\r\n\r\n"
+              "Kept, another installation uses it:\r\n  C:\\c (listed by another installation)\r\n"
+              "\r\nRemoved:\r\n  C:\\a\r\n");
 }
 
 }  // namespace
