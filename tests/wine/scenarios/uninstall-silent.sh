@@ -1,7 +1,7 @@
 # The sample installed with the defaults, then removed by the program its uninstall entry
-# names, with /S: no window, exit code 0 (1 on 9x, whose driver copies nothing records), the
-# report in the /LOG file, and the drive and both registry views as before the install apart
-# from what the report lists with a reason.
+# names, with /S: no window, the report in the /LOG file, an exit code that matches it, and the
+# drive and both registry views as before the install apart from what the report lists with a
+# reason.
 source "$HERE/lib_uninstall.sh"
 
 scenario() {
