@@ -215,7 +215,8 @@ void Removal::removeInstallation(const Installation& inst) {
                 report_.add(Outcome::Failed, log_path, "cannot be rewritten: " + e.describe());
             }
         }
-        if (other_targets_.count(upperAscii(target)) == 0) {
+        // A target that is, or holds, a system folder keeps its folders and is not listed.
+        if (other_targets_.count(upperAscii(target)) == 0 && !isProtectedDirectory(target)) {
             prunes_.push_back(Prune{target, target, true});
             leftover_dirs_.push_back(target);
         }

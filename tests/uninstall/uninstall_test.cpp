@@ -219,6 +219,25 @@ TEST_F(Uninstall, OddAndDamagedRecords) {
              EXPECT_EQ(w.readFile("C:\\WINDOWS\\WININIT.INI"),
                        "[rename]\r\nNUL=C:\\WINDOWS\\ZYLORUninstall.exe\r\n");
          }},
+        {"INF records that lead elsewhere", Profile::Nt32,
+         [](sim::SimWindows& w) {
+             w.writeFile("C:\\WINDOWS\\system32\\evil.inf", "CatalogFile=..\\..\\boot.ini\r\n");
+             w.writeFile("C:\\WINDOWS\\INF\\oem9.inf", "x");
+             w.writeFile("C:\\WINDOWS\\system32\\kernel.dll", "x");
+             auto key = w.platform().registry.openOrCreate("Software\\ZYLOR\\INF", kKeyAllAccess);
+             key->setString("C:\\WINDOWS\\system32\\evil.inf", "oem9.inf");
+             key->setString(std::string(kDrivers) + "other.inf", "..\\system32\\kernel.dll");
+         },
+         kExitIncomplete,
+         [](Uninstall& t, sim::SimWindows& w) {
+             for (const char* kept : {"C:\\WINDOWS\\system32\\evil.inf", "C:\\WINDOWS\\INF\\oem9.inf",
+                                      "C:\\WINDOWS\\system32\\kernel.dll"}) {
+                 EXPECT_TRUE(w.exists(kept)) << kept;
+             }
+             EXPECT_TRUE(t.reported(Outcome::KeptUnknown,
+                                    "HKLM\\Software\\ZYLOR\\INF\\C:\\WINDOWS\\system32\\evil.inf"));
+             EXPECT_FALSE(w.exists(std::string(kDrivers) + "zydaq.inf"));
+         }},
         {"registry read-only", Profile::Nt32,
          [](sim::SimWindows& w) { w.faults().registryReadOnly = true; }, kExitNothingDone,
          [](Uninstall& t, sim::SimWindows& w) {
