@@ -32,6 +32,5 @@ scenario() {
         grep -qi '^NUL=.*DEMO' "$(host_path 'C:\windows\wininit.ini')" ||
             die "no NUL= line for $held in WININIT.INI"
     fi
-    # WININIT.INI holds the scheduled deletion on 9x, as it should.
-    expect_restored ./windows/wininit.ini
+    expect_restored
 }

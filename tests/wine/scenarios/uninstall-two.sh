@@ -1,5 +1,5 @@
 # Two installations of the sample, into the default target and into C:\Second: the window
-# removes only the first (the user picks it alone); the second keeps its files, the files both
+# removes only the first (the user picks it alone with Home); the second keeps its files, the files both
 # share, the drivers, the uninstall entry and the uninstaller. /S then removes the second, and
 # the prefix is as before both installs.
 source "$HERE/lib_uninstall.sh"
@@ -13,7 +13,9 @@ scenario() {
     target="$(program_files)\\ZYLOR\\DAQ Suite\\"
     start_uninstaller "/LOG=$UNINSTALL_LOG"
     drive wait-window "$UNINSTALL_TITLE" 60
-    drive dblclick-item "$UNINSTALL_TITLE" "DAQ Suite   $target"
+    # Home in the focused list selects its first entry alone (the first installation, listed
+    # first as the registry keeps the values in the order written).
+    drive key "$UNINSTALL_TITLE" HOME
     drive items "$UNINSTALL_TITLE"
     expect_line "first chosen" "text=\"$(esc "DAQ Suite   $target")\"" "selected=1"
     expect_line "second left" "text=\"$(esc 'DAQ Suite   C:\Second\')\"" "selected=0"
