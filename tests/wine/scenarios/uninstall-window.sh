@@ -13,13 +13,13 @@ scenario() {
     drive wait-window "$UNINSTALL_TITLE" 60
     drive items "$UNINSTALL_TITLE"
     expect_line "the installation" "text=\"$(esc "DAQ Suite   $target")\"" "selected=1"
-    screenshot
+    screenshot ready
     drive click "$UNINSTALL_TITLE" Remove
     drive msgbox-read 30
     expect_line "question" "text=Remove the selected ZYLOR software and all of its components?"
     drive msgbox-press Yes 30
     wait_dump_line "$UNINSTALL_TITLE" 60 'text="Finish"' "visible=1"
-    screenshot
+    screenshot report
     expect_line "report" 'class="Edit"' "visible=1" 'Removed:'
     drive click "$UNINSTALL_TITLE" Finish
     wait_uninstaller_exit 30
