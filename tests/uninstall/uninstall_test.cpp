@@ -41,7 +41,10 @@ struct State {
 // A machine with the sample installed, and what it held before.
 class Uninstall : public ::testing::Test {
 public:
+    // A fresh machine each time: the rows of a table must not see each other's files.
     void SetUpMachine(Profile profile) {
+        win_.reset();
+        std::filesystem::remove_all(dir_.path() / "machine");
         win_ = std::make_unique<sim::SimWindows>(profile, dir_.path() / "machine");
         test::prepareSampleMachine(*win_);
         before_ = state();
@@ -256,6 +259,30 @@ TEST_F(Uninstall, OddAndDamagedRecords) {
                      !win_->exists("C:\\Keep\\me.txt"));
         win_.reset();
         report_ = UninstallReport();
+        problem_.clear();
+    }
+}
+
+TEST_F(Uninstall, NothingToDoTouchesNothing) {
+    const struct {
+        const char* program;
+        bool installed;
+        const char* problem;
+    } kCases[] = {
+        {kExe, false, "No ZYLOR software is installed."},
+        {"C:\\WINDOWS\\setup.exe", true, "must be named <vendor>Uninstall.exe"},
+        {"C:\\WINDOWS\\AcmeUninstall.exe", true, "No Acme software is installed."},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.program);
+        SetUpMachine(Profile::Nt32);
+        if (c.installed) install();
+        const State installed = state();
+        win_->setExecutablePath(c.program);
+        EXPECT_EQ(uninstall(), kExitNothingDone);
+        EXPECT_NE(problem_.find(c.problem), std::string::npos) << problem_;
+        EXPECT_EQ(state().files, installed.files);
+        win_.reset();
         problem_.clear();
     }
 }
