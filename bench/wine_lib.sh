@@ -81,7 +81,9 @@ make_package() {
 import os, sys
 from pathlib import Path
 folder, package = Path(sys.argv[1]), sys.argv[2]
-lines = ['vendor = "Bench"', f'package = "{package}"', "time = 2024-03-01T10:00:00"]
+# Without the uninstaller record: the measured package is the placement load alone.
+lines = ['vendor = "Bench"', f'package = "{package}"', "time = 2024-03-01T10:00:00",
+         "uninstaller = false"]
 block = os.urandom(1 << 20)
 made = set()
 for entry in (folder / "list").read_text().split("\n"):

@@ -8,7 +8,7 @@ include(GoogleTest)
 
 # Test helpers shared by the test programs.
 stow_layer(stow_test_support tests/support
-           LINK stow_ui stow_pixel_canvas stow_sim stow_pack GTest::gtest GTest::gmock)
+           LINK stow_ui stow_uninstall stow_pixel_canvas stow_sim stow_pack GTest::gtest GTest::gmock)
 target_include_directories(stow_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 target_compile_definitions(stow_test_support PUBLIC STOW_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
@@ -21,7 +21,8 @@ file(GLOB_RECURSE STOW_TEST_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/tests/engine/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/ui/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/platform/*_test.cpp
-     ${PROJECT_SOURCE_DIR}/tests/tools/*_test.cpp)
+     ${PROJECT_SOURCE_DIR}/tests/tools/*_test.cpp
+     ${PROJECT_SOURCE_DIR}/tests/uninstall/*_test.cpp)
 foreach(test_source ${STOW_TEST_SOURCES})
     get_filename_component(test_name ${test_source} NAME_WE)
     add_executable(${test_name} ${test_source})

@@ -67,6 +67,16 @@ add_test(NAME win32_stub_isos_by_ordinal
          COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowaway> -DOBJDUMP=${STOW_OBJDUMP}
                  -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
 
+# The uninstaller: a second GUI program from the same sources, packed by stowpack into every
+# installer as <vendor>Uninstall.exe. stowpack finds it beside the stub.
+file(GLOB STOW_UNINSTALL_APP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/uninstall_app/*.cpp)
+add_executable(stowuninstall WIN32 ${STOW_UNINSTALL_APP_SOURCES})
+target_link_libraries(stowuninstall PRIVATE stow_uninstall stow_views)
+target_link_options(stowuninstall PRIVATE ${STOW_STATIC_LINK})
+add_test(NAME win32_uninstaller_isos_by_ordinal
+         COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowuninstall> -DOBJDUMP=${STOW_OBJDUMP}
+                 -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
+
 # Which Wine runs this tree's programs, decided once at configure time. The x86_64 tree is
 # for the tests under 64-bit Wine (profile x64). The i686 tree's Wine is itself a 32-bit Linux
 # program: where the kernel cannot run those, its Wine tests are replaced by one skipped test

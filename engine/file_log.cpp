@@ -98,6 +98,49 @@ const std::string* FileLog::find(const std::string& section_name, const std::str
     return &sec.entries[e->second].value;
 }
 
+std::vector<std::pair<std::string, std::string>> FileLog::entries(
+    const std::string& section_name) const {
+    std::vector<std::pair<std::string, std::string>> out;
+    auto s = section_index_.find(upperAscii(section_name));
+    if (s == section_index_.end()) return out;
+    for (const Entry& e : sections_[s->second].entries) {
+        if (!e.bare) out.emplace_back(e.key, e.value);
+    }
+    return out;
+}
+
+bool FileLog::hasSection(const std::string& section_name) const {
+    return section_index_.count(upperAscii(section_name)) != 0;
+}
+
+void FileLog::removeSection(const std::string& section_name) {
+    auto s = section_index_.find(upperAscii(section_name));
+    if (s == section_index_.end()) return;
+    sections_.erase(sections_.begin() + static_cast<long>(s->second));
+    reindex();
+}
+
+void FileLog::removeEntry(const std::string& section_name, const std::string& key) {
+    auto s = section_index_.find(upperAscii(section_name));
+    if (s == section_index_.end()) return;
+    Section& sec = sections_[s->second];
+    auto e = sec.index.find(upperAscii(key));
+    if (e == sec.index.end()) return;
+    sec.entries.erase(sec.entries.begin() + static_cast<long>(e->second));
+    reindex();
+}
+
+void FileLog::reindex() {
+    section_index_.clear();
+    last_section_ = 0;
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        section_index_[upperAscii(sections_[i].name)] = i;
+        Section& sec = sections_[i];
+        sec.index.clear();
+        for (size_t j = 0; j < sec.entries.size(); ++j) sec.index[upperAscii(sec.entries[j].key)] = j;
+    }
+}
+
 size_t FileLog::entryCount() const {
     size_t count = 0;
     for (const Section& s : sections_) count += s.entries.size();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -29,6 +30,12 @@ public:
     size_t entryCount() const;
     // The value of key in section, or nullptr; both matched without regard to case.
     const std::string* find(const std::string& section, const std::string& key) const;
+    // Every key = value entry of section in file order (foreign lines without "=" left out).
+    std::vector<std::pair<std::string, std::string>> entries(const std::string& section) const;
+    bool hasSection(const std::string& section) const;
+    // Drop a whole section or one entry (the uninstaller keeps the rest of a shared log).
+    void removeSection(const std::string& section);
+    void removeEntry(const std::string& section, const std::string& key);
 
 private:
     struct Entry {
@@ -43,6 +50,7 @@ private:
     };
     Section& section(const std::string& name);
     void setLine(Section& section, const std::string& key, const std::string& value, bool bare);
+    void reindex();
 
     std::string path_;
     std::vector<Section> sections_;

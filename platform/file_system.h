@@ -39,6 +39,14 @@ struct FindEntry {
     uint32_t attributes = 0;
 };
 
+// What deleting a file came to.
+enum class DeleteResult {
+    Deleted,
+    Missing,  // nothing there to delete
+    InUse,    // open or running elsewhere: it can go at the next restart
+    Failed,   // refused for another reason (access denied, a read-only file)
+};
+
 // A running enumeration; closed when destroyed.
 class Finder {
 public:
@@ -67,6 +75,17 @@ public:
     // The process's current directory, as GetCurrentDirectoryA reports it.
     virtual std::string currentDirectory() = 0;
     virtual bool setCurrentDirectory(const std::string& path) = 0;
+
+    // Removal, for the uninstaller. A backend without it answers failure, so nothing is removed.
+    virtual DeleteResult deleteFile(const std::string&) { return DeleteResult::Failed; }
+    // Removes an empty directory; false otherwise.
+    virtual bool removeDirectory(const std::string&) { return false; }
+    // SetFileAttributesA; used to clear the read-only bit before a delete.
+    virtual bool setAttributes(const std::string&, uint32_t) { return false; }
+    // MoveFileExA(path, NULL, MOVEFILE_DELAY_UNTIL_REBOOT): NT only; false on the 9x family.
+    virtual bool deleteAtRestart(const std::string&) { return false; }
+    // GetShortPathNameA (the 8.3 form WININIT.INI needs); the path itself when there is none.
+    virtual std::string shortPath(const std::string& path) { return path; }
 
     static constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 };

@@ -17,6 +17,7 @@ public:
     std::string specialFolder(int csidl) override { return inner_.specialFolder(csidl); }
     void disableFsRedirection() override { inner_.disableFsRedirection(); }
     SetupService* findSetupService() override { return inner_.findSetupService(); }
+    SetupUninstaller* findSetupUninstaller() override { return inner_.findSetupUninstaller(); }
     std::string commandLine() override { return inner_.commandLine(); }
     std::string executablePath() override { return inner_.executablePath(); }
     bool isLeadByte(unsigned char byte) override { return inner_.isLeadByte(byte); }

@@ -17,4 +17,12 @@ public:
                            uint32_t* required_size) = 0;
 };
 
+// SetupUninstallOEMInfA, found at run time in SetupAPI.dll (Windows XP and later).
+class SetupUninstaller {
+public:
+    virtual ~SetupUninstaller() = default;
+    // SetupUninstallOEMInfA(inf_name, flags, NULL): inf_name is the bare name in the INF folder.
+    virtual int uninstallOEMInf(const char* inf_name, uint32_t flags) = 0;
+};
+
 }  // namespace stow

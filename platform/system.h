@@ -8,6 +8,7 @@
 namespace stow {
 
 class SetupService;
+class SetupUninstaller;
 
 constexpr uint32_t kPlatformWin32Windows = 1;
 constexpr uint32_t kPlatformWin32Nt = 2;
@@ -50,6 +51,9 @@ public:
     // LoadLibraryA("SetupAPI.dll") + GetProcAddress("SetupCopyOEMInfA"); nullptr when missing.
     // The platform owns the result for the whole run.
     virtual SetupService* findSetupService() = 0;
+    // LoadLibraryA("SetupAPI.dll") + GetProcAddress("SetupUninstallOEMInfA"); nullptr when
+    // missing (also for a backend that has no such service).
+    virtual SetupUninstaller* findSetupUninstaller() { return nullptr; }
 
     // The whole command line as GetCommandLineA gives it, program name first.
     virtual std::string commandLine() = 0;

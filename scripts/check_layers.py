@@ -3,7 +3,9 @@
 
 The product's folders stack from the bottom: vocabulary (base/), the platform seam (platform/,
 whose two backends never see each other), the install engine, the UI controllers, the Win32
-views and the start-up that composes them. The packer sits beside the UI, over the engine.
+views and the start-ups that compose them. The packer and the uninstaller's logic sit beside the
+UI controllers, over the engine; the installer's and the uninstaller's start-ups never see each
+other.
 A file may include what lies in its own folder or below it; tests and benchmarks may include
 anything. Usage: check_layers.py [ROOT]; prints each upward include and exits 1 if any.
 """
@@ -21,9 +23,10 @@ LAYERS = {
     "engine/": (3, ""),
     "tools/": (4, "tools"),
     "ui/": (4, "ui"),
+    "uninstall/": (4, "uninstall"),
     "views/": (5, ""),
-    "uninstall/": (5, "uninstall"),
-    "app/": (6, ""),
+    "app/": (6, "app"),
+    "uninstall_app/": (6, "uninstall_app"),
 }
 UNCHECKED = ("tests/", "bench/", "build/", "examples/", "docs/", ".git/")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

@@ -180,6 +180,16 @@ void SimFileSystem::noteCreated(const fs::path& host_dir, const std::string& nam
     folderStamp(host_dir, found->second.stamp);
 }
 
+void SimFileSystem::noteRemoved(const fs::path& host_dir, const fs::path& host,
+                                const std::string& name) {
+    extra_attributes_.erase(host.native());
+    indexes_.erase(host.native());
+    auto found = indexes_.find(host_dir.native());
+    if (found == indexes_.end()) return;
+    found->second.by_folded.erase(foldCase(name));
+    folderStamp(host_dir, found->second.stamp);
+}
+
 SimFileSystem::Lookup SimFileSystem::lookup(const WinPath& path) {
     Lock lock(context_.mutex);
     Lookup result;
@@ -457,6 +467,70 @@ bool SimFileSystem::setCurrentDirectory(const std::string& path) {
     if (!found.exists || !found.is_dir) return false;
     current_ = std::move(as_given);
     return true;
+}
+
+DeleteResult SimFileSystem::removeFileAt(const WinPath& path) {
+    Lock lock(context_.mutex);
+    if (path.isRoot()) return DeleteResult::Failed;
+    Lookup found = lookup(path);
+    if (!found.exists) return DeleteResult::Missing;
+    // A folder, or a file marked read-only, is refused as DeleteFileA refuses it.
+    if (found.is_dir || (extraAttributes(found.host) & kAttrReadOnly) != 0) {
+        return DeleteResult::Failed;
+    }
+    std::error_code ec;
+    if (!fs::remove(found.host, ec) || ec) return DeleteResult::Failed;
+    noteRemoved(found.parent_host, found.host, path.parts.back());
+    return DeleteResult::Deleted;
+}
+
+DeleteResult SimFileSystem::deleteFile(const std::string& path) {
+    Lock lock(context_.mutex);
+    WinPath p;
+    if (!normalise(path, true, p)) return DeleteResult::Failed;
+    if (!lookup(p).exists) return DeleteResult::Missing;
+    for (const std::string& prefix : context_.faults.inUse) {
+        if (isUnderNoCase(p.text(), prefix)) return DeleteResult::InUse;
+    }
+    if (denied(p.text())) return DeleteResult::Failed;
+    return removeFileAt(p);
+}
+
+bool SimFileSystem::removeDirectory(const std::string& path) {
+    Lock lock(context_.mutex);
+    WinPath p;
+    if (!normalise(path, true, p) || p.isRoot() || denied(p.text())) return false;
+    Lookup found = lookup(p);
+    if (!found.exists || !found.is_dir) return false;
+    std::error_code ec;
+    if (!fs::is_empty(found.host, ec) || ec) return false;
+    if (!fs::remove(found.host, ec) || ec) return false;
+    noteRemoved(found.parent_host, found.host, p.parts.back());
+    return true;
+}
+
+bool SimFileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    Lock lock(context_.mutex);
+    WinPath p;
+    if (!normalise(path, true, p) || denied(p.text())) return false;
+    if (!lookup(p).exists) return false;
+    setExtraAttributes(p, attributes);
+    return true;
+}
+
+bool SimFileSystem::deleteAtRestart(const std::string& path) {
+    Lock lock(context_.mutex);
+    // MoveFileExA is not implemented on the 9x family.
+    if (context_.facts.platform_id != kPlatformWin32Nt) return false;
+    WinPath p;
+    if (!normalise(path, true, p) || !lookup(p).exists) return false;
+    restart_deletes_.push_back(p.text());
+    return true;
+}
+
+std::vector<std::string> SimFileSystem::restartDeletes() const {
+    Lock lock(context_.mutex);
+    return restart_deletes_;
 }
 
 }  // namespace stow::sim

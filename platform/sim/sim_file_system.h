@@ -31,6 +31,14 @@ public:
     std::unique_ptr<Finder> findFirst(const std::string& pattern) override;
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
+    DeleteResult deleteFile(const std::string& path) override;
+    bool removeDirectory(const std::string& path) override;
+    bool setAttributes(const std::string& path, uint32_t attributes) override;
+    bool deleteAtRestart(const std::string& path) override;
+
+    // Removes a file as DeleteFileA would, without the fault switches (the setup service's).
+    DeleteResult removeFileAt(const WinPath& path);
+    std::vector<std::string> restartDeletes() const;
 
     // --- shared with the shell, the setup service and the test-side view ---
 
@@ -92,6 +100,8 @@ private:
     const IndexEntry* findIn(DirIndex& index, const std::filesystem::path& host_dir,
                              const std::string& name);
     void noteCreated(const std::filesystem::path& host_dir, const std::string& name, bool is_dir);
+    void noteRemoved(const std::filesystem::path& host_dir, const std::filesystem::path& host,
+                     const std::string& name);
     uint32_t extraAttributes(const std::filesystem::path& host) const;
 
     SimContext& context_;
@@ -100,6 +110,7 @@ private:
     std::unordered_map<std::string, DirIndex> indexes_;
     std::unordered_map<std::string, uint32_t> extra_attributes_;  // by host path
     WinPath current_;
+    std::vector<std::string> restart_deletes_;
 };
 
 }  // namespace stow::sim

@@ -70,6 +70,51 @@ bool SimRegistry::denied(const std::string& folded_path) const {
     return false;
 }
 
+bool SimRegistry::undeletable(const std::string& folded_path) const {
+    for (const std::string& prefix : context_.faults.registryUndeletable) {
+        auto folded_prefix = foldKeyPath(prefix);
+        if (folded_prefix && !folded_prefix->empty() && isUnderKey(folded_path, *folded_prefix)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<KeyListing> SimRegistry::list(const std::string& path) {
+    Lock lock(context_.mutex);
+    auto folded = foldKeyPath(path);
+    if (!folded || denied(*folded)) return std::nullopt;
+    const Tree& keys = trees_[treeOf(processView())];
+    auto found = keys.find(*folded);
+    if (found == keys.end()) return std::nullopt;
+    KeyListing listing;
+    for (const auto& [folded_name, value] : found->second.values) {
+        listing.values.emplace_back(value.name, value.data);
+    }
+    // Direct subkeys only: "a\b" under "a", not "a\b\c".
+    const std::string prefix = folded->empty() ? std::string() : *folded + "\\";
+    for (auto it = keys.lower_bound(prefix); it != keys.end(); ++it) {
+        if (it->first.compare(0, prefix.size(), prefix) != 0) {
+            if (it->first > prefix) break;
+            continue;
+        }
+        const std::string rest = it->first.substr(prefix.size());
+        if (!rest.empty() && rest.find('\\') == std::string::npos) listing.subkeys.push_back(rest);
+    }
+    return listing;
+}
+
+bool SimRegistry::deleteValue(const std::string& path, const std::string& name) {
+    Lock lock(context_.mutex);
+    auto folded = foldKeyPath(path);
+    if (!folded || context_.faults.registryReadOnly || denied(*folded) || undeletable(*folded)) {
+        return false;
+    }
+    Tree& keys = trees_[treeOf(processView())];
+    auto found = keys.find(*folded);
+    return found != keys.end() && found->second.values.erase(foldCase(name)) != 0;
+}
+
 std::unique_ptr<RegistryKey> SimRegistry::openOrCreate(const std::string& path, uint32_t) {
     Lock lock(context_.mutex);
     auto folded = foldKeyPath(path);
@@ -114,7 +159,7 @@ bool SimRegistry::deleteTree(const std::string& path) {
     }
     // All or nothing: a denied key anywhere in the tree keeps the whole tree.
     for (auto it : doomed) {
-        if (denied(it->first)) return false;
+        if (denied(it->first) || undeletable(it->first)) return false;
     }
     for (auto it : doomed) keys.erase(it);
     return true;
@@ -149,6 +194,17 @@ std::map<std::string, std::string> SimRegistry::values(RegistryView view,
     auto found = keys.find(*folded);
     if (found == keys.end()) return out;
     for (const auto& [folded_name, value] : found->second.values) out[value.name] = value.data;
+    return out;
+}
+
+std::vector<std::string> SimRegistry::snapshot(RegistryView view) const {
+    Lock lock(context_.mutex);
+    std::vector<std::string> out;
+    for (const auto& [path, key] : trees_[treeOf(view)]) {
+        if (path.empty()) continue;
+        out.push_back(path);
+        for (const auto& [folded, value] : key.values) out.push_back(path + "\\" + folded + "=" + value.data);
+    }
     return out;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 #include "platform/sim/sim_context.h"
@@ -19,12 +20,15 @@ public:
 
     std::unique_ptr<RegistryKey> openOrCreate(const std::string& path, uint32_t access) override;
     bool deleteTree(const std::string& path) override;
+    std::optional<KeyListing> list(const std::string& path) override;
+    bool deleteValue(const std::string& path, const std::string& name) override;
 
     RegistryView processView() const;
     std::optional<std::string> value(RegistryView view, const std::string& key,
                                      const std::string& name) const;
     bool keyExists(RegistryView view, const std::string& key) const;
     std::map<std::string, std::string> values(RegistryView view, const std::string& key) const;
+    std::vector<std::string> snapshot(RegistryView view) const;
 
     // A write through an open key; false when the key is gone or the write fault fires.
     bool setString(int tree, const std::string& folded_key, const std::string& name,
@@ -42,6 +46,7 @@ private:
 
     int treeOf(RegistryView view) const;
     bool denied(const std::string& folded_path) const;
+    bool undeletable(const std::string& folded_path) const;
 
     SimContext& context_;
     Tree trees_[2];

@@ -98,4 +98,20 @@ int SimSetupService::copyOEMInf(const char* source, uint32_t, uint32_t, char* de
     return 1;
 }
 
+int SimSetupUninstaller::uninstallOEMInf(const char* inf_name, uint32_t) {
+    Lock lock(context_.mutex);
+    const std::string name = inf_name != nullptr ? inf_name : "";
+    // Like the system's, it takes a bare name and touches nothing outside the INF folder.
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return 0;
+    WinPath inf;
+    if (!parseWindowsPath(context_.facts.inf_dir, WinPath{}, inf)) return 0;
+    inf.parts.push_back(name);
+    if (files_.removeFileAt(inf) != DeleteResult::Deleted) return 0;
+    std::string pnf = name;
+    if (pnf.size() > 4) pnf.replace(pnf.size() - 4, 4, ".pnf");
+    inf.parts.back() = pnf;
+    files_.removeFileAt(inf);
+    return 1;
+}
+
 }  // namespace stow::sim

@@ -31,4 +31,16 @@ private:
     std::vector<std::string> calls_;
 };
 
+// The simulated SetupUninstallOEMInfA: removes a bare-named INF and its .pnf from the INF folder.
+class SimSetupUninstaller final : public SetupUninstaller {
+public:
+    SimSetupUninstaller(SimContext& context, SimFileSystem& files)
+        : context_(context), files_(files) {}
+    int uninstallOEMInf(const char* inf_name, uint32_t flags) override;
+
+private:
+    SimContext& context_;
+    SimFileSystem& files_;
+};
+
 }  // namespace stow::sim

@@ -110,6 +110,13 @@ SetupService* SimSystem::findSetupService() {
     return context_.facts.setup_api ? setup_ : nullptr;
 }
 
+SetupUninstaller* SimSystem::findSetupUninstaller() {
+    // The export came with Windows XP: never on the 9x family, and not where SetupAPI is cut.
+    return context_.facts.setup_api && context_.facts.platform_id == kPlatformWin32Nt
+               ? uninstaller_
+               : nullptr;
+}
+
 std::string SimSystem::commandLine() { return command_line_; }
 
 std::string SimSystem::executablePath() { return executable_path_; }

@@ -13,7 +13,8 @@ namespace stow::sim {
 
 class SimSystem final : public System {
 public:
-    SimSystem(SimContext& context, SetupService* setup) : context_(context), setup_(setup) {}
+    SimSystem(SimContext& context, SetupService* setup, SetupUninstaller* uninstaller = nullptr)
+        : context_(context), setup_(setup), uninstaller_(uninstaller) {}
 
     uint32_t platformId() override;
     bool isWow64() override;
@@ -22,6 +23,7 @@ public:
     std::string specialFolder(int csidl) override;
     void disableFsRedirection() override;
     SetupService* findSetupService() override;
+    SetupUninstaller* findSetupUninstaller() override;
     std::string commandLine() override;
     std::string executablePath() override;
     bool isLeadByte(unsigned char byte) override;
@@ -40,6 +42,7 @@ public:
 private:
     SimContext& context_;
     SetupService* setup_;
+    SetupUninstaller* uninstaller_;
     std::string command_line_ = "\"C:\\stowaway.exe\"";
     std::string executable_path_ = "C:\\stowaway.exe";
     LocalTime local_time_{2026, 3, 7, 14, 5, 9};

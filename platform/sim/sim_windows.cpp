@@ -23,14 +23,16 @@ struct SimWindows::State {
           files(context, host_root),
           registry(context),
           setup(context, files),
+          uninstaller(context, files),
           shell(context, files),
-          system(context, &setup),
+          system(context, &setup, &uninstaller),
           platform{files, registry, system, shell, threads} {}
 
     SimContext context;
     SimFileSystem files;
     SimRegistry registry;
     SimSetupService setup;
+    SimSetupUninstaller uninstaller;
     SimShellLinks shell;
     SimSystem system;
     SimThreads threads;
@@ -146,10 +148,18 @@ std::map<std::string, std::string> SimWindows::registryValues(RegistryView view,
     return state_->registry.values(view, key);
 }
 
+std::vector<std::string> SimWindows::registrySnapshot(RegistryView view) const {
+    return state_->registry.snapshot(view);
+}
+
 RegistryView SimWindows::processView() const { return state_->registry.processView(); }
 
 std::optional<SimLink> SimWindows::link(const std::string& lnk_path) const {
     return state_->shell.read(lnk_path);
+}
+
+std::vector<std::string> SimWindows::restartDeletes() const {
+    return state_->files.restartDeletes();
 }
 
 std::vector<std::string> SimWindows::setupCalls() const { return state_->setup.calls(); }

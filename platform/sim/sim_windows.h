@@ -45,6 +45,9 @@ struct Faults {
     bool registryReadOnly = false;           // every openOrCreate under HKLM fails
     std::vector<std::string> registryDenied; // key paths (prefix match) that cannot be opened
     std::optional<int> registryWritesBeforeFailure;  // setString fails after this many writes
+    std::vector<std::string> registryUndeletable;  // key paths (prefix match): readable, but
+                                                   // their values and keys cannot be deleted
+    std::vector<std::string> inUse;          // files (prefix match) open elsewhere: delete fails
     ComStep comFailsAt = ComStep::None;
     HResult comFailure = static_cast<HResult>(0x80004005);  // E_FAIL
     std::optional<int> comLinksBeforeFailure;  // with comFailsAt: links that succeed first
@@ -98,10 +101,16 @@ public:
     bool registryKeyExists(RegistryView view, const std::string& key) const;
     std::map<std::string, std::string> registryValues(RegistryView view,
                                                       const std::string& key) const;
+    // Every key of the view with its values, as "key" and "key\\name=data" lines, sorted:
+    // a snapshot to compare the registry before and after.
+    std::vector<std::string> registrySnapshot(RegistryView view) const;
     // The view a 32-bit process writes on this profile.
     RegistryView processView() const;
 
     std::optional<SimLink> link(const std::string& lnk_path) const;  // nullopt when not a link
+
+    // Files scheduled for deletion at the next restart (MoveFileEx), in order.
+    std::vector<std::string> restartDeletes() const;
 
     // Calls that reached the setup service, in order (source INF paths).
     std::vector<std::string> setupCalls() const;

@@ -153,4 +153,41 @@ bool Win32FileSystem::setCurrentDirectory(const std::string& path) {
     return SetCurrentDirectoryA(path.c_str()) != 0;
 }
 
+DeleteResult Win32FileSystem::deleteFile(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return DeleteResult::Deleted;
+    switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return DeleteResult::Missing;
+        // Open without delete sharing, or a running program's image (NT answers access denied
+        // for those; a read-only file has had its attribute cleared by the caller).
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_ACCESS_DENIED:
+            return DeleteResult::InUse;
+        default:
+            return DeleteResult::Failed;
+    }
+}
+
+bool Win32FileSystem::removeDirectory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+bool Win32FileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    return SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+
+bool Win32FileSystem::deleteAtRestart(const std::string& path) {
+    return MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+std::string Win32FileSystem::shortPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    DWORD n = GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return path;
+    return std::string(buffer, n);
+}
+
 }  // namespace stow

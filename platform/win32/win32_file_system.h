@@ -15,6 +15,11 @@ public:
     std::unique_ptr<Finder> findFirst(const std::string& pattern) override;
     std::string currentDirectory() override;
     bool setCurrentDirectory(const std::string& path) override;
+    DeleteResult deleteFile(const std::string& path) override;
+    bool removeDirectory(const std::string& path) override;
+    bool setAttributes(const std::string& path, uint32_t attributes) override;
+    bool deleteAtRestart(const std::string& path) override;
+    std::string shortPath(const std::string& path) override;
 };
 
 }  // namespace stow

@@ -3,6 +3,8 @@
 
 #include "platform/win32/win32_registry.h"
 
+#include <algorithm>
+
 #include "platform/win32/handles.h"
 
 namespace stow {
@@ -68,6 +70,58 @@ std::unique_ptr<RegistryKey> Win32Registry::openOrCreate(const std::string& path
 bool Win32Registry::deleteTree(const std::string& path) {
     if (namesRoot(path)) return false;
     return deleteKeyTree(HKEY_LOCAL_MACHINE, path.c_str());
+}
+
+std::optional<KeyListing> Win32Registry::list(const std::string& path) {
+    UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.receive()) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    KeyListing listing;
+    for (DWORD i = 0;; ++i) {
+        char name[256];  // key names have at most 255 characters
+        DWORD length = sizeof name;
+        LONG status = RegEnumKeyExA(key.get(), i, name, &length, nullptr, nullptr, nullptr,
+                                    nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        listing.subkeys.emplace_back(name, length);
+    }
+    for (DWORD i = 0;; ++i) {
+        // Value names reach 16383 characters; data is read in a second call at its size.
+        std::string name(16384, '\0');
+        DWORD name_length = static_cast<DWORD>(name.size());
+        DWORD type = 0;
+        DWORD data_size = 0;
+        LONG status = RegEnumValueA(key.get(), i, &name[0], &name_length, nullptr, &type,
+                                    nullptr, &data_size);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) return std::nullopt;
+        name.resize(name_length);
+        std::string data;
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            std::string buffer(data_size + 1, '\0');
+            DWORD got = data_size;
+            if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(&buffer[0]), &got) == ERROR_SUCCESS) {
+                buffer.resize(std::min<size_t>(got, data_size));
+                // The stored NUL (or several) is not part of the text.
+                data = buffer.substr(0, buffer.find('\0'));
+            }
+        }
+        listing.values.emplace_back(std::move(name), std::move(data));
+    }
+    return listing;
+}
+
+bool Win32Registry::deleteValue(const std::string& path, const std::string& name) {
+    UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, key.receive()) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    return RegDeleteValueA(key.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 }  // namespace stow

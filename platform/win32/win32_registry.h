@@ -11,6 +11,8 @@ class Win32Registry final : public Registry {
 public:
     std::unique_ptr<RegistryKey> openOrCreate(const std::string& path, uint32_t access) override;
     bool deleteTree(const std::string& path) override;
+    std::optional<KeyListing> list(const std::string& path) override;
+    bool deleteValue(const std::string& path, const std::string& name) override;
 };
 
 }  // namespace stow

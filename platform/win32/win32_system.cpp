@@ -42,6 +42,23 @@ private:
     CopyOemInf copy_;
 };
 
+// SetupUninstallOEMInfA, reached through the address found in SetupAPI.dll.
+class Win32SetupUninstaller final : public SetupUninstaller {
+public:
+    using UninstallOemInf = BOOL(WINAPI*)(PCSTR inf_name, DWORD flags, PVOID reserved);
+
+    Win32SetupUninstaller(PinnedModule module, UninstallOemInf uninstall)
+        : module_(module), uninstall_(uninstall) {}
+
+    int uninstallOEMInf(const char* inf_name, uint32_t flags) override {
+        return uninstall_(inf_name, flags, nullptr);
+    }
+
+private:
+    PinnedModule module_;
+    UninstallOemInf uninstall_;
+};
+
 namespace {
 
 constexpr DWORD kOsWow6432 = 30;  // OS_WOW6432
@@ -132,6 +149,22 @@ SetupService* Win32System::findSetupService() {
         setup_.reset();
     }
     return setup_.get();
+}
+
+SetupUninstaller* Win32System::findSetupUninstaller() {
+    if (uninstaller_searched_) return uninstaller_.get();
+    uninstaller_searched_ = true;
+    try {
+        UINT old_mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+        PinnedModule setupapi("SetupAPI.dll");
+        SetErrorMode(old_mode);
+        auto uninstall =
+            setupapi.find<Win32SetupUninstaller::UninstallOemInf>("SetupUninstallOEMInfA");
+        if (uninstall) uninstaller_ = std::make_unique<Win32SetupUninstaller>(setupapi, uninstall);
+    } catch (...) {
+        uninstaller_.reset();
+    }
+    return uninstaller_.get();
 }
 
 std::string Win32System::commandLine() {

@@ -10,6 +10,7 @@
 namespace stow {
 
 class Win32SetupService;
+class Win32SetupUninstaller;
 
 class Win32System final : public System {
 public:
@@ -28,6 +29,7 @@ public:
     std::string specialFolder(int csidl) override;
     void disableFsRedirection() override;
     SetupService* findSetupService() override;
+    SetupUninstaller* findSetupUninstaller() override;
     std::string commandLine() override;
     std::string executablePath() override;
     bool isLeadByte(unsigned char byte) override;
@@ -40,6 +42,8 @@ private:
     void* owner_ = nullptr;
     bool setup_searched_ = false;
     std::unique_ptr<Win32SetupService> setup_;
+    bool uninstaller_searched_ = false;
+    std::unique_ptr<Win32SetupUninstaller> uninstaller_;
 };
 
 }  // namespace stow

@@ -29,14 +29,17 @@ protected:
     }
     const fs::path& dir() const { return temp_.path(); }
 
-    void writeManifest(const std::string& files) {
-        writeBytes(dir() / "m.toml", "vendor = \"ZYLOR\"\npackage = \"DAQ Suite\"\n" + files);
+    // Without the uninstaller record unless asked: most tests look at the manifest's own.
+    void writeManifest(const std::string& files, bool uninstaller = false) {
+        writeBytes(dir() / "m.toml", std::string("vendor = \"ZYLOR\"\npackage = \"DAQ Suite\"\n") +
+                                         (uninstaller ? "" : "uninstaller = false\n") + files);
     }
 
     // Builds; returns the refusal message, or "" on success.
-    std::string build(const fs::path& stub = {}, bool werror = false) {
+    std::string build(const fs::path& stub = {}, bool werror = false,
+                      const fs::path& uninstaller = {}) {
         BuildOptions options{dir() / "m.toml", dir() / "out.exe",
-                             stub.empty() ? dir() / "stub.exe" : stub, werror};
+                             stub.empty() ? dir() / "stub.exe" : stub, werror, uninstaller};
         std::ostringstream out, warnings;
         std::string refusal;
         try {
@@ -317,9 +320,37 @@ TEST_F(BuildTest, BuildsAreReproducibleAcrossTimeZones) {
     EXPECT_EQ(formatDosDateTime(dosTimeFromUnix(951782400)), "2000-02-29 00:00:00");
 }
 
+TEST_F(BuildTest, TheUninstallerIsTheLastRecordUnlessTheManifestLeavesItOut) {
+    writeManifest(kTwoFiles, true);
+    EXPECT_NE(build().find("uninstaller " + (dir() / "stowuninstall.exe").string() + " not found"),
+              std::string::npos);
+    writeBytes(dir() / "stowuninstall.exe", "MZ uninstaller");
+    writeBytes(dir() / "other.exe", "MZ other");
+    const struct {
+        fs::path option;
+        std::string content;
+    } kCases[] = {{{}, "MZ uninstaller"}, {dir() / "other.exe", "MZ other"}};
+    for (const auto& c : kCases) {
+        ASSERT_EQ(build({}, false, c.option), "");
+        const PackageFile p = readPackageFile(dir() / "out.exe");
+        ASSERT_EQ(p.records.size(), 3u);
+        const PackageRecord& r = p.records.back();
+        EXPECT_EQ(r.placementByte, 1);
+        EXPECT_EQ(r.path, "ZYLORUninstall.exe");
+        EXPECT_EQ(r.key, "C:\\ZYLORUninstall.exe");
+        EXPECT_EQ(r.contentSize, static_cast<int64_t>(c.content.size()));
+    }
+    std::ostringstream shown;
+    InspectOptions inspect;
+    inspect.file = dir() / "out.exe";
+    runInspect(inspect, shown);
+    EXPECT_NE(shown.str().find("the uninstaller, named by the uninstall entry"), std::string::npos);
+}
+
 TEST_F(BuildTest, TheSamplePackageBuildsAndUsesEveryPlacementCode) {
+    writeBytes(dir() / "stowuninstall.exe", "MZ uninstaller");
     BuildOptions options{fs::path(STOW_SOURCE_DIR) / "examples/sample/manifest.toml",
-                         dir() / "sample.exe", dir() / "stub.exe"};
+                         dir() / "sample.exe", dir() / "stub.exe", {}};
     std::ostringstream out, warnings;
     runBuild(options, out, warnings);
     EXPECT_EQ(warnings.str(), "");

@@ -489,6 +489,9 @@ install_to_end() {
     # The button's text is fixed, whatever the package's vendor.
     drive click "$TITLE" "Install ZYLOR Software"
     wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    # A dump reads the controls one after another; one begun during the last phases can hold an
+    # earlier heading beside the Finish button. The end state is final: read it once more.
+    drive dump "$TITLE" 5
     INSTALL_DATES="$INSTALL_DATES $(date +%Y%m%d)"
 }
 

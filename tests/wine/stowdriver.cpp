@@ -709,6 +709,22 @@ int cmdRegVolatile(int argc, char** argv) {
     return 0;
 }
 
+// Holds a file open without delete sharing, as a running program holds its files, until the
+// given seconds have passed: deleting it fails meanwhile with a sharing violation.
+int cmdHold(int argc, char** argv) {
+    if (argc < 4) return 2;
+    HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return fail("cannot open " + std::string(argv[2]) + ": " + std::to_string(GetLastError()));
+    }
+    out("holding");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
+    CloseHandle(file);
+    return 0;
+}
+
 int usage() {
     std::fputs(
         "usage: stowdriver COMMAND ...   (TITLE may be class=NAME)\n"
@@ -729,7 +745,8 @@ int usage() {
         "  resize TITLE WIDTH HEIGHT     set the outer size; prints the size the window took\n"
         "  wait-exit PID|NAME [SECONDS]  wait until the process has ended\n"
         "  link FILE.lnk...              target path and working directory of shell links\n"
-        "  reg-volatile KEY              replace HKLM\\KEY by an empty volatile key\n",
+        "  reg-volatile KEY              replace HKLM\\KEY by an empty volatile key\n"
+        "  hold FILE SECONDS             keep FILE open without delete sharing for a while\n",
         stderr);
     return 2;
 }
@@ -752,6 +769,7 @@ int main(int argc, char** argv) {
         {"click-nth", cmdClickNth},     {"settext", cmdSetText},    {"peek", cmdPeek},
         {"items", cmdItems},            {"dblclick-item", cmdDoubleClickItem},
         {"wait-exit", cmdWaitExit},     {"link", cmdLink},          {"reg-volatile", cmdRegVolatile},
+        {"hold", cmdHold},
     };
     for (const Command& command : kCommands) {
         if (std::strcmp(argv[1], command.name) == 0) {

@@ -14,6 +14,7 @@
 #include "stowpack/output_file.h"
 #include "stowpack/stub.h"
 #include "stowpack/text_encoding.h"
+#include "stowpack/uninstaller_record.h"
 
 namespace stow::pack {
 
@@ -161,10 +162,20 @@ PackageContents contentsFromManifest(const Manifest& manifest, const BuildClock&
 
 BuildSummary runBuild(const BuildOptions& options, std::ostream& out, std::ostream& diagnostics) {
     const Manifest manifest = loadManifest(options.manifest);
-    const PackageContents contents = contentsFromManifest(manifest, buildClockFromEnvironment());
+    PackageContents contents = contentsFromManifest(manifest, buildClockFromEnvironment());
+    fs::path uninstaller;
+    if (manifest.uninstaller) {
+        uninstaller =
+            options.uninstaller.empty() ? defaultUninstallerPath(options.stub) : options.uninstaller;
+        contents.records.push_back(uninstallerRecord(contents.vendor, uninstaller,
+                                                     manifest.timeStamp));
+        unpaddedLength(contents);
+    }
     reportFindings(checkInstallTime(manifest, contents), options.werror, diagnostics);
     const std::string stub = readStub(options.stub);
-    checkOutput(options.output, buildInputs(options, manifest));
+    std::vector<BuildInput> inputs = buildInputs(options, manifest);
+    if (!uninstaller.empty()) inputs.push_back({uninstaller, "the uninstaller"});
+    checkOutput(options.output, inputs);
     const BuildSummary summary =
         writeInstaller(stub, options.stub.string(), contents, options.output);
     printSummary(out, options, contents, summary);

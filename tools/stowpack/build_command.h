@@ -16,6 +16,7 @@ struct BuildOptions {
     std::filesystem::path output;
     std::filesystem::path stub;
     bool werror = false;  // warnings stop the build as errors do
+    std::filesystem::path uninstaller;  // empty: stowuninstall.exe beside the stub
 };
 
 // File times for records whose manifest gives none: the modification time in UTC, so that the

@@ -81,11 +81,15 @@ void addBuildCommand(CLI::App& app, Context& context) {
         "directories: what would fail there is an error, what may be meant is a warning.\n"
         "File times the manifest does not give are the sources' modification times in UTC,\n"
         "no later than $SOURCE_DATE_EPOCH when set.\n"
+        "The uninstaller is added as the last record (placement 1, <vendor>Uninstall.exe)\n"
+        "unless the manifest sets uninstaller = false.\n"
         "Sign the built installer, never the stub. See docs/vendor-guide.md.\n"
         "Exit code 0: written; 1: refused (nothing written); 2: bad options.");
     cmd->add_option("manifest", options->manifest, "Package manifest (TOML)")->required();
     cmd->add_option("-o,--output", options->output, "Installer to write")->required();
     cmd->add_option("--stub", *stub, "Installer stub (an unpatched stowaway.exe)");
+    cmd->add_option("--uninstaller", options->uninstaller,
+                    "Uninstaller to add (default: stowuninstall.exe beside the stub)");
     cmd->add_flag("--werror", options->werror, "Treat warnings as errors");
     cmd->callback([options, stub, &context] {
         runGuarded(context, [&] {

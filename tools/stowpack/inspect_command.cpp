@@ -6,6 +6,7 @@
 
 #include "stowpack/format.h"
 #include "stowpack/json_writer.h"
+#include "stowpack/uninstaller_record.h"
 
 namespace stow::pack {
 
@@ -130,6 +131,9 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
             << "      size  " << r.contentSize << " bytes\n"
             << "      key   " << shown(r.key) << "\n"
             << "      time  " << formatDosDateTime(r.timeStamp) << "\n";
+        if (r.hasPlacementByte && isUninstallerRecord(p.vendorName, r.placementByte, r.path)) {
+            out << "      the uninstaller, named by the uninstall entry's UninstallString\n";
+        }
     }
     if (!p.recordError.empty()) {
         out << "Record #" << p.records.size() + 1 << " cannot be read (" << p.recordError << ")";

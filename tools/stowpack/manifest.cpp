@@ -307,7 +307,8 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
                         std::string(e.description()));
     }
     const Where where{name, name + ":1:1", ""};
-    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "file", "folder"}, where);
+    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "uninstaller", "file",
+                             "folder"}, where);
 
     Manifest manifest;
     manifest.vendor = checkName(root, "vendor", where);
@@ -322,6 +323,10 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
         where.refuse(*root.get("encoding"), e.what());
     }
     if (const toml::node* time = root.get("time")) manifest.timeStamp = timeStampOf(*time, where);
+    if (const toml::node* uninstaller = root.get("uninstaller")) {
+        if (!uninstaller->is_boolean()) where.refuse(*uninstaller, "\"uninstaller\" must be true or false");
+        manifest.uninstaller = uninstaller->as_boolean()->get();
+    }
 
     // Files and folders are kept in the order the manifest gives them, by where they start.
     std::vector<std::pair<int, std::vector<ManifestFile>>> entries;

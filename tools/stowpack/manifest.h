@@ -5,6 +5,7 @@
 //   package = "DAQ Suite"
 //   encoding = "CP1252"            # optional: the ANSI code page of the target systems
 //   time = 2024-03-01T10:00:00     # optional: time stamp of every file that gives none
+//   uninstaller = false            # optional: leave out the uninstaller (default true)
 //
 //   [[file]]
 //   placement = 16                 # placement code: 0-5, 8, 9, 12, 13, 16, 17, 18, 20
@@ -56,6 +57,7 @@ struct Manifest {
     std::optional<int32_t> timeStamp;  // default for files without their own
     std::string vendorLocation;   // where the names are given, for messages
     std::string packageLocation;
+    bool uninstaller = true;  // add the uninstaller record
     std::vector<ManifestFile> files;  // folder entries expanded, in record order
 };
 

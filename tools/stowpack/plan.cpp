@@ -21,6 +21,7 @@
 #include "platform/system.h"
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
+#include "stowpack/uninstaller_record.h"
 
 namespace stow::pack {
 
@@ -402,6 +403,10 @@ void printPlan(const Plan& plan, std::ostream& out, const ShownText& shown_fn) {
             out << ", directories created";
         }
         out << "\n";
+        if (!r.first.empty() &&
+            isUninstallerRecord(plan.vendor, static_cast<unsigned char>(r.first[0]), r.first.substr(1))) {
+            out << "    the uninstaller, named by the uninstall entry's UninstallString\n";
+        }
     }
     if (!plan.stop) {
         out << "\nINFs preinstalled (from the top of the drivers directory):"

@@ -5,7 +5,8 @@
 # One line per record, in package order: source key | file under examples/sample/files |
 # destination on 32-bit NT | on 64-bit NT (WOW64) | on Windows 9x. Destinations use the
 # install locations WIN, SYS, DLL, DRV, TARGET; "-" means none (not written, not logged).
-# Driver copies (flag 0x20) are listed separately below.
+# Driver copies (flag 0x20) are listed separately below. The last record is the uninstaller
+# that stowpack adds (@uninstaller: the build's stowuninstall.exe).
 SAMPLE_RECORDS='
 C:\zydaq.inf|drivers/zydaq.inf|-|-|WIN\INF\Other\zydaq.inf
 C:\zydaq.cat|drivers/zydaq.cat|-|-|-
@@ -33,6 +34,7 @@ C:\DOS\daqdemo.c|DOS/daqdemo.c|TARGET\DOS\daqdemo.c|TARGET\DOS\daqdemo.c|TARGET\
 C:\WIN32\scope.exe|WIN32/scope.exe|TARGET\WIN32\scope.exe|TARGET\WIN32\scope.exe|TARGET\WIN32\scope.exe
 C:\WIN32\scope.c|WIN32/scope.c|TARGET\WIN32\scope.c|TARGET\WIN32\scope.c|TARGET\WIN32\scope.c
 C:\WIN16\meter.exe|WIN16/meter.exe|TARGET\WIN16\meter.exe|TARGET\WIN16\meter.exe|TARGET\WIN16\meter.exe
+C:\ZYLORUninstall.exe|@uninstaller|WIN\ZYLORUninstall.exe|WIN\ZYLORUninstall.exe|WIN\ZYLORUninstall.exe
 '
 # The driver copies: the key without its drive prefix, under the drivers directory.
 SAMPLE_DRIVER_COPIES='zydaq.inf zydaq.cat zydaq.sys amd64\zydaq.sys'
@@ -91,7 +93,11 @@ scenario() {
                 sed 's/$/\r/')
             continue
         fi
-        expect_file "$dest" "$files/$source"
+        if [[ $source == @uninstaller ]]; then
+            expect_file "$dest" "$STOW_UNINSTALLER"
+        else
+            expect_file "$dest" "$files/$source"
+        fi
     done <<< "$SAMPLE_RECORDS"
     local expected_log="[$vendor File Log - $package]"$'\r\n'"$log"$'\r\n'
     expected_log+="[START]"$'\r\n'"$vendor File Log - $package=$LOC_PROGRAMS$vendor $package\\"$'\r\n\r\n'

@@ -1,0 +1,320 @@
+// The uninstaller on the simulated machines: the sample installed and removed again leaves the
+// files, both registry views and the links as they were, apart from what the report lists;
+// then odd and damaged records, each removing nothing it should not and crashing nowhere.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+#include "base/paths.h"
+#include "platform/sim/sim_windows.h"
+#include "support/sample_install.h"
+#include "support/temp_dir.h"
+#include "uninstall/uninstall_paths.h"
+#include "uninstall/uninstall_session.h"
+
+namespace stow {
+namespace {
+
+using sim::Profile;
+using sim::RegistryView;
+
+constexpr char kExe[] = "C:\\WINDOWS\\ZYLORUninstall.exe";
+constexpr char kTarget[] = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
+constexpr char kDrivers[] = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
+constexpr char kPackagesKey[] = "Software\\ZYLOR\\Installed Packages";
+constexpr char kUninstallKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data Acquisition";
+
+std::set<std::string> upperSet(const std::vector<std::string>& items, const std::string& prefix) {
+    std::set<std::string> out;
+    for (const std::string& item : items) out.insert(upperAscii(prefix + item));
+    return out;
+}
+
+struct State {
+    std::set<std::string> files;  // upper-cased full paths on C:
+    std::vector<std::string> native, wow32;
+};
+
+// A machine with the sample installed, and what it held before.
+class Uninstall : public ::testing::Test {
+public:
+    // A fresh machine each time: the rows of a table must not see each other's files.
+    void SetUpMachine(Profile profile) {
+        win_.reset();
+        std::filesystem::remove_all(dir_.path() / "machine");
+        win_ = std::make_unique<sim::SimWindows>(profile, dir_.path() / "machine");
+        test::prepareSampleMachine(*win_);
+        before_ = state();
+        win_->setExecutablePath(kExe);
+    }
+    void install(const std::string& target = {}) {
+        ASSERT_EQ(test::installSample(*win_, target).rfind("Installation complete!", 0), 0u);
+    }
+    State state() const {
+        return State{upperSet(win_->listFiles("C:\\"), "C:\\"),
+                     win_->registrySnapshot(RegistryView::Native),
+                     win_->registrySnapshot(RegistryView::Wow32)};
+    }
+    // Runs the uninstaller as /S does: every installation; returns the exit code.
+    int uninstall(std::vector<bool> selected = {}) {
+        UninstallSession session(win_->platform());
+        if (!session.problem().empty()) {
+            problem_ = session.problem();
+            return kExitNothingDone;
+        }
+        if (selected.empty()) selected.assign(session.installations().size(), true);
+        report_ = session.remove(selected, nullptr);
+        return report_.exitCode();
+    }
+    bool reported(Outcome outcome, const std::string& what) const {
+        for (const std::string& item : report_.listed(outcome)) {
+            if (upperAscii(item) == upperAscii(what)) return true;
+        }
+        return false;
+    }
+    // Every file added since the install began is in the report, none removed that was there.
+    void expectLeftoversReported() const {
+        const State after = state();
+        for (const std::string& file : after.files) {
+            if (before_.files.count(file)) continue;
+            bool listed = false;
+            for (const ReportItem& item : report_.items()) {
+                listed = listed || (item.outcome != Outcome::Removed && upperAscii(item.what) == file);
+            }
+            EXPECT_TRUE(listed) << "left over, not in the report: " << file << "\n" << report_.text();
+        }
+        for (const std::string& file : before_.files) {
+            EXPECT_TRUE(after.files.count(file)) << "removed, though it was there before: " << file;
+        }
+    }
+
+    test::TempDir dir_;
+    std::unique_ptr<sim::SimWindows> win_;
+    State before_;
+    UninstallReport report_;
+    std::string problem_;
+};
+
+TEST_F(Uninstall, RoundTripRestoresTheMachineOnEveryProfile) {
+    const struct {
+        Profile profile;
+        bool driversRecorded;  // the INF key names the driver copies
+    } kCases[] = {
+        {Profile::Nt32, true}, {Profile::Nt64, true},
+        // Without preinstallation nothing records the driver copies: they stay, reported.
+        {Profile::Win9x, false}, {Profile::NtNoSetupApi, false},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(static_cast<int>(c.profile));
+        SetUpMachine(c.profile);
+        install();
+        ASSERT_TRUE(win_->exists(kExe));
+
+        EXPECT_EQ(uninstall(), c.driversRecorded ? kExitDone : kExitIncomplete) << report_.text();
+        expectLeftoversReported();
+        const State after = state();
+        EXPECT_EQ(after.native, before_.native);
+        EXPECT_EQ(after.wow32, before_.wow32);
+        EXPECT_TRUE(reported(Outcome::Removed, kExe));
+        EXPECT_EQ(win_->exists(std::string(kDrivers) + "zydaq.inf"), !c.driversRecorded);
+        if (!c.driversRecorded) {
+            EXPECT_TRUE(reported(Outcome::KeptUnknown, std::string(kDrivers) + "zydaq.cat"));
+        }
+        EXPECT_FALSE(win_->exists(kTarget));
+        win_.reset();
+    }
+}
+
+// Odd and bad records: each row changes the installed machine, uninstalls, and checks.
+TEST_F(Uninstall, OddAndDamagedRecords) {
+    const std::string other = "C:\\Other\\";
+    const struct {
+        const char* name;
+        Profile profile;
+        std::function<void(sim::SimWindows&)> damage;
+        int exit;
+        std::function<void(Uninstall&, sim::SimWindows&)> check;
+    } kCases[] = {
+        {"file log missing", Profile::Nt32,
+         [](sim::SimWindows& w) { std::filesystem::remove(w.hostPath(std::string(kTarget) + "FileLog.ini")); },
+         kExitIncomplete,
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_TRUE(t.reported(Outcome::KeptUnknown, kTarget));
+             EXPECT_TRUE(w.exists(std::string(kTarget) + "Demo.exe"));
+             EXPECT_TRUE(w.exists("C:\\WINDOWS\\system32\\zydaq.dll"));
+             EXPECT_EQ(w.registryValues(w.processView(), kPackagesKey).size(), 1u);
+             EXPECT_TRUE(w.registryKeyExists(w.processView(), kUninstallKey));
+         }},
+        {"file log cut inside a line", Profile::Nt32,
+         [](sim::SimWindows& w) {
+             const std::string log = w.readFile(std::string(kTarget) + "FileLog.ini");
+             const size_t cut = log.find("DAQ Suite\\Demo") + 14;
+             w.writeFile(std::string(kTarget) + "FileLog.ini", log.substr(0, cut));
+         },
+         kExitIncomplete,
+         [](Uninstall& t, sim::SimWindows& w) {
+             // Entries before the cut go; the cut one and everything after stays.
+             EXPECT_FALSE(w.exists("C:\\WINDOWS\\zylor.ini"));
+             EXPECT_TRUE(w.exists(std::string(kTarget) + "Demo.exe"));
+             EXPECT_EQ(t.report_.count(Outcome::KeptUnknown) > 0, true);
+         }},
+        {"target directory gone", Profile::Nt32,
+         [](sim::SimWindows& w) { std::filesystem::remove_all(w.hostPath(kTarget)); },
+         kExitDone,
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_TRUE(w.registryValues(w.processView(), kPackagesKey).empty());
+             EXPECT_TRUE(t.reported(Outcome::Removed, "HKLM\\" + std::string(kUninstallKey)));
+         }},
+        {"value without a comma", Profile::Nt32,
+         [](sim::SimWindows& w) {
+             w.platform().registry.openOrCreate(kPackagesKey, kKeyAllAccess)->setString("x", "junk");
+         },
+         kExitIncomplete,
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_TRUE(t.reported(Outcome::KeptUnknown, "HKLM\\" + std::string(kPackagesKey) + "\\x"));
+             EXPECT_FALSE(w.exists(std::string(kTarget) + "Demo.exe"));
+             EXPECT_EQ(w.registryValues(w.processView(), kPackagesKey).size(), 1u);
+         }},
+        {"entries longer than MAX_PATH, outside, or climbing out", Profile::Nt32,
+         [](sim::SimWindows& w) {
+             w.writeFile("C:\\Keep\\me.txt", "x");
+             std::string log = w.readFile(std::string(kTarget) + "FileLog.ini");
+             const std::string extra = "C:\\a=C:\\" + std::string(300, 'a') + ",1\r\n"
+                                       "C:\\b=C:\\Keep\\me.txt,1\r\n"
+                                       "C:\\c=" + std::string(kTarget) + "..\\..\\..\\Keep\\me.txt,1\r\n";
+             log.insert(log.find("\r\n") + 2, extra);
+             w.writeFile(std::string(kTarget) + "FileLog.ini", log);
+         },
+         kExitIncomplete,
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_TRUE(w.exists("C:\\Keep\\me.txt"));
+             EXPECT_TRUE(t.reported(Outcome::KeptUnknown, "C:\\Keep\\me.txt"));
+             EXPECT_FALSE(w.exists(std::string(kTarget) + "Demo.exe"));
+         }},
+        {"read-only file", Profile::Nt32,
+         [](sim::SimWindows& w) { w.setAttributes(std::string(kTarget) + "ReadMe.txt", kAttrReadOnly); },
+         kExitDone,
+         [](Uninstall&, sim::SimWindows& w) { EXPECT_FALSE(w.exists(std::string(kTarget) + "ReadMe.txt")); }},
+        {"a key it may not delete", Profile::Nt32,
+         [](sim::SimWindows& w) { w.faults().registryUndeletable.push_back(kPackagesKey); },
+         kExitIncomplete,
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_EQ(t.report_.count(Outcome::Failed), 1u) << t.report_.text();
+             // Still registered, so the uninstall entry and the uninstaller stay for a retry.
+             EXPECT_TRUE(w.registryKeyExists(w.processView(), kUninstallKey));
+             EXPECT_TRUE(w.exists(kExe));
+         }},
+        {"a file in use on NT", Profile::Nt32,
+         [](sim::SimWindows& w) { w.faults().inUse.push_back("C:\\WINDOWS\\system32\\zydaq.dll"); },
+         kExitDone,
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_TRUE(t.reported(Outcome::Scheduled, "C:\\WINDOWS\\system32\\zydaq.dll"));
+             EXPECT_EQ(w.restartDeletes(), std::vector<std::string>{"C:\\WINDOWS\\system32\\zydaq.dll"});
+         }},
+        {"a file in use on 9x", Profile::Win9x,
+         [](sim::SimWindows& w) { w.faults().inUse.push_back(kExe); },
+         kExitIncomplete,  // the driver copies stay on 9x
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_TRUE(t.reported(Outcome::Scheduled, kExe));
+             EXPECT_EQ(w.readFile("C:\\WINDOWS\\WININIT.INI"),
+                       "[rename]\r\nNUL=C:\\WINDOWS\\ZYLORUninstall.exe\r\n");
+         }},
+        {"INF records that lead elsewhere", Profile::Nt32,
+         [](sim::SimWindows& w) {
+             w.writeFile("C:\\WINDOWS\\system32\\evil.inf", "CatalogFile=..\\..\\boot.ini\r\n");
+             w.writeFile("C:\\WINDOWS\\INF\\oem9.inf", "x");
+             w.writeFile("C:\\WINDOWS\\system32\\kernel.dll", "x");
+             auto key = w.platform().registry.openOrCreate("Software\\ZYLOR\\INF", kKeyAllAccess);
+             key->setString("C:\\WINDOWS\\system32\\evil.inf", "oem9.inf");
+             key->setString(std::string(kDrivers) + "other.inf", "..\\system32\\kernel.dll");
+         },
+         kExitIncomplete,
+         [](Uninstall& t, sim::SimWindows& w) {
+             for (const char* kept : {"C:\\WINDOWS\\system32\\evil.inf", "C:\\WINDOWS\\INF\\oem9.inf",
+                                      "C:\\WINDOWS\\system32\\kernel.dll"}) {
+                 EXPECT_TRUE(w.exists(kept)) << kept;
+             }
+             EXPECT_TRUE(t.reported(Outcome::KeptUnknown,
+                                    "HKLM\\Software\\ZYLOR\\INF\\C:\\WINDOWS\\system32\\evil.inf"));
+             EXPECT_FALSE(w.exists(std::string(kDrivers) + "zydaq.inf"));
+         }},
+        {"registry read-only", Profile::Nt32,
+         [](sim::SimWindows& w) { w.faults().registryReadOnly = true; }, kExitNothingDone,
+         [](Uninstall& t, sim::SimWindows& w) {
+             EXPECT_NE(t.problem_.find("may not be changed"), std::string::npos);
+             EXPECT_TRUE(w.exists(std::string(kTarget) + "Demo.exe"));
+         }},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        SetUpMachine(c.profile);
+        install();
+        c.damage(*win_);
+        EXPECT_EQ(uninstall(), c.exit) << report_.text();
+        c.check(*this, *win_);
+        EXPECT_FALSE(win_->exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\..\\..\\..\\Keep") &&
+                     !win_->exists("C:\\Keep\\me.txt"));
+        win_.reset();
+        report_ = UninstallReport();
+        problem_.clear();
+    }
+}
+
+TEST_F(Uninstall, NothingToDoTouchesNothing) {
+    const struct {
+        const char* program;
+        bool installed;
+        const char* problem;
+    } kCases[] = {
+        {kExe, false, "No ZYLOR software is installed."},
+        {"C:\\WINDOWS\\setup.exe", true, "must be named <vendor>Uninstall.exe"},
+        {"C:\\WINDOWS\\AcmeUninstall.exe", true, "No Acme software is installed."},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.program);
+        SetUpMachine(Profile::Nt32);
+        if (c.installed) install();
+        const State installed = state();
+        win_->setExecutablePath(c.program);
+        EXPECT_EQ(uninstall(), kExitNothingDone);
+        EXPECT_NE(problem_.find(c.problem), std::string::npos) << problem_;
+        EXPECT_EQ(state().files, installed.files);
+        win_.reset();
+        problem_.clear();
+    }
+}
+
+TEST_F(Uninstall, RemovingOneOfTwoInstallationsKeepsTheOtherWorking) {
+    SetUpMachine(Profile::Nt32);
+    install();
+    win_->setLocalTime(LocalTime{2026, 3, 8, 9, 0, 0});
+    install("C:\\Second");
+    UninstallSession session(win_->platform());
+    ASSERT_EQ(session.installations().size(), 2u);
+    std::vector<bool> first_only;
+    for (const Installation& i : session.installations()) {
+        first_only.push_back(samePath(i.targetDirectory, kTarget));
+    }
+    report_ = session.remove(first_only, nullptr);
+    EXPECT_EQ(report_.exitCode(), kExitIncomplete) << report_.text();  // shared files kept
+    EXPECT_FALSE(win_->exists(std::string(kTarget) + "Demo.exe"));
+    EXPECT_TRUE(win_->exists("C:\\Second\\Demo.exe"));
+    EXPECT_TRUE(win_->exists("C:\\Second\\FileLog.ini"));
+    EXPECT_TRUE(win_->exists("C:\\WINDOWS\\system32\\zydaq.dll"));
+    EXPECT_TRUE(reported(Outcome::KeptShared, "C:\\WINDOWS\\system32\\zydaq.dll"));
+    EXPECT_TRUE(win_->exists(kExe));
+    EXPECT_TRUE(win_->exists(std::string(kDrivers) + "zydaq.inf"));
+    EXPECT_TRUE(win_->registryKeyExists(win_->processView(), kUninstallKey));
+    EXPECT_EQ(win_->registryValues(win_->processView(), kPackagesKey).size(), 1u);
+
+    // The second goes too: then the machine is as before.
+    EXPECT_EQ(uninstall(), kExitDone) << report_.text();
+    expectLeftoversReported();
+    EXPECT_EQ(state().native, before_.native);
+}
+
+}  // namespace
+}  // namespace stow

@@ -1,0 +1,157 @@
+# Helpers of the uninstall scenarios: the registry and the drive before the install, the
+# uninstaller started from the path the uninstall entry names, and the check that the prefix is
+# as it was apart from what the uninstaller's report lists. Sourced on top of lib.sh.
+
+readonly UNINSTALL_TITLE="ZYLOR Uninstall"
+readonly UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZYLOR Data Acquisition'
+readonly UNINSTALL_LOG='C:\uninstall.log'
+UNINSTALL_PID=""
+UNINSTALL_STATUS=""
+
+# Every key and value under HKLM\Software in the machine's registry file (both views: a 64-bit
+# prefix keeps the 32-bit one under Wow6432Node), without Wine's time stamps, one "KEY" or
+# "KEY|VALUE" a line, continued lines joined. HKLM\System is left out: Wine rewrites parts of it
+# (display and network classes) on every start.
+registry_dump() {
+    awk '
+        /^#/ { next }
+        pending != "" { pending = pending $0; if (!sub(/\\$/, "", pending)) { emit(pending); pending = "" } next }
+        /^\[/ { key = $0; sub(/\] [0-9]+$/, "]", key); keep = index(tolower(key), "[software\\\\") == 1; if (keep) print key; next }
+        NF && keep { line = $0; if (sub(/\\$/, "", line)) { pending = line; next } emit(line) }
+        function emit(value) { print key "|" value }' "$PREFIX/system.reg" | LC_ALL=C sort
+}
+
+# Files on C: with their sizes (times change under Wine's feet), directories left out.
+drive_files() {
+    (cd "$(drive_c)" && find . -type f -printf '%p %s\n' | LC_ALL=C sort)
+}
+
+# Before the install: the registry and the drive as they are. Wine's first start in a fresh copy
+# of the template tidies its own keys (NetworkCards): one harmless program runs first.
+uninstall_baseline() {
+    drive list
+    prefix_stop "$PREFIX"
+    registry_dump > "$RUN_DIR/before.reg"
+    drive_files > "$RUN_DIR/before.drive"
+}
+
+# The uninstaller's path as the uninstall entry names it.
+uninstall_string() {
+    reg_query "$UNINSTALL_KEY" || die "no uninstall key"
+    reg_values | sed -n 's/^UninstallString\t//p'
+}
+
+# Starts the program the uninstall entry names, as the system's list of software would.
+start_uninstaller() {
+    local exe
+    exe=$(uninstall_string)
+    [[ -n $exe ]] || die "the uninstall key has no UninstallString"
+    [[ -f $(host_path "$exe") ]] || die "UninstallString names $exe, which does not exist"
+    log "start $exe $(esc "$*")"
+    (cd "$(drive_c)" && exec timeout -k 5 "${STOW_WINE_APP_TIMEOUT:-120}" "$WINE" "$exe" "$@" \
+        < /dev/null > "$RUN_DIR/uninstall.stdout" 2> "$RUN_DIR/uninstall.stderr") &
+    UNINSTALL_PID=$!
+}
+
+wait_uninstaller_exit() {
+    local seconds=${1:-60} i
+    for ((i = 0; i < seconds * 10; i++)); do
+        if ! kill -0 "$UNINSTALL_PID" 2> /dev/null; then
+            wait "$UNINSTALL_PID"
+            UNINSTALL_STATUS=$?
+            UNINSTALL_PID=""
+            log "uninstaller ended with status $UNINSTALL_STATUS"
+            return 0
+        fi
+        sleep 0.1
+    done
+    die "the uninstaller is still running after ${seconds}s"
+}
+
+# Installs the sample with the defaults (or into the given target) and ends the installer.
+install_sample() {
+    install_to_end "$(installer sample)" "$@"
+    finish_installer
+}
+
+# The report the uninstaller appended to its log, with Unix line ends.
+uninstall_report() {
+    local host
+    host=$(host_path "$UNINSTALL_LOG")
+    [[ -f $host ]] || die "the uninstaller wrote no log"
+    tr -d '\r' < "$host"
+}
+
+# The exit status the report calls for: 0 when it lists only removals (some perhaps at the
+# next restart), 1 when it keeps anything or names a failure.
+expect_exit_matches_report() {
+    local expected=0
+    uninstall_report | grep -q '^\(Kept\|Could not\)' && expected=1
+    expect_eq "exit status" "$expected" "$UNINSTALL_STATUS"
+}
+
+# The report lists ITEM (a C: path or registry name) under a heading that begins with HEADING.
+expect_reported() {
+    local heading=$1 item=$2
+    uninstall_report | awk -v h="$heading" -v i="  $item" '
+        /^[^ ]/ { in_group = index($0, h) == 1 }
+        in_group && (tolower($0) == tolower(i) || index(tolower($0), tolower(i) " (") == 1) { found = 1 }
+        END { exit !found }' || die "the report does not list $item under \"$heading\": $(uninstall_report | head -c 3000)"
+}
+
+# The drive and the registry are as before the install, apart from the log and the items the
+# report lists as kept or scheduled; ALLOWED (extra arguments) are host-relative paths
+# ("./windows/...") known to differ for a reason the scenario states.
+expect_restored() {
+    prefix_stop "$PREFIX"
+    registry_dump > "$RUN_DIR/after.reg"
+    drive_files > "$RUN_DIR/after.drive"
+    local report="$RUN_DIR/report.txt"
+    uninstall_report > "$report"
+    printf '%s\n' "$@" > "$RUN_DIR/allowed"
+    python3 - "$RUN_DIR/before.drive" "$RUN_DIR/after.drive" "$report" "$RUN_DIR/allowed" \
+        "$(host_path "$UNINSTALL_LOG")" "$(drive_c)" << 'PY' || die "the drive is not as before: $(cat "$RUN_DIR/restore.txt")"
+import sys
+from pathlib import Path
+before_f, after_f, report_f, allowed_f, log_host, drive = sys.argv[1:]
+
+def files(name):
+    out = {}
+    for line in Path(name).read_text().splitlines():
+        path, _, size = line.rpartition(" ")
+        out[path.lower()] = size
+    return out
+
+def host_rel(win):  # "C:\a\b" -> "./a/b", lower case
+    return ("./" + win[3:].replace("\\", "/")).lower()
+
+before, after = files(before_f), files(after_f)
+listed = set()
+for line in Path(report_f).read_text(errors="replace").splitlines():
+    if line.startswith("  ") and len(line) > 5 and line[3] == ":":
+        item = line[2:]
+        if " (" in item:
+            item = item[: item.rindex(" (")]
+        listed.add(host_rel(item))
+allowed = {a.lower() for a in Path(allowed_f).read_text().split("\n") if a}
+allowed.add(("./" + str(Path(log_host).relative_to(drive))).lower())
+# A deletion at restart on 9x is a line in WININIT.INI: the file goes with the scheduled item.
+if "Removed when Windows restarts" in Path(report_f).read_text(errors="replace"):
+    allowed.add("./windows/wininit.ini")
+downloads = "./downloads/"  # the installers the scenario downloaded, kept by the user
+problems = []
+for path in sorted(set(before) | set(after)):
+    if before.get(path) == after.get(path) or path in allowed or path.startswith(downloads):
+        continue
+    what = "left over" if path not in before else "removed" if path not in after else "changed"
+    if what == "left over" and path in listed:
+        continue
+    problems.append(f"{what}: {path}")
+Path(sys.argv[1]).with_name("restore.txt").write_text("\n".join(problems) + "\n")
+sys.exit(1 if problems else 0)
+PY
+    if ! diff "$RUN_DIR/before.reg" "$RUN_DIR/after.reg" > "$RUN_DIR/registry.diff"; then
+        die "the registry is not as before: $(head -c 3000 "$RUN_DIR/registry.diff")"
+    fi
+    log "drive and registry as before the install, apart from what the report lists"
+}

@@ -1,0 +1,63 @@
+// The uninstaller record. Its key is "C:\" + its file name, like a manifest file without a key.
+#include "stowpack/uninstaller_record.h"
+
+#include <sys/stat.h>
+
+#include <ctime>
+
+#include "stowpack/format.h"
+
+namespace stow::pack {
+
+namespace {
+
+std::string upper(std::string s) {
+    for (char& c : s) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return s;
+}
+
+}  // namespace
+
+std::string uninstallerFileName(const std::string& vendor) { return vendor + "Uninstall.exe"; }
+
+bool isUninstallerRecord(const std::string& vendor, unsigned placement_byte,
+                         const std::string& path) {
+    return placement_byte == 1 && upper(path) == upper(uninstallerFileName(vendor));
+}
+
+std::filesystem::path defaultUninstallerPath(const std::filesystem::path& stub) {
+    return stub.parent_path() / "stowuninstall.exe";
+}
+
+PackRecord uninstallerRecord(const std::string& vendor, const std::filesystem::path& exe,
+                             std::optional<int32_t> time_stamp) {
+    struct stat st {};
+    if (::stat(exe.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        throw PackError("uninstaller " + exe.string() +
+                        " not found; pass --uninstaller, or set uninstaller = false in the "
+                        "manifest when the package brings its own");
+    }
+    PackRecord record;
+    record.placementByte = 1;
+    record.path = uninstallerFileName(vendor);
+    record.key = "C:\\" + record.path;
+    if (time_stamp) {
+        record.timeStamp = *time_stamp;
+    } else {
+        std::tm local{};
+        const std::time_t t = st.st_mtime;
+        record.timeStamp = localtime_r(&t, &local)
+                               ? packDosDateTimeClamped(DateTime{local.tm_year + 1900,
+                                                                 local.tm_mon + 1, local.tm_mday,
+                                                                 local.tm_hour, local.tm_min,
+                                                                 local.tm_sec})
+                               : packDosDateTimeClamped(DateTime{});
+    }
+    record.contentFile = exe;
+    record.contentSize = static_cast<int64_t>(st.st_size);
+    return record;
+}
+
+}  // namespace stow::pack
