@@ -45,8 +45,7 @@ std::string installSample(sim::SimWindows& win, const std::string& target,
                           const std::string& uninstaller_content) {
     const pack::Manifest manifest =
         pack::loadManifest(std::string(STOW_SOURCE_DIR) + "/examples/sample/manifest.toml");
-    std::ostringstream warnings;
-    pack::PackageContents contents = pack::contentsFromManifest(manifest, warnings);
+    pack::PackageContents contents = pack::contentsFromManifest(manifest, pack::BuildClock{});
     std::vector<PackageRecord> records;
     for (const pack::PackRecord& r : contents.records) {
         records.push_back(record(r.placementByte, r.path, bytesOf(r), r.key, r.timeStamp));

@@ -244,7 +244,7 @@ TEST_F(BuildTest, RefusesWhatWouldFailAtInstallTime) {
     const Case cases[] = {
         {"no records", "", "m.toml:1:1: error: the package has no records"},
         {"code 0 without a driver copy", file(0, "a.txt", "C:\\\\a.txt"),
-         "m.toml:3:1: error: record #1 (a.txt): placement 0 without driver_copy"},
+         "m.toml:4:1: error: record #1 (a.txt): placement 0 without driver_copy"},
         {"keys equal but for case", file(16, "a.txt", "C:\\\\a.txt") + file(16, "b.txt", "c:\\\\A.TXT"),
          "record #2 (b.txt): key c:\\A.TXT is also the key of record #1"},
         {"destinations equal but for case",
@@ -278,7 +278,7 @@ source = "files/drv.inf"
 key = "C:\\sub\\drv.inf"
 )");
     ASSERT_EQ(build(), "");
-    EXPECT_NE(warnings_.find("m.toml:4:1: warning: record #1 (drv.inf): driver copy "
+    EXPECT_NE(warnings_.find("m.toml:5:1: warning: record #1 (drv.inf): driver copy "
                              "C:\\Program Files\\ZYLOR\\Common Drivers\\sub\\drv.inf is not "
                              "preinstalled"),
               std::string::npos)
@@ -288,7 +288,7 @@ key = "C:\\sub\\drv.inf"
 
     fs::remove(dir() / "out.exe");
     EXPECT_NE(build({}, true).find("2 problems found"), std::string::npos);
-    EXPECT_NE(warnings_.find("m.toml:4:1: error: record #1"), std::string::npos) << warnings_;
+    EXPECT_NE(warnings_.find("m.toml:5:1: error: record #1"), std::string::npos) << warnings_;
     EXPECT_FALSE(fs::exists(dir() / "out.exe"));
 }
 

@@ -32,6 +32,7 @@ using test::writeBytes;
 
 const char kManifest[] = R"(vendor = "ZYLOR"
 package = "DAQ Suite"
+uninstaller = false
 [[file]]
 placement = 16
 path = "a.txt"
@@ -165,7 +166,7 @@ TEST_F(CliTest, ASignalInTheMiddleOfABuildLeavesNothingBehind) {
     ASSERT_TRUE(fs::exists(stowpack)) << stowpack;
     writeBytes(dir() / "files/big.bin", "");
     fs::resize_file(dir() / "files/big.bin", 512 << 20);  // sparse: cheap to read
-    writeBytes(dir() / "big.toml", "vendor = \"V\"\npackage = \"P\"\n[[file]]\nplacement = 16\n"
+    writeBytes(dir() / "big.toml", "vendor = \"V\"\npackage = \"P\"\nuninstaller = false\n[[file]]\nplacement = 16\n"
                                    "path = \"big.bin\"\nsource = \"files/big.bin\"\n");
     writeBytes(dir() / "out.exe", "previous");
     for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {

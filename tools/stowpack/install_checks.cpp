@@ -13,6 +13,13 @@ namespace stow::pack {
 
 namespace {
 
+// Records past the manifest's entries are the ones stowpack adds (the uninstaller): they are
+// reported at the vendor's name, from which their file name comes.
+const std::string& locationOf(const Manifest& manifest, int number) {
+    const size_t index = static_cast<size_t>(number - 1);
+    return index < manifest.files.size() ? manifest.files[index].location : manifest.vendorLocation;
+}
+
 // Collects one message per (record, text) with the profiles it shows on.
 class PerProfile {
 public:
@@ -23,8 +30,7 @@ public:
     }
     void report(const Manifest& manifest, std::vector<Warning>& out) const {
         for (const auto& [what, profiles] : found_) {
-            out.push_back({manifest.files[static_cast<size_t>(what.first - 1)].location,
-                           what.second + " (on " + profiles + ")"});
+            out.push_back({locationOf(manifest, what.first), what.second + " (on " + profiles + ")"});
         }
     }
 
@@ -75,7 +81,12 @@ void checkProfile(const Manifest& manifest, const Plan& plan, PerProfile& errors
         return fromCodePage(bytes, manifest.encoding);
     };
     auto labelOf = [&manifest](const PlannedRecord& r) {
-        return label(manifest.files[static_cast<size_t>(r.number - 1)], r.number);
+        const size_t index = static_cast<size_t>(r.number - 1);
+        if (index >= manifest.files.size()) {
+            return "record #" + std::to_string(r.number) + " (the uninstaller" +
+                   (r.first.empty() ? std::string() : ", " + r.first.substr(1)) + ")";
+        }
+        return label(manifest.files[index], r.number);
     };
     std::map<std::string, int> taken;  // upper-cased destination -> record number
     auto claim = [&](const PlannedRecord& r, const std::string& path, const char* what) {
@@ -131,20 +142,23 @@ Findings checkInstallTime(const Manifest& manifest, const PackageContents& conte
     }
     std::map<std::string, int> keys;  // upper-cased key -> record number
     for (size_t i = 0; i < contents.records.size(); ++i) {
-        const ManifestFile& file = manifest.files[i];
+        const PackRecord& record = contents.records[i];
         const int number = static_cast<int>(i) + 1;
-        if (file.placement == 0 && !file.driverCopy) {
-            found.errors.push_back({file.location, label(file, number) +
-                                                       ": placement 0 without driver_copy: "
-                                                       "the file is never written"});
+        const bool own = i < manifest.files.size();  // else a record stowpack added
+        const std::string named = own ? label(manifest.files[i], number)
+                                      : "record #" + std::to_string(number) + " (the uninstaller, " +
+                                            record.path + ")";
+        const std::string& where = locationOf(manifest, number);
+        if (own && manifest.files[i].placement == 0 && !manifest.files[i].driverCopy) {
+            found.errors.push_back({where, named + ": placement 0 without driver_copy: "
+                                                   "the file is never written"});
         }
-        auto [it, fresh] = keys.emplace(upperAscii(contents.records[i].key), number);
+        auto [it, fresh] = keys.emplace(upperAscii(record.key), number);
         if (!fresh) {
             found.errors.push_back(
-                {file.location, label(file, number) + ": key " + file.key +
-                                    " is also the key of record #" + std::to_string(it->second) +
-                                    " (letter case ignored); the file log would keep only one "
-                                    "entry"});
+                {where, named + ": key " + record.key + " is also the key of record #" +
+                            std::to_string(it->second) +
+                            " (letter case ignored); the file log would keep only one entry"});
         }
     }
     PerProfile errors, warnings;
