@@ -1,35 +1,55 @@
-// Program start: the platform, the main window with its controller (whose creation loads the
-// package), the destination dialog, then the message loop until the main window closes or
-// loading asked the program to end.
+// Program start: the platform, then either the silent install (/S) or the main window with its
+// controller (whose creation loads the package), the destination dialog and the message loop
+// until the main window closes or loading asked the program to end. The exit code tells how the
+// run ended.
 #include <windows.h>
 
 #include "app/package_locator.h"
+#include "engine/command_switches.h"
 #include "platform/win32/gui/change_dest_window.h"
 #include "platform/win32/gui/gui_common.h"
 #include "platform/win32/gui/main_window.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
+#include "ui/silent_install.h"
+
+namespace {
+
+int runWithWindow(stow::Win32Platform& application, stow::InstallPhases& phases) {
+    stow::win32::Win32SystemLook look;
+    stow::MainWindow window(look);
+    application.setOwnerWindow(window.handle());
+    stow::TMainForm form(application.platform(), window, phases, look, packageLocatorData());
+    form.FormCreate();
+
+    stow::ChangeDestWindow dialog(application.platform(), form.fallbackDirectory());
+    form.setDirectoryPicker(&dialog);
+
+    // After a load error the loop ends at its first turn: the quit message is waiting.
+    window.show();
+    window.runMessageLoop();
+    return form.exitCode();
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    bool silent = false;
     try {
         stow::Win32Platform application;
-        stow::win32::Win32SystemLook look;
         stow::EnginePhases phases;
-
-        stow::MainWindow window(look);
-        application.setOwnerWindow(window.handle());
-        stow::TMainForm form(application.platform(), window, phases, look, packageLocatorData());
-        form.FormCreate();
-
-        stow::ChangeDestWindow dialog(application.platform(), form.fallbackDirectory());
-        form.setDirectoryPicker(&dialog);
-
-        // After a load error the loop ends at its first turn: the quit message is waiting.
-        window.show();
-        return window.runMessageLoop();
+        silent = stow::parseCommandSwitches(application.platform().system.commandLine()).silent;
+        if (silent) {
+            stow::InstallSession session(application.platform());
+            return stow::runSilentInstall(application.platform(), phases, session,
+                                          packageLocatorData());
+        }
+        return runWithWindow(application, phases);
     } catch (...) {
-        MessageBoxA(nullptr, "The installer could not start.", "Error", MB_OK | MB_ICONHAND);
-        return 1;
+        if (!silent) {
+            MessageBoxA(nullptr, "The installer could not start.", "Error", MB_OK | MB_ICONHAND);
+        }
+        return stow::kExitErrorReport;
     }
 }

@@ -3,6 +3,7 @@
 // here reports an error of its own.
 #include "engine/locations.h"
 
+#include "engine/command_switches.h"
 #include "engine/paths.h"
 
 namespace stow {
@@ -14,12 +15,21 @@ bool isSeparator(unsigned char c) { return c <= 0x20; }
 }  // namespace
 
 std::vector<std::string> splitCommandLine(const std::string& command_line) {
-    std::vector<std::string> arguments;
+    std::vector<std::string> texts;
+    for (CommandArgument& argument : splitCommandArguments(command_line)) {
+        texts.push_back(std::move(argument.text));
+    }
+    return texts;
+}
+
+std::vector<CommandArgument> splitCommandArguments(const std::string& command_line) {
+    std::vector<CommandArgument> arguments;
     size_t i = 0;
     const size_t n = command_line.size();
     while (true) {
         while (i < n && isSeparator(static_cast<unsigned char>(command_line[i]))) ++i;
         if (i >= n) break;
+        const size_t begin = i;
         std::string argument;
         bool quoted = false;
         for (; i < n; ++i) {
@@ -32,7 +42,7 @@ std::vector<std::string> splitCommandLine(const std::string& command_line) {
                 argument += c;
             }
         }
-        arguments.push_back(std::move(argument));
+        arguments.push_back({std::move(argument), begin, i});
     }
     return arguments;
 }
@@ -51,11 +61,9 @@ ComputedLocations computeInstallLocations(System& system, const std::string& ven
     InstallLocations& loc = result.locations;
     PlatformFacts& facts = result.facts;
 
-    // An empty first argument ("") would make the target the root of the current drive; it is
-    // taken as no argument at all.
-    const std::vector<std::string> arguments = splitCommandLine(system.commandLine());
-    if (arguments.size() >= 2 && !arguments[1].empty()) {
-        dirs.target = arguments[1];
+    const CommandSwitches switches = parseCommandSwitches(system.commandLine());
+    if (switches.target) {
+        dirs.target = *switches.target;
     } else {
         dirs.target = withSeparator(system.specialFolder(kCsidlProgramFiles)) + vendor_name +
                       "\\" + package_name;

@@ -20,6 +20,14 @@ struct ComputedLocations {
 // a stretch in double quotes may hold blanks, the quotes are dropped. Element 0 is the program.
 std::vector<std::string> splitCommandLine(const std::string& command_line);
 
+// One argument with where it stands in the command line: [begin, end) in the raw text.
+struct CommandArgument {
+    std::string text;
+    size_t begin = 0;
+    size_t end = 0;
+};
+std::vector<CommandArgument> splitCommandArguments(const std::string& command_line);
+
 ComputedLocations computeInstallLocations(System& system, const std::string& vendor_name,
                                           const std::string& package_name);
 

@@ -48,14 +48,20 @@ public:
     // Writes to path; on failure writes the same bytes under the bare file name into the current
     // directory (a failure there is ignored) and lists path as failed.
     void placeOrFallBack(const std::string& path, const ContentWriter& write) {
-        if (writeFile(files_, path, write)) return;
+        if (writeFile(files_, path, write)) {
+            job_.report->file(path, FileOutcome::Written, {});
+            return;
+        }
         const std::string name = fileNamePart(path);
+        std::string fallback;
         if (!name.empty()) {
             std::string here = files_.currentDirectory();
             if (!here.empty()) here = addTrailingSeparator(here, leadByte());
-            writeFile(files_, here + name, write);
+            if (writeFile(files_, here + name, write)) fallback = here + name;
         }
         job_.failedCopies.push_back(path);
+        job_.report->file(path, fallback.empty() ? FileOutcome::Failed : FileOutcome::Fallback,
+                          fallback);
     }
 
 private:
@@ -118,6 +124,9 @@ void runPlacement(InstallJob& job, Progress& progress) {
         }
         if (decision.error) throw PackageError(*decision.error);
 
+        if (decision.kind == DestinationKind::None && !decision.driverCopy) {
+            job.report->file(first.size() > 1 ? first.substr(1) : first, FileOutcome::Skipped, {});
+        }
         if (decision.kind != DestinationKind::None) {
             std::string destination = decision.destination;
             if (decision.kind == DestinationKind::GeneratedInf) {

@@ -50,6 +50,11 @@ TMainForm::TMainForm(Platform& platform, MainView& view, InstallPhases& phases, 
 TMainForm::~TMainForm() { view_.setEvents(nullptr); }
 
 void TMainForm::FormCreate() {
+    session_ = std::make_unique<InstallSession>(platform_);
+    if (!session_->switches().error.empty()) {
+        refuseCommandLine();
+        return;
+    }
     try {
         package_ = loadPackage(platform_.files, platform_.system.executablePath(), locator_.data());
 
@@ -79,6 +84,7 @@ void TMainForm::FormCreate() {
 
         locations_ = computed.locations;
         fallback_ = computed.directories.fallback;
+        session_->loaded(package_, computed.directories.target, computed.directories.drivers);
     } catch (const LoadError& error) {
         failLoading(error);
     } catch (...) {
@@ -88,10 +94,24 @@ void TMainForm::FormCreate() {
 
 void TMainForm::failLoading(const LoadError& error) {
     terminated_ = true;
+    session_->loadFailed(error);
     try {
         showLoadError(platform_.system, error);
     } catch (...) {
         // Nothing more can be told to the user; the program ends either way.
+    }
+    view_.terminateApplication();
+}
+
+void TMainForm::refuseCommandLine() {
+    terminated_ = true;
+    session_->refused();
+    try {
+        platform_.system.messageBox(session_->switches().error +
+                                        "\r\n\r\nSwitches: /S (silent), /D=target directory, "
+                                        "/LOG=log file.",
+                                    "Command Line", kMbOk | kMbIconExclamation);
+    } catch (...) {
     }
     view_.terminateApplication();
 }
@@ -131,6 +151,7 @@ void TMainForm::runInstall() {
         InstallJob job = makeInstallJob(platform_, package_, locations_, facts_,
                                         view_.text(MainControl::PathPanel),
                                         view_.text(MainControl::DriverPathPanel));
+        job.report = &session_->report();
         bar_ = std::make_unique<TTintProgress>(look_);
         view_.placeProgressBar(*bar_);
         bar_->setTint(kInstallTint);
@@ -152,8 +173,13 @@ void TMainForm::runInstall() {
         const std::string report = phases_.registration(job);
         if (!job.failedCopies.empty()) view_.setHeightConstraints(min_height_, 0);
         view_.setText(MainControl::HeadLabel, report);
+        session_->ended(job.failedCopies.empty() ? RunEnd::Complete
+                                                 : RunEnd::CompleteWithFailedCopies,
+                        report);
     } catch (...) {
-        view_.setText(MainControl::HeadLabel, errorReport(describeCurrentException()));
+        const std::string report = errorReport(describeCurrentException());
+        view_.setText(MainControl::HeadLabel, report);
+        session_->ended(RunEnd::ErrorReport, report);
     }
 }
 
@@ -183,7 +209,12 @@ void TMainForm::FormKeyDown(uint16_t key, ShiftState shift) {
 
 bool TMainForm::FormCloseQuery() {
     // The install command cannot be cut short safely; the window closes once it has ended.
-    if (!installing_) return true;
+    if (!installing_) {
+        if (session_ && !terminated_ && session_->end() == RunEnd::NotInstalled) {
+            session_->ended(RunEnd::NotInstalled, "Closed without installing.");
+        }
+        return true;
+    }
     close_pending_ = true;
     return false;
 }

@@ -13,6 +13,7 @@
 #include "ui/canvas.h"
 #include "ui/directory_picker.h"
 #include "ui/install_phases.h"
+#include "ui/install_session.h"
 #include "ui/main_view.h"
 
 namespace stow {
@@ -46,6 +47,8 @@ public:
     bool FormCloseQuery() override;
 
     bool terminated() const { return terminated_; }
+    // The program's exit code for how the run has ended so far.
+    int exitCode() const { return session_ ? session_->exitCode() : kExitNotInstalled; }
     bool installing() const { return installing_; }
     // The destination dialog's fallback: the drive root of WindowsPath.
     const std::string& fallbackDirectory() const { return fallback_; }
@@ -55,6 +58,7 @@ public:
 
 private:
     void failLoading(const LoadError& error);
+    void refuseCommandLine();
     void pickDirectoryFor(MainControl panel);
     void runInstall();
     void enterEndState();
@@ -76,6 +80,7 @@ private:
     bool installing_ = false;
     bool close_pending_ = false;
     std::unique_ptr<TTintProgress> bar_;
+    std::unique_ptr<InstallSession> session_;
 };
 
 }  // namespace stow

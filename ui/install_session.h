@@ -1,0 +1,67 @@
+// What one run of the installer shares between the window and silent mode: the command-line
+// switches, the install log when one was asked for, and the outcome that becomes the exit code.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/command_switches.h"
+#include "engine/install_log.h"
+#include "engine/install_state.h"
+#include "platform/platform.h"
+
+namespace stow {
+
+class LoadError;
+
+// How a run ended, from the deployment tool's point of view.
+enum class RunEnd {
+    NotInstalled,              // the window was closed before the install command ran
+    Complete,
+    CompleteWithFailedCopies,
+    ErrorReport,               // the install command stopped with an error
+    LoadError,
+    CommandLineRefused,        // nothing was loaded or installed
+};
+
+// The exit codes, also documented in the README.
+constexpr int kExitComplete = 0;
+constexpr int kExitFailedCopies = 1;
+constexpr int kExitErrorReport = 2;
+constexpr int kExitLoadError = 3;
+constexpr int kExitNotInstalled = 4;
+constexpr int kExitLogNotWritten = 5;  // complete, but the /LOG= file could not be written
+
+// A run that went worse than complete keeps its own code; a lost log only turns 0 into 5.
+int exitCodeFor(RunEnd end, bool log_written);
+
+class InstallSession {
+public:
+    // Parses the command line and opens the log it names.
+    explicit InstallSession(Platform& platform);
+
+    const CommandSwitches& switches() const { return switches_; }
+    // The log, or a listener that ignores everything.
+    InstallReport& report() {
+        return log_ ? static_cast<InstallReport&>(*log_) : InstallReport::none();
+    }
+    void note(const std::string& line);
+
+    void loaded(const LoadedPackage& package, const std::string& target, const std::string& drivers);
+    void loadFailed(const LoadError& error);
+    void refused();
+    // report: the heading's text (completion or error report).
+    void ended(RunEnd end, const std::string& report);
+
+    RunEnd end() const { return end_; }
+    int exitCode() const;
+
+private:
+    void noteExitCode();
+
+    CommandSwitches switches_;
+    std::unique_ptr<InstallLog> log_;
+    RunEnd end_ = RunEnd::NotInstalled;
+};
+
+}  // namespace stow
