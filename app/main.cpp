@@ -12,7 +12,7 @@
 #include "platform/win32/win32_platform.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
-#include "ui/silent_install.h"
+#include "ui/silent_view.h"
 
 namespace {
 
@@ -41,9 +41,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         stow::EnginePhases phases;
         silent = stow::parseCommandSwitches(application.platform().system.commandLine()).silent;
         if (silent) {
-            stow::InstallSession session(application.platform());
-            return stow::runSilentInstall(application.platform(), phases, session,
-                                          packageLocatorData());
+            stow::SilentView view;
+            stow::win32::Win32SystemLook look;
+            stow::TMainForm form(application.platform(), view, phases, look, packageLocatorData());
+            return form.runSilent();
         }
         return runWithWindow(application, phases);
     } catch (...) {

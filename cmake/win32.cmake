@@ -40,7 +40,8 @@ find_program(STOW_OBJDUMP NAMES ${CMAKE_OBJDUMP} ${CMAKE_SYSTEM_PROCESSOR}-w64-m
 # The stub proper, once its start-up exists (app/ also holds pieces such as the locator).
 file(GLOB STOW_APP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/*.cpp)
 if(EXISTS ${PROJECT_SOURCE_DIR}/app/main.cpp)
-    add_executable(stowaway WIN32 ${STOW_APP_SOURCES})
+    include(${PROJECT_SOURCE_DIR}/cmake/stub_resources.cmake)
+    add_executable(stowaway WIN32 ${STOW_APP_SOURCES} ${STOW_STUB_RC})
     target_link_libraries(stowaway PRIVATE stow_win32)
     target_link_options(stowaway PRIVATE ${STOW_STATIC_LINK})
 

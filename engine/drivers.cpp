@@ -16,19 +16,26 @@ std::string infKeyPath(const std::string& vendor) { return "Software\\" + vendor
 
 namespace {
 
-// A worker whose service call never returned can be neither joined nor safely killed; it stays
-// here, reachable and untouched, until the process ends.
+// Workers whose service call never returned. They can be neither joined nor safely killed, and
+// freeing one would wait for it, so they stay here, reachable and untouched, until the process
+// ends. Only the GUI thread adds to it.
+std::vector<TINFThread*>* abandoned_workers = nullptr;
+
 void keepUntilExit(std::unique_ptr<TINFThread> worker) {
-    static std::vector<std::unique_ptr<TINFThread>>* abandoned =
-        new std::vector<std::unique_ptr<TINFThread>>();
-    abandoned->push_back(std::move(worker));
+    if (!abandoned_workers) abandoned_workers = new std::vector<TINFThread*>();
+    abandoned_workers->push_back(worker.release());
+}
+
+void tell(InstallReport* report, const std::string& inf_path, InfOutcome outcome,
+          const std::string& name = {}) {
+    if (report) report->inf(inf_path, outcome, name);
 }
 
 }  // namespace
 
-void preinstallInf(Platform& platform, SetupService& service, MessagePump& pump,
+bool preinstallInf(Platform& platform, SetupService& service, MessagePump& pump,
                    const std::string& vendor, const std::string& inf_path,
-                   InstallReport& report, uint32_t wait_limit_ms) {
+                   InstallReport* report, uint32_t wait_limit_ms) {
     std::string destination;
     {
         auto thread = std::make_unique<TINFThread>(platform.threads, service, inf_path);
@@ -38,25 +45,26 @@ void preinstallInf(Platform& platform, SetupService& service, MessagePump& pump,
         while (!thread->finished()) {
             if (wait_limit_ms != 0 && platform.threads.tickCount() - start >= wait_limit_ms) {
                 keepUntilExit(std::move(thread));
-                report.inf(inf_path, InfOutcome::TimedOut, {});
-                return;
+                tell(report, inf_path, InfOutcome::TimedOut);
+                return false;
             }
             platform.threads.sleep(1);
             pump.processMessages();
         }
         if (!thread->success()) {
-            report.inf(inf_path, InfOutcome::Rejected, {});
-            return;
+            tell(report, inf_path, InfOutcome::Rejected);
+            return true;
         }
         destination = thread->destinationInfName();
     }
 
     const std::string name = fileNamePart(destination);
-    report.inf(inf_path, InfOutcome::Accepted, name);
+    tell(report, inf_path, InfOutcome::Accepted, name);
     auto key = platform.registry.openOrCreate(infKeyPath(vendor), kKeyAllAccess);
     const bool written = key && key->setString(inf_path, name);
-    report.registryValue(infKeyPath(vendor), inf_path, name, written);
+    if (report) report->registryValue(infKeyPath(vendor), inf_path, name, written);
     if (!written) throw ERegistryException("Failed to set data for '" + inf_path + "'");
+    return true;
 }
 
 void runDriverPhase(InstallJob& job, Progress& progress, MessagePump& pump) {
@@ -66,9 +74,17 @@ void runDriverPhase(InstallJob& job, Progress& progress, MessagePump& pump) {
     progress.setPosition(0);
     progress.setMax(static_cast<int>(infs.size()));
     progress.paint();
+    // A service that stopped answering most likely holds a lock the next call would wait on
+    // too, so the later INFs are not handed to it.
+    bool answering = true;
     for (size_t i = 0; i < infs.size(); ++i) {
-        preinstallInf(job.platform, *job.facts.setupService, pump, job.package.vendorName,
-                      infs[i], *job.report, job.infWaitLimitMs);
+        if (!answering) {
+            tell(job.report, infs[i], InfOutcome::TimedOut);
+        } else {
+            answering = preinstallInf(job.platform, *job.facts.setupService, pump,
+                                      job.package.vendorName, infs[i], job.report,
+                                      job.infWaitLimitMs);
+        }
         progress.setPosition(static_cast<int>(i + 1));
         progress.paint();
     }

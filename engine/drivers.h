@@ -15,9 +15,9 @@ std::string infKeyPath(const std::string& vendor);
 // the name the system gave the copy when the service accepted it. Throws ERegistryException
 // when that record cannot be written.
 // With a wait limit (ms, 0 = none) a call that has not returned in time counts as rejected: the
-// worker is left to end with the process, and the installation goes on.
-void preinstallInf(Platform& platform, SetupService& service, MessagePump& pump,
+// worker is left to end with the process, and the installation goes on. Returns false then.
+bool preinstallInf(Platform& platform, SetupService& service, MessagePump& pump,
                    const std::string& vendor, const std::string& inf_path,
-                   InstallReport& report = InstallReport::none(), uint32_t wait_limit_ms = 0);
+                   InstallReport* report = nullptr, uint32_t wait_limit_ms = 0);
 
 }  // namespace stow

@@ -17,7 +17,7 @@ InstallJob makeInstallJob(Platform& platform, LoadedPackage& package,
                       addTrailingSeparator(drivers_panel, lead),
                       FileLog(),
                       FailedCopies(),
-                      &InstallReport::none(),
+                      nullptr,
                       0};
 }
 

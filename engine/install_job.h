@@ -20,7 +20,7 @@ struct InstallJob {
     std::string driversDirectory;  // DriverPathPanel text with its trailing "\"
     FileLog fileLog;
     FailedCopies failedCopies;
-    InstallReport* report;      // never null
+    InstallReport* report;      // nullptr: nobody listens
     uint32_t infWaitLimitMs;    // 0: wait for the setup service as long as it takes
 };
 

@@ -3,8 +3,10 @@
 // stops the installation; ok() tells the caller, which reports it in the exit code.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "engine/install_report.h"
 #include "platform/file_system.h"
@@ -18,8 +20,8 @@ public:
     // False once the file could not be opened or a line did not reach it.
     bool ok() const { return ok_; }
     const std::string& path() const { return path_; }
-    // One line; CR LF inside the text start further lines of the same entry.
-    void line(const std::string& text);
+    // One line made of these pieces; CR LF inside them start further lines of the same entry.
+    void line(std::initializer_list<std::string_view> pieces);
 
     void file(const std::string& destination, FileOutcome outcome,
               const std::string& fallback) override;

@@ -1,6 +1,6 @@
 // What the install command tells an observer as it goes: every file and its outcome, every INF
-// handed to the setup service, every link and registry value. The install log listens; without
-// a listener the calls cost nothing. Observers must not throw.
+// handed to the setup service, every link and registry value. The install log listens; a job
+// without a listener holds nullptr. Observers must not throw.
 #pragma once
 
 #include <string>
@@ -30,12 +30,6 @@ public:
     virtual void linkFailed(const std::string& /*described_error*/) {}
     virtual void registryValue(const std::string& /*key*/, const std::string& /*name*/,
                                const std::string& /*data*/, bool /*written*/) {}
-
-    // The listener that ignores everything.
-    static InstallReport& none() {
-        static InstallReport quiet;
-        return quiet;
-    }
 };
 
 }  // namespace stow

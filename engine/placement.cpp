@@ -49,7 +49,7 @@ public:
     // directory (a failure there is ignored) and lists path as failed.
     void placeOrFallBack(const std::string& path, const ContentWriter& write) {
         if (writeFile(files_, path, write)) {
-            job_.report->file(path, FileOutcome::Written, {});
+            if (job_.report) job_.report->file(path, FileOutcome::Written, {});
             return;
         }
         const std::string name = fileNamePart(path);
@@ -60,8 +60,10 @@ public:
             if (writeFile(files_, here + name, write)) fallback = here + name;
         }
         job_.failedCopies.push_back(path);
-        job_.report->file(path, fallback.empty() ? FileOutcome::Failed : FileOutcome::Fallback,
-                          fallback);
+        if (job_.report) {
+            job_.report->file(path, fallback.empty() ? FileOutcome::Failed : FileOutcome::Fallback,
+                              fallback);
+        }
     }
 
 private:
@@ -124,8 +126,8 @@ void runPlacement(InstallJob& job, Progress& progress) {
         }
         if (decision.error) throw PackageError(*decision.error);
 
-        if (decision.kind == DestinationKind::None && !decision.driverCopy) {
-            job.report->file(first.size() > 1 ? first.substr(1) : first, FileOutcome::Skipped, {});
+        if (decision.kind == DestinationKind::None && !decision.driverCopy && job.report) {
+            job.report->file(first.substr(first.empty() ? 0 : 1), FileOutcome::Skipped, {});
         }
         if (decision.kind != DestinationKind::None) {
             std::string destination = decision.destination;

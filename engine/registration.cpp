@@ -49,13 +49,13 @@ std::string runRegistration(InstallJob& job) {
     Registry& registry = platform.registry;
     registry.deleteTree(uninstallKeyPath(vendor));  // a stale or missing entry is no error
 
-    InstallReport& report = *job.report;
+    InstallReport* report = job.report;
     const std::string packages_key = installedPackagesKeyPath(vendor);
     if (auto key = registry.openOrCreate(packages_key, kKeyAllAccess)) {
         const std::string name = platform.system.formatDateTime(stamp);
         const std::string data = package + "," + job.targetDirectory;
         const bool written = key->setString(name, data);
-        report.registryValue(packages_key, name, data, written);
+        if (report) report->registryValue(packages_key, name, data, written);
         if (!written) throw ERegistryException("Failed to set data for '" + name + "'");
     }
 
@@ -64,7 +64,7 @@ std::string runRegistration(InstallJob& job) {
     if (auto key = registry.openOrCreate(uninstall_key, kKeyAllAccess)) {
         auto set = [&](const std::string& name, const std::string& data) {
             const bool written = key->setString(name, data);
-            report.registryValue(uninstall_key, name, data, written);
+            if (report) report->registryValue(uninstall_key, name, data, written);
             return written;
         };
         // The first refused write ends the entry; what is missing the uninstaller tolerates.

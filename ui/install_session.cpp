@@ -29,42 +29,39 @@ InstallSession::InstallSession(Platform& platform) {
     switches_ = parseCommandSwitches(command_line);
     if (switches_.logPath) {
         log_ = std::make_unique<InstallLog>(platform.files, *switches_.logPath);
-        const LocalTime now = platform.system.localTime();
-        log_->line("Started " + platform.system.formatDateTime(now) + ": " + command_line);
+        const std::string now = platform.system.formatDateTime(platform.system.localTime());
+        log_->line({"Started ", now, ": ", command_line});
     }
-}
-
-void InstallSession::note(const std::string& line) {
-    if (log_) log_->line(line);
 }
 
 void InstallSession::loaded(const LoadedPackage& package, const std::string& target,
                             const std::string& drivers) {
-    note("Loaded: " + package.vendorName + " " + package.packageName + ", " +
-         decimalText(package.recordCount) + " records");
-    note("Target directory: " + target);
-    note("Drivers directory: " + drivers);
+    if (!log_) return;
+    log_->line({"Loaded: ", package.vendorName, " ", package.packageName, ", ",
+                decimalText(package.recordCount), " records"});
+    log_->line({"Target directory: ", target});
+    log_->line({"Drivers directory: ", drivers});
 }
 
 void InstallSession::loadFailed(const LoadError& error) {
-    end_ = RunEnd::LoadError;
-    note(error.caption() + ": " + error.text());
-    noteExitCode();
+    if (log_) log_->line({error.caption(), ": ", error.text()});
+    finish(RunEnd::LoadError);
 }
 
 void InstallSession::refused() {
-    end_ = RunEnd::CommandLineRefused;
-    note("Command line refused: " + switches_.error);
-    noteExitCode();
+    if (log_) log_->line({"Command line refused: ", switches_.error});
+    finish(RunEnd::CommandLineRefused);
 }
 
 void InstallSession::ended(RunEnd end, const std::string& report) {
-    end_ = end;
-    note(report);
-    noteExitCode();
+    if (log_) log_->line({report});
+    finish(end);
 }
 
-void InstallSession::noteExitCode() { note("Exit code: " + decimalText(exitCode())); }
+void InstallSession::finish(RunEnd end) {
+    end_ = end;
+    if (log_) log_->line({"Exit code: ", decimalText(exitCode())});
+}
 
 int InstallSession::exitCode() const { return exitCodeFor(end_, !log_ || log_->ok()); }
 

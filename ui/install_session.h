@@ -2,6 +2,7 @@
 // switches, the install log when one was asked for, and the outcome that becomes the exit code.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,10 @@ constexpr int kExitLoadError = 3;
 constexpr int kExitNotInstalled = 4;
 constexpr int kExitLogNotWritten = 5;  // complete, but the /LOG= file could not be written
 
+// How long a silent run waits for the setup service to take one INF. A service that asks a
+// question (about an unsigned driver, say) would otherwise wait for a user who is not there.
+constexpr uint32_t kSilentInfWaitLimitMs = 120000;
+
 // A run that went worse than complete keeps its own code; a lost log only turns 0 into 5.
 int exitCodeFor(RunEnd end, bool log_written);
 
@@ -41,11 +46,8 @@ public:
     explicit InstallSession(Platform& platform);
 
     const CommandSwitches& switches() const { return switches_; }
-    // The log, or a listener that ignores everything.
-    InstallReport& report() {
-        return log_ ? static_cast<InstallReport&>(*log_) : InstallReport::none();
-    }
-    void note(const std::string& line);
+    // The log as the engine's listener; nullptr without /LOG=.
+    InstallReport* report() { return log_.get(); }
 
     void loaded(const LoadedPackage& package, const std::string& target, const std::string& drivers);
     void loadFailed(const LoadError& error);
@@ -57,7 +59,7 @@ public:
     int exitCode() const;
 
 private:
-    void noteExitCode();
+    void finish(RunEnd end);
 
     CommandSwitches switches_;
     std::unique_ptr<InstallLog> log_;

@@ -96,7 +96,7 @@ void TMainForm::failLoading(const LoadError& error) {
     terminated_ = true;
     session_->loadFailed(error);
     try {
-        showLoadError(platform_.system, error);
+        if (!silent()) showLoadError(platform_.system, error);
     } catch (...) {
         // Nothing more can be told to the user; the program ends either way.
     }
@@ -107,13 +107,22 @@ void TMainForm::refuseCommandLine() {
     terminated_ = true;
     session_->refused();
     try {
-        platform_.system.messageBox(session_->switches().error +
-                                        "\r\n\r\nSwitches: /S (silent), /D=target directory, "
-                                        "/LOG=log file.",
-                                    "Command Line", kMbOk | kMbIconExclamation);
+        if (!silent()) {
+            platform_.system.messageBox(session_->switches().error +
+                                            "\r\n\r\nSwitches: /S (silent), /D=target "
+                                            "directory, /LOG=log file.",
+                                        "Command Line", kMbOk | kMbIconExclamation);
+        }
     } catch (...) {
+        // As with a load error: the program ends either way.
     }
     view_.terminateApplication();
+}
+
+int TMainForm::runSilent() {
+    FormCreate();
+    InstallButtonClick();
+    return exitCode();
 }
 
 void TMainForm::ChDestButtonClick() { pickDirectoryFor(MainControl::PathPanel); }
@@ -151,7 +160,8 @@ void TMainForm::runInstall() {
         InstallJob job = makeInstallJob(platform_, package_, locations_, facts_,
                                         view_.text(MainControl::PathPanel),
                                         view_.text(MainControl::DriverPathPanel));
-        job.report = &session_->report();
+        job.report = session_->report();
+        if (silent()) job.infWaitLimitMs = silent_inf_wait_limit_ms_;
         bar_ = std::make_unique<TTintProgress>(look_);
         view_.placeProgressBar(*bar_);
         bar_->setTint(kInstallTint);

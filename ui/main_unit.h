@@ -39,6 +39,13 @@ public:
     // error and tells the application to terminate.
     void FormCreate();
 
+    // /S: FormCreate and the install command, with no message box; the view shows nothing.
+    // Returns the exit code.
+    int runSilent();
+    bool silent() const { return session_ && session_->switches().silent; }
+    // How long a silent run waits for the setup service to take one INF.
+    void setSilentInfWaitLimit(uint32_t milliseconds) { silent_inf_wait_limit_ms_ = milliseconds; }
+
     void ChDestButtonClick() override;
     void ChDriverButtonClick() override;
     void InstallButtonClick() override;
@@ -81,6 +88,7 @@ private:
     bool close_pending_ = false;
     std::unique_ptr<TTintProgress> bar_;
     std::unique_ptr<InstallSession> session_;
+    uint32_t silent_inf_wait_limit_ms_ = kSilentInfWaitLimitMs;
 };
 
 }  // namespace stow

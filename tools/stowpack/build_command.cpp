@@ -10,6 +10,7 @@
 #include "stowpack/format.h"
 #include "stowpack/stub.h"
 #include "stowpack/text_encoding.h"
+#include "stowpack/version_info.h"
 
 namespace stow::pack {
 
@@ -89,7 +90,9 @@ PackageContents contentsFromManifest(const Manifest& manifest, std::ostream& war
 BuildSummary runBuild(const BuildOptions& options, std::ostream& out, std::ostream& warnings) {
     const Manifest manifest = loadManifest(options.manifest);
     const PackageContents contents = contentsFromManifest(manifest, warnings);
-    const std::string stub = readWholeFile(options.stub, "stub");
+    std::string stub = readWholeFile(options.stub, "stub");
+    // A stub without version information (one built before it had any) stays without.
+    patchVersionInfo(stub, versionTexts(manifest), parseVersion(manifest.version));
     const BuildSummary summary =
         writeInstaller(stub, options.stub.string(), contents, options.output);
     out << "Wrote " << options.output.string() << " (" << summary.fileSize << " bytes): "

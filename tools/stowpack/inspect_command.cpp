@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "stowpack/format.h"
+#include "stowpack/version_info.h"
 
 namespace stow::pack {
 
@@ -97,6 +98,8 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
     }
 
     printSignature(p, out);
+    printVersionInfo(p.file, p.hasOffset && p.packageOffset < p.fileSize ? p.packageOffset : p.fileSize,
+                     out);
 
     if (p.loadErrorCode >= 0) {
         std::string text = p.loadErrorText;

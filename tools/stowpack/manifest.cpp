@@ -9,6 +9,7 @@
 
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
+#include "stowpack/version_info.h"
 
 namespace stow::pack {
 
@@ -128,7 +129,8 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
                         std::string(e.description()));
     }
     const std::string where = name + ": ";
-    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "file"}, where);
+    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "file", "version", "copyright"},
+                      where);
 
     Manifest manifest;
     manifest.vendor = checkName(requireString(root, "vendor", where), "vendor", where);
@@ -142,6 +144,10 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
     }
 
     if (const toml::node* time = root.get("time")) manifest.timeStamp = timeStampOf(*time, where);
+    manifest.version = root.get("version") ? requireString(root, "version", where) : "1.0";
+    manifest.copyright = root.get("copyright") ? requireString(root, "copyright", where)
+                                               : "Copyright (C) " + manifest.vendor;
+    checkVersionKeys(manifest, where);
 
     if (const toml::node* files = root.get("file")) {
         const toml::array* array = files->as_array();

@@ -14,7 +14,7 @@
 #include "support/temp_dir.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
-#include "ui/silent_install.h"
+#include "ui/silent_view.h"
 
 namespace stow {
 namespace {
@@ -45,9 +45,13 @@ struct Machine {
         windows.setLocalTime(LocalTime{2026, 12, 10, 9, 30, 0});
     }
 
+    // As the program runs /S: the controller on a view that shows nothing.
     int runSilent(uint32_t inf_wait_limit_ms = kSilentInfWaitLimitMs) {
-        InstallSession session(windows.platform());
-        return runSilentInstall(windows.platform(), phases, session, locator(), inf_wait_limit_ms);
+        SilentView view;
+        TableSystemLook look;
+        TMainForm form(windows.platform(), view, phases, look, locator());
+        form.setSilentInfWaitLimit(inf_wait_limit_ms);
+        return form.runSilent();
     }
 
     // Creates the window; click: press Install, then Finish. Returns the exit code after the
