@@ -2,81 +2,86 @@
 // an unquoted path with blanks, as deployment tools often pass it, still arrives whole.
 #include "engine/command_switches.h"
 
-#include <vector>
-
 #include "engine/locations.h"
-#include "engine/paths.h"
 
 namespace stow {
 namespace {
 
-enum class Switch { None, Silent, Directory, Log };
+enum Switch { kNoSwitch, kSilent, kDirectory, kLog };
 
-struct SwitchName {
-    Switch kind;
-    const char* text;  // upper case; a trailing "=" takes a value
-};
-
-constexpr SwitchName kSwitches[] = {
-    {Switch::Silent, "/S"},
-    {Switch::Directory, "/D="},
-    {Switch::Log, "/LOG="},
-};
-
-const SwitchName* switchOf(const std::string& argument) {
-    const std::string upper = upperAscii(argument);
-    for (const SwitchName& name : kSwitches) {
-        const std::string text = name.text;
-        const bool takes_value = text.back() == '=';
-        if (takes_value ? upper.compare(0, text.size(), text) == 0 : upper == text) return &name;
+// The length of prefix when text starts with it, letter case ignored; else 0.
+size_t prefixLength(const std::string& text, const char* prefix) {
+    size_t i = 0;
+    for (; prefix[i] != '\0'; ++i) {
+        if (i >= text.size()) return 0;
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != prefix[i]) return 0;
     }
-    return nullptr;
+    return i;
+}
+
+Switch switchOf(const std::string& argument) {
+    if (argument.size() == 2 && prefixLength(argument, "/S")) return kSilent;
+    if (prefixLength(argument, "/D=")) return kDirectory;
+    if (prefixLength(argument, "/LOG=")) return kLog;
+    return kNoSwitch;
 }
 
 }  // namespace
 
 CommandSwitches parseCommandSwitches(const std::string& command_line) {
-    const std::vector<CommandArgument> arguments = splitCommandArguments(command_line);
     CommandSwitches result;
-    auto refuse = [&result](const std::string& why) {
-        if (result.error.empty()) result.error = why;
+    const char* refused = nullptr;
+    auto refuse = [&refused](const char* why) {
+        if (!refused) refused = why;
+    };
+    std::string* open = nullptr;  // the /D= or /LOG= value still taking words
+    size_t open_end = 0;
+    auto close = [&] {
+        if (open && open->empty()) {
+            refuse(open == &result.target ? "The switch /D= names no directory."
+                                          : "The switch /LOG= names no file.");
+        }
+        open = nullptr;
     };
 
-    // The first-argument rule: an empty one ("") would name the current drive's root, so it
-    // counts as no argument at all.
-    if (arguments.size() >= 2 && !switchOf(arguments[1].text) && !arguments[1].text.empty()) {
-        result.target = arguments[1].text;
-    }
-
-    for (size_t i = 1; i < arguments.size(); ++i) {
-        const SwitchName* name = switchOf(arguments[i].text);
-        if (!name) continue;
-        if (name->kind == Switch::Silent) {
+    size_t pos = 0;
+    CommandArgument argument;
+    nextCommandArgument(command_line, pos, argument);  // the program
+    for (bool first = true; nextCommandArgument(command_line, pos, argument); first = false) {
+        const Switch kind = switchOf(argument.text);
+        if (kind == kNoSwitch) {
+            if (open) {
+                // The blanks between the words as they stand on the line, quotes dropped.
+                open->append(command_line, open_end, argument.begin - open_end);
+                *open += argument.text;
+                open_end = argument.end;
+            } else if (first) {
+                // The first-argument rule; "" would name the current drive's root, so it
+                // counts as no argument.
+                result.target = argument.text;
+            }
+            continue;
+        }
+        close();
+        if (kind == kSilent) {
             if (result.silent) refuse("The switch /S is given twice.");
             result.silent = true;
             continue;
         }
-
-        std::string value = arguments[i].text.substr(std::string(name->text).size());
-        size_t next = i + 1;
-        for (; next < arguments.size() && !switchOf(arguments[next].text); ++next) {
-            const CommandArgument& before = arguments[next - 1];
-            value += command_line.substr(before.end, arguments[next].begin - before.end);
-            value += arguments[next].text;
-        }
-        i = next - 1;
-
-        const bool directory = name->kind == Switch::Directory;
-        std::optional<std::string>& slot = directory ? result.target : result.logPath;
-        if (value.empty()) {
-            refuse(directory ? "The switch /D= names no directory."
-                             : "The switch /LOG= names no file.");
-        } else if (slot) {
+        const bool directory = kind == kDirectory;
+        std::string& slot = directory ? result.target : result.logPath;
+        if (!slot.empty()) {
             refuse(directory ? "The target directory is given twice."
                              : "The switch /LOG= is given twice.");
         }
-        slot = value;
+        slot = argument.text.substr(directory ? 3 : 5);
+        open = &slot;
+        open_end = argument.end;
     }
+    close();
+    if (refused) result.error = refused;
     return result;
 }
 

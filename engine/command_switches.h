@@ -3,15 +3,14 @@
 // it always was; further arguments that are not switches are ignored.
 #pragma once
 
-#include <optional>
 #include <string>
 
 namespace stow {
 
 struct CommandSwitches {
     bool silent = false;
-    std::optional<std::string> target;   // /D= or the first argument
-    std::optional<std::string> logPath;  // /LOG=
+    std::string target;   // /D= or the first argument; "" when neither is given
+    std::string logPath;  // /LOG=; "" when not given
     std::string error;                   // not empty: the command line is refused, with why
 };
 

@@ -2,7 +2,7 @@
 // uninstaller relies on it to remove the copy the system made.
 #include "engine/drivers.h"
 
-#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/error.h"
@@ -16,19 +16,17 @@ std::string infKeyPath(const std::string& vendor) { return "Software\\" + vendor
 
 namespace {
 
-// Workers whose service call never returned. They can be neither joined nor safely killed, and
-// freeing one would wait for it, so they stay here, reachable and untouched, until the process
-// ends. Only the GUI thread adds to it.
-std::vector<TINFThread*>* abandoned_workers = nullptr;
+// A worker whose service call never returned can be neither joined nor safely killed, and
+// freeing it would wait for it, so it stays here, reachable and untouched, until the process
+// ends. A run abandons at most one (the later INFs are not handed over), and only the GUI
+// thread sets it.
+TINFThread* abandoned_worker = nullptr;
 
-void keepUntilExit(std::unique_ptr<TINFThread> worker) {
-    if (!abandoned_workers) abandoned_workers = new std::vector<TINFThread*>();
-    abandoned_workers->push_back(worker.release());
-}
+constexpr char kNoAnswer[] = " (the setup service did not answer in time)";
 
-void tell(InstallReport* report, const std::string& inf_path, InfOutcome outcome,
-          const std::string& name = {}) {
-    if (report) report->inf(inf_path, outcome, name);
+void reportInf(InstallReport* report, const std::string& inf_path, const char* outcome,
+               std::string_view arrow, std::string_view detail) {
+    if (report) report->line({"INF ", outcome, ": ", inf_path, arrow, detail});
 }
 
 }  // namespace
@@ -36,33 +34,33 @@ void tell(InstallReport* report, const std::string& inf_path, InfOutcome outcome
 bool preinstallInf(Platform& platform, SetupService& service, MessagePump& pump,
                    const std::string& vendor, const std::string& inf_path,
                    InstallReport* report, uint32_t wait_limit_ms) {
-    std::string destination;
-    {
-        auto thread = std::make_unique<TINFThread>(platform.threads, service, inf_path);
-        const uint32_t start = platform.threads.tickCount();
-        thread->resume();
+    // On the heap, as a worker that does not answer in time is left running.
+    TINFThread* thread = new TINFThread(platform.threads, service, inf_path);
+    const uint32_t start = platform.threads.tickCount();
+    thread->resume();
+    pump.processMessages();
+    while (!thread->finished()) {
+        if (wait_limit_ms != 0 && platform.threads.tickCount() - start >= wait_limit_ms) {
+            abandoned_worker = thread;
+            reportInf(report, inf_path, "rejected", kNoAnswer, {});
+            return false;
+        }
+        platform.threads.sleep(1);
         pump.processMessages();
-        while (!thread->finished()) {
-            if (wait_limit_ms != 0 && platform.threads.tickCount() - start >= wait_limit_ms) {
-                keepUntilExit(std::move(thread));
-                tell(report, inf_path, InfOutcome::TimedOut);
-                return false;
-            }
-            platform.threads.sleep(1);
-            pump.processMessages();
-        }
-        if (!thread->success()) {
-            tell(report, inf_path, InfOutcome::Rejected);
-            return true;
-        }
-        destination = thread->destinationInfName();
+    }
+    const bool success = thread->success();
+    const std::string destination = thread->destinationInfName();
+    delete thread;
+    if (!success) {
+        reportInf(report, inf_path, "rejected", {}, {});
+        return true;
     }
 
     const std::string name = fileNamePart(destination);
-    tell(report, inf_path, InfOutcome::Accepted, name);
+    reportInf(report, inf_path, "preinstalled", " -> ", name);
     auto key = platform.registry.openOrCreate(infKeyPath(vendor), kKeyAllAccess);
     const bool written = key && key->setString(inf_path, name);
-    if (report) report->registryValue(infKeyPath(vendor), inf_path, name, written);
+    reportRegistryValue(report, infKeyPath(vendor), inf_path, name, written);
     if (!written) throw ERegistryException("Failed to set data for '" + inf_path + "'");
     return true;
 }
@@ -79,7 +77,7 @@ void runDriverPhase(InstallJob& job, Progress& progress, MessagePump& pump) {
     bool answering = true;
     for (size_t i = 0; i < infs.size(); ++i) {
         if (!answering) {
-            tell(job.report, infs[i], InfOutcome::TimedOut);
+            reportInf(job.report, infs[i], "rejected", kNoAnswer, {});
         } else {
             answering = preinstallInf(job.platform, *job.facts.setupService, pump,
                                       job.package.vendorName, infs[i], job.report,

@@ -16,35 +16,31 @@ bool isSeparator(unsigned char c) { return c <= 0x20; }
 
 std::vector<std::string> splitCommandLine(const std::string& command_line) {
     std::vector<std::string> texts;
-    for (CommandArgument& argument : splitCommandArguments(command_line)) {
-        texts.push_back(std::move(argument.text));
-    }
+    size_t pos = 0;
+    CommandArgument argument;
+    while (nextCommandArgument(command_line, pos, argument)) texts.push_back(argument.text);
     return texts;
 }
 
-std::vector<CommandArgument> splitCommandArguments(const std::string& command_line) {
-    std::vector<CommandArgument> arguments;
-    size_t i = 0;
+bool nextCommandArgument(const std::string& command_line, size_t& pos, CommandArgument& argument) {
     const size_t n = command_line.size();
-    while (true) {
-        while (i < n && isSeparator(static_cast<unsigned char>(command_line[i]))) ++i;
-        if (i >= n) break;
-        const size_t begin = i;
-        std::string argument;
-        bool quoted = false;
-        for (; i < n; ++i) {
-            const char c = command_line[i];
-            if (c == '"') {
-                quoted = !quoted;
-            } else if (!quoted && isSeparator(static_cast<unsigned char>(c))) {
-                break;
-            } else {
-                argument += c;
-            }
+    while (pos < n && isSeparator(static_cast<unsigned char>(command_line[pos]))) ++pos;
+    if (pos >= n) return false;
+    argument.begin = pos;
+    argument.text.clear();
+    bool quoted = false;
+    for (; pos < n; ++pos) {
+        const char c = command_line[pos];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && isSeparator(static_cast<unsigned char>(c))) {
+            break;
+        } else {
+            argument.text += c;
         }
-        arguments.push_back({std::move(argument), begin, i});
     }
-    return arguments;
+    argument.end = pos;
+    return true;
 }
 
 ComputedLocations computeInstallLocations(System& system, const std::string& vendor_name,
@@ -62,8 +58,8 @@ ComputedLocations computeInstallLocations(System& system, const std::string& ven
     PlatformFacts& facts = result.facts;
 
     const CommandSwitches switches = parseCommandSwitches(system.commandLine());
-    if (switches.target) {
-        dirs.target = *switches.target;
+    if (!switches.target.empty()) {
+        dirs.target = switches.target;
     } else {
         dirs.target = withSeparator(system.specialFolder(kCsidlProgramFiles)) + vendor_name +
                       "\\" + package_name;

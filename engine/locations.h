@@ -26,7 +26,9 @@ struct CommandArgument {
     size_t begin = 0;
     size_t end = 0;
 };
-std::vector<CommandArgument> splitCommandArguments(const std::string& command_line);
+// The argument at or behind pos, by the rules above; pos moves behind it. False when only
+// separators are left.
+bool nextCommandArgument(const std::string& command_line, size_t& pos, CommandArgument& argument);
 
 ComputedLocations computeInstallLocations(System& system, const std::string& vendor_name,
                                           const std::string& package_name);

@@ -49,7 +49,7 @@ public:
     // directory (a failure there is ignored) and lists path as failed.
     void placeOrFallBack(const std::string& path, const ContentWriter& write) {
         if (writeFile(files_, path, write)) {
-            if (job_.report) job_.report->file(path, FileOutcome::Written, {});
+            if (job_.report) job_.report->line({"File written: ", path});
             return;
         }
         const std::string name = fileNamePart(path);
@@ -61,8 +61,8 @@ public:
         }
         job_.failedCopies.push_back(path);
         if (job_.report) {
-            job_.report->file(path, fallback.empty() ? FileOutcome::Failed : FileOutcome::Fallback,
-                              fallback);
+            job_.report->line({"File failed: ", path, fallback.empty() ? "" : ", fallback copy: ",
+                               fallback});
         }
     }
 
@@ -127,7 +127,8 @@ void runPlacement(InstallJob& job, Progress& progress) {
         if (decision.error) throw PackageError(*decision.error);
 
         if (decision.kind == DestinationKind::None && !decision.driverCopy && job.report) {
-            job.report->file(first.substr(first.empty() ? 0 : 1), FileOutcome::Skipped, {});
+            job.report->line({"File skipped (not for this system): ",
+                              std::string_view(first).substr(first.empty() ? 0 : 1)});
         }
         if (decision.kind != DestinationKind::None) {
             std::string destination = decision.destination;

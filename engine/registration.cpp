@@ -55,7 +55,7 @@ std::string runRegistration(InstallJob& job) {
         const std::string name = platform.system.formatDateTime(stamp);
         const std::string data = package + "," + job.targetDirectory;
         const bool written = key->setString(name, data);
-        if (report) report->registryValue(packages_key, name, data, written);
+        reportRegistryValue(report, packages_key, name, data, written);
         if (!written) throw ERegistryException("Failed to set data for '" + name + "'");
     }
 
@@ -64,7 +64,7 @@ std::string runRegistration(InstallJob& job) {
     if (auto key = registry.openOrCreate(uninstall_key, kKeyAllAccess)) {
         auto set = [&](const std::string& name, const std::string& data) {
             const bool written = key->setString(name, data);
-            if (report) report->registryValue(uninstall_key, name, data, written);
+            reportRegistryValue(report, uninstall_key, name, data, written);
             return written;
         };
         // The first refused write ends the entry; what is missing the uninstaller tolerates.

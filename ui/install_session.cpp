@@ -2,7 +2,6 @@
 // how it ended with which exit code.
 #include "ui/install_session.h"
 
-#include "engine/loader.h"
 #include "engine/number_text.h"
 
 namespace stow {
@@ -27,42 +26,25 @@ int exitCodeFor(RunEnd end, bool log_written) {
 InstallSession::InstallSession(Platform& platform) {
     const std::string command_line = platform.system.commandLine();
     switches_ = parseCommandSwitches(command_line);
-    if (switches_.logPath) {
-        log_ = std::make_unique<InstallLog>(platform.files, *switches_.logPath);
-        const std::string now = platform.system.formatDateTime(platform.system.localTime());
-        log_->line({"Started ", now, ": ", command_line});
+    if (!switches_.logPath.empty()) {
+        log_.open(platform.files, switches_.logPath);
+        log_.line({"Started: ", command_line});
     }
 }
 
-void InstallSession::loaded(const LoadedPackage& package, const std::string& target,
-                            const std::string& drivers) {
-    if (!log_) return;
-    log_->line({"Loaded: ", package.vendorName, " ", package.packageName, ", ",
-                decimalText(package.recordCount), " records"});
-    log_->line({"Target directory: ", target});
-    log_->line({"Drivers directory: ", drivers});
+void InstallSession::loaded(const LoadedPackage& package, const std::string& target) {
+    log_.line({"Loaded: ", package.startMenuGroup, ", ", decimalText(package.recordCount),
+               " records; target directory ", target});
 }
 
-void InstallSession::loadFailed(const LoadError& error) {
-    if (log_) log_->line({error.caption(), ": ", error.text()});
-    finish(RunEnd::LoadError);
-}
-
-void InstallSession::refused() {
-    if (log_) log_->line({"Command line refused: ", switches_.error});
-    finish(RunEnd::CommandLineRefused);
-}
-
-void InstallSession::ended(RunEnd end, const std::string& report) {
-    if (log_) log_->line({report});
-    finish(end);
-}
-
-void InstallSession::finish(RunEnd end) {
+void InstallSession::ended(RunEnd end, std::initializer_list<std::string_view> what) {
     end_ = end;
-    if (log_) log_->line({"Exit code: ", decimalText(exitCode())});
+    log_.line(what);
+    log_.line({"Exit code: ", decimalText(exitCode())});
 }
 
-int InstallSession::exitCode() const { return exitCodeFor(end_, !log_ || log_->ok()); }
+int InstallSession::exitCode() const {
+    return exitCodeFor(end_, switches_.logPath.empty() || log_.ok());
+}
 
 }  // namespace stow

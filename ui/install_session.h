@@ -13,8 +13,6 @@
 
 namespace stow {
 
-class LoadError;
-
 // How a run ended, from the deployment tool's point of view.
 enum class RunEnd {
     NotInstalled,              // the window was closed before the install command ran
@@ -47,22 +45,18 @@ public:
 
     const CommandSwitches& switches() const { return switches_; }
     // The log as the engine's listener; nullptr without /LOG=.
-    InstallReport* report() { return log_.get(); }
+    InstallReport* report() { return switches_.logPath.empty() ? nullptr : &log_; }
 
-    void loaded(const LoadedPackage& package, const std::string& target, const std::string& drivers);
-    void loadFailed(const LoadError& error);
-    void refused();
-    // report: the heading's text (completion or error report).
-    void ended(RunEnd end, const std::string& report);
+    void loaded(const LoadedPackage& package, const std::string& target);
+    // what: the run's last report (the heading's text, the load error, the refusal).
+    void ended(RunEnd end, std::initializer_list<std::string_view> what);
 
     RunEnd end() const { return end_; }
     int exitCode() const;
 
 private:
-    void finish(RunEnd end);
-
     CommandSwitches switches_;
-    std::unique_ptr<InstallLog> log_;
+    InstallLog log_;
     RunEnd end_ = RunEnd::NotInstalled;
 };
 

@@ -42,7 +42,7 @@ private:
 
 TMainForm::TMainForm(Platform& platform, MainView& view, InstallPhases& phases, SystemLook& look,
                      const unsigned char* locator_data)
-    : platform_(platform), view_(view), phases_(phases), look_(look) {
+    : platform_(platform), view_(view), phases_(phases), look_(look), session_(platform) {
     std::memcpy(locator_.data(), locator_data, locator_.size());
     view_.setEvents(this);
 }
@@ -50,8 +50,7 @@ TMainForm::TMainForm(Platform& platform, MainView& view, InstallPhases& phases, 
 TMainForm::~TMainForm() { view_.setEvents(nullptr); }
 
 void TMainForm::FormCreate() {
-    session_ = std::make_unique<InstallSession>(platform_);
-    if (!session_->switches().error.empty()) {
+    if (!session_.switches().error.empty()) {
         refuseCommandLine();
         return;
     }
@@ -84,7 +83,7 @@ void TMainForm::FormCreate() {
 
         locations_ = computed.locations;
         fallback_ = computed.directories.fallback;
-        session_->loaded(package_, computed.directories.target, computed.directories.drivers);
+        session_.loaded(package_, computed.directories.target);
     } catch (const LoadError& error) {
         failLoading(error);
     } catch (...) {
@@ -94,7 +93,7 @@ void TMainForm::FormCreate() {
 
 void TMainForm::failLoading(const LoadError& error) {
     terminated_ = true;
-    session_->loadFailed(error);
+    session_.ended(RunEnd::LoadError, {error.caption(), ": ", error.text()});
     try {
         if (!silent()) showLoadError(platform_.system, error);
     } catch (...) {
@@ -105,13 +104,12 @@ void TMainForm::failLoading(const LoadError& error) {
 
 void TMainForm::refuseCommandLine() {
     terminated_ = true;
-    session_->refused();
+    session_.ended(RunEnd::CommandLineRefused,
+                   {"Command line refused: ", session_.switches().error});
     try {
         if (!silent()) {
-            platform_.system.messageBox(session_->switches().error +
-                                            "\r\n\r\nSwitches: /S (silent), /D=target "
-                                            "directory, /LOG=log file.",
-                                        "Command Line", kMbOk | kMbIconExclamation);
+            platform_.system.messageBox(session_.switches().error, "Command Line",
+                                        kMbOk | kMbIconExclamation);
         }
     } catch (...) {
         // As with a load error: the program ends either way.
@@ -160,7 +158,7 @@ void TMainForm::runInstall() {
         InstallJob job = makeInstallJob(platform_, package_, locations_, facts_,
                                         view_.text(MainControl::PathPanel),
                                         view_.text(MainControl::DriverPathPanel));
-        job.report = session_->report();
+        job.report = session_.report();
         if (silent()) job.infWaitLimitMs = silent_inf_wait_limit_ms_;
         bar_ = std::make_unique<TTintProgress>(look_);
         view_.placeProgressBar(*bar_);
@@ -183,13 +181,13 @@ void TMainForm::runInstall() {
         const std::string report = phases_.registration(job);
         if (!job.failedCopies.empty()) view_.setHeightConstraints(min_height_, 0);
         view_.setText(MainControl::HeadLabel, report);
-        session_->ended(job.failedCopies.empty() ? RunEnd::Complete
+        session_.ended(job.failedCopies.empty() ? RunEnd::Complete
                                                  : RunEnd::CompleteWithFailedCopies,
-                        report);
+                        {report});
     } catch (...) {
         const std::string report = errorReport(describeCurrentException());
         view_.setText(MainControl::HeadLabel, report);
-        session_->ended(RunEnd::ErrorReport, report);
+        session_.ended(RunEnd::ErrorReport, {report});
     }
 }
 
@@ -220,8 +218,8 @@ void TMainForm::FormKeyDown(uint16_t key, ShiftState shift) {
 bool TMainForm::FormCloseQuery() {
     // The install command cannot be cut short safely; the window closes once it has ended.
     if (!installing_) {
-        if (session_ && !terminated_ && session_->end() == RunEnd::NotInstalled) {
-            session_->ended(RunEnd::NotInstalled, "Closed without installing.");
+        if (!terminated_ && session_.end() == RunEnd::NotInstalled) {
+            session_.ended(RunEnd::NotInstalled, {"Closed without installing."});
         }
         return true;
     }

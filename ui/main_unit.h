@@ -42,7 +42,7 @@ public:
     // /S: FormCreate and the install command, with no message box; the view shows nothing.
     // Returns the exit code.
     int runSilent();
-    bool silent() const { return session_ && session_->switches().silent; }
+    bool silent() const { return session_.switches().silent; }
     // How long a silent run waits for the setup service to take one INF.
     void setSilentInfWaitLimit(uint32_t milliseconds) { silent_inf_wait_limit_ms_ = milliseconds; }
 
@@ -55,7 +55,7 @@ public:
 
     bool terminated() const { return terminated_; }
     // The program's exit code for how the run has ended so far.
-    int exitCode() const { return session_ ? session_->exitCode() : kExitNotInstalled; }
+    int exitCode() const { return session_.exitCode(); }
     bool installing() const { return installing_; }
     // The destination dialog's fallback: the drive root of WindowsPath.
     const std::string& fallbackDirectory() const { return fallback_; }
@@ -87,7 +87,7 @@ private:
     bool installing_ = false;
     bool close_pending_ = false;
     std::unique_ptr<TTintProgress> bar_;
-    std::unique_ptr<InstallSession> session_;
+    InstallSession session_;  // reads the command line and opens the log at construction
     uint32_t silent_inf_wait_limit_ms_ = kSilentInfWaitLimitMs;
 };
 

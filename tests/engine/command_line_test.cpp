@@ -76,8 +76,8 @@ TEST(CommandLineTest, SwitchesAndTheFirstArgumentRule) {
         EXPECT_EQ(s.silent, c.silent);
         EXPECT_EQ(!s.error.empty(), c.refused) << s.error;
         if (c.refused) continue;
-        EXPECT_EQ(s.target, c.target ? std::optional<std::string>(c.target) : std::nullopt);
-        EXPECT_EQ(s.logPath, c.log ? std::optional<std::string>(c.log) : std::nullopt);
+        EXPECT_EQ(s.target, c.target ? c.target : "");
+        EXPECT_EQ(s.logPath, c.log ? c.log : "");
     }
 }
 

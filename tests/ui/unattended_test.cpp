@@ -149,7 +149,7 @@ std::vector<OutcomeRow> outcomeRows() {
     const std::string flagged_inf = kDrivers + "zydaq.inf";
     return {
         {"success", "", nullptr, kExitComplete,
-         {"Loaded: ZYLOR DAQ Suite, 4 records", "File written: " + kTarget + "ReadMe.txt",
+         {"Loaded: ZYLOR DAQ Suite, 4 records; target directory C:\\Program Files\\ZYLOR\\DAQ Suite", "File written: " + kTarget + "ReadMe.txt",
           "File written: " + flagged_inf, "INF preinstalled: " + flagged_inf + " -> oem0.inf",
           "Registry: HKLM\\Software\\ZYLOR\\INF [" + flagged_inf + "] = oem0.inf",
           "ZYLOR DAQ Suite\\ReadMe.txt.lnk -> " + kTarget + "ReadMe.txt",
@@ -157,14 +157,14 @@ std::vector<OutcomeRow> outcomeRows() {
           "Installation complete!", "Exit code: 0"},
          true},
         {"target given by /D= with blanks, unquoted", "/D=C:\\My Apps\\DAQ", nullptr,
-         kExitComplete, {"Target directory: C:\\My Apps\\DAQ", "File written: C:\\My Apps\\DAQ\\ReadMe.txt"},
+         kExitComplete, {"target directory C:\\My Apps\\DAQ", "File written: C:\\My Apps\\DAQ\\ReadMe.txt"},
          false},
         {"target given by /D=, quoted", "\"/D=C:\\My Apps\\DAQ\"", nullptr, kExitComplete,
          {"File written: C:\\My Apps\\DAQ\\ReadMe.txt"}, false},
         {"failed copy", "",
          [](Machine& m) { m.windows.faults().accessDenied = {"C:\\WINDOWS\\system32\\zydaq.dll"}; },
          kExitFailedCopies,
-         {"File failed, fallback copy: C:\\WINDOWS\\system32\\zydaq.dll -> ",
+         {"File failed: C:\\WINDOWS\\system32\\zydaq.dll, fallback copy: ",
           "These files failed to copy", "Exit code: 1"},
          true},
         {"target directory not creatable", "/D=C:\\Locked\\DAQ",
@@ -229,7 +229,7 @@ TEST(SilentInstall, TheLogIsAppendedTo) {
     Machine m(Profile::Nt32, "/S /LOG=C:\\setup.log");
     m.windows.writeFile("C:\\setup.log", "earlier run\r\n");
     m.runSilent();
-    EXPECT_EQ(m.log().rfind("earlier run\r\nStarted ", 0), 0u);
+    EXPECT_EQ(m.log().rfind("earlier run\r\nStarted: ", 0), 0u);
 }
 
 TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
