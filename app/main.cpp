@@ -16,8 +16,8 @@
 
 namespace {
 
-int runWithWindow(stow::Win32Platform& application, stow::InstallPhases& phases) {
-    stow::win32::Win32SystemLook look;
+int runWithWindow(stow::Win32Platform& application, stow::InstallPhases& phases,
+                  stow::win32::Win32SystemLook& look) {
     stow::MainWindow window(look);
     application.setOwnerWindow(window.handle());
     stow::TMainForm form(application.platform(), window, phases, look, packageLocatorData());
@@ -39,14 +39,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         stow::Win32Platform application;
         stow::EnginePhases phases;
+        stow::win32::Win32SystemLook look;
         silent = stow::parseCommandSwitches(application.platform().system.commandLine()).silent;
         if (silent) {
             stow::SilentView view;
-            stow::win32::Win32SystemLook look;
             stow::TMainForm form(application.platform(), view, phases, look, packageLocatorData());
             return form.runSilent();
         }
-        return runWithWindow(application, phases);
+        return runWithWindow(application, phases, look);
     } catch (...) {
         if (!silent) {
             MessageBoxA(nullptr, "The installer could not start.", "Error", MB_OK | MB_ICONHAND);

@@ -40,8 +40,8 @@ CommandSwitches parseCommandSwitches(const std::string& command_line) {
     size_t open_end = 0;
     auto close = [&] {
         if (open && open->empty()) {
-            refuse(open == &result.target ? "The switch /D= names no directory."
-                                          : "The switch /LOG= names no file.");
+            refuse(open == &result.target ? "/D= names no directory."
+                                          : "/LOG= names no file.");
         }
         open = nullptr;
     };
@@ -66,7 +66,7 @@ CommandSwitches parseCommandSwitches(const std::string& command_line) {
         }
         close();
         if (kind == kSilent) {
-            if (result.silent) refuse("The switch /S is given twice.");
+            if (result.silent) refuse("/S is given twice.");
             result.silent = true;
             continue;
         }
@@ -74,9 +74,9 @@ CommandSwitches parseCommandSwitches(const std::string& command_line) {
         std::string& slot = directory ? result.target : result.logPath;
         if (!slot.empty()) {
             refuse(directory ? "The target directory is given twice."
-                             : "The switch /LOG= is given twice.");
+                             : "/LOG= is given twice.");
         }
-        slot = argument.text.substr(directory ? 3 : 5);
+        slot.assign(argument.text, directory ? 3 : 5, std::string::npos);
         open = &slot;
         open_end = argument.end;
     }

@@ -1,15 +1,15 @@
-// One write per line, so that a log cut short by a full disk ends between lines where it can.
-// The report line that several phases share is made here too.
+// Pieces go to the file as they are: the file system buffers them. The report line that several
+// phases share is made here too.
 #include "engine/install_log.h"
 
 namespace stow {
 
 void InstallLog::line(std::initializer_list<std::string_view> pieces) {
     if (!file_) return;
-    std::string bytes;
-    for (std::string_view piece : pieces) bytes.append(piece.data(), piece.size());
-    bytes += "\r\n";
-    if (!file_->write(bytes.data(), bytes.size())) write_failed_ = true;
+    for (std::string_view piece : pieces) {
+        if (!file_->write(piece.data(), piece.size())) write_failed_ = true;
+    }
+    if (!file_->write("\r\n", 2)) write_failed_ = true;
 }
 
 void reportRegistryValue(InstallReport* report, const std::string& key, const std::string& name,

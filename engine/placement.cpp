@@ -127,8 +127,9 @@ void runPlacement(InstallJob& job, Progress& progress) {
         if (decision.error) throw PackageError(*decision.error);
 
         if (decision.kind == DestinationKind::None && !decision.driverCopy && job.report) {
+            // The placement byte is there: an empty first field has stopped the phase above.
             job.report->line({"File skipped (not for this system): ",
-                              std::string_view(first).substr(first.empty() ? 0 : 1)});
+                              std::string_view(first.data() + 1, first.size() - 1)});
         }
         if (decision.kind != DestinationKind::None) {
             std::string destination = decision.destination;

@@ -7,34 +7,24 @@
 namespace stow {
 
 int exitCodeFor(RunEnd end, bool log_written) {
-    switch (end) {
-        case RunEnd::Complete:
-            return log_written ? kExitComplete : kExitLogNotWritten;
-        case RunEnd::CompleteWithFailedCopies:
-            return kExitFailedCopies;
-        case RunEnd::ErrorReport:
-        case RunEnd::CommandLineRefused:
-            return kExitErrorReport;
-        case RunEnd::LoadError:
-            return kExitLoadError;
-        case RunEnd::NotInstalled:
-            break;
-    }
-    return kExitNotInstalled;
+    // In the order of RunEnd.
+    static constexpr unsigned char kCodes[] = {kExitNotInstalled, kExitComplete, kExitFailedCopies,
+                                               kExitErrorReport,  kExitLoadError, kExitErrorReport};
+    const int code = kCodes[static_cast<int>(end)];
+    return code == kExitComplete && !log_written ? kExitLogNotWritten : code;
 }
 
-InstallSession::InstallSession(Platform& platform) {
-    const std::string command_line = platform.system.commandLine();
-    switches_ = parseCommandSwitches(command_line);
+InstallSession::InstallSession(Platform& platform)
+    : switches_(parseCommandSwitches(platform.system.commandLine())) {
     if (!switches_.logPath.empty()) {
         log_.open(platform.files, switches_.logPath);
-        log_.line({"Started: ", command_line});
+        log_.line({"Started: ", platform.system.commandLine()});
     }
 }
 
-void InstallSession::loaded(const LoadedPackage& package, const std::string& target) {
+void InstallSession::loaded(const LoadedPackage& package) {
     log_.line({"Loaded: ", package.startMenuGroup, ", ", decimalText(package.recordCount),
-               " records; target directory ", target});
+               " records"});
 }
 
 void InstallSession::ended(RunEnd end, std::initializer_list<std::string_view> what) {

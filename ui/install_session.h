@@ -47,7 +47,7 @@ public:
     // The log as the engine's listener; nullptr without /LOG=.
     InstallReport* report() { return switches_.logPath.empty() ? nullptr : &log_; }
 
-    void loaded(const LoadedPackage& package, const std::string& target);
+    void loaded(const LoadedPackage& package);
     // what: the run's last report (the heading's text, the load error, the refusal).
     void ended(RunEnd end, std::initializer_list<std::string_view> what);
 

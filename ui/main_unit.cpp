@@ -83,7 +83,7 @@ void TMainForm::FormCreate() {
 
         locations_ = computed.locations;
         fallback_ = computed.directories.fallback;
-        session_.loaded(package_, computed.directories.target);
+        session_.loaded(package_);
     } catch (const LoadError& error) {
         failLoading(error);
     } catch (...) {
@@ -92,27 +92,21 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::failLoading(const LoadError& error) {
-    terminated_ = true;
-    session_.ended(RunEnd::LoadError, {error.caption(), ": ", error.text()});
-    try {
-        if (!silent()) showLoadError(platform_.system, error);
-    } catch (...) {
-        // Nothing more can be told to the user; the program ends either way.
-    }
-    view_.terminateApplication();
+    failStart(RunEnd::LoadError, error.caption(), error.text());
 }
 
 void TMainForm::refuseCommandLine() {
+    failStart(RunEnd::CommandLineRefused, "Command Line", session_.switches().error);
+}
+
+void TMainForm::failStart(RunEnd end, const std::string& caption, const std::string& text) {
     terminated_ = true;
-    session_.ended(RunEnd::CommandLineRefused,
-                   {"Command line refused: ", session_.switches().error});
+    session_.ended(end, {caption, ": ", text});
     try {
-        if (!silent()) {
-            platform_.system.messageBox(session_.switches().error, "Command Line",
-                                        kMbOk | kMbIconExclamation);
-        }
+        // The load error's box; silent runs only log it.
+        if (!silent()) platform_.system.messageBox(text, caption, kMbOk | kMbIconExclamation);
     } catch (...) {
-        // As with a load error: the program ends either way.
+        // Nothing more can be told to the user; the program ends either way.
     }
     view_.terminateApplication();
 }

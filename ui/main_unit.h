@@ -66,6 +66,8 @@ public:
 private:
     void failLoading(const LoadError& error);
     void refuseCommandLine();
+    // Ends the run before the ready state: logged, a box unless silent, then termination.
+    void failStart(RunEnd end, const std::string& caption, const std::string& text);
     void pickDirectoryFor(MainControl panel);
     void runInstall();
     void enterEndState();
