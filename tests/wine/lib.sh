@@ -311,6 +311,7 @@ expect_load_error() {
     screenshot
     drive msgbox-press OK 30
     wait_installer_exit 30
+    expect_eq "exit status after a load error" "3" "$INSTALLER_STATUS"
     expect_nothing_written "$(package_info vendor)"
 }
 
@@ -345,6 +346,7 @@ expect_ready_window() {
     screenshot
     drive close "$title" 30
     wait_installer_exit 30
+    expect_eq "exit status when closed without installing" "4" "$INSTALLER_STATUS"
     expect_nothing_written "$vendor"
 }
 
@@ -494,6 +496,10 @@ install_to_end() {
 # the Install button, the directories and the progress bar are gone.
 expect_end_state() {
     local report=$1
+    # The exit code Finish will give: 2 after the error report, 1 with failed copies, else 0.
+    EXPECTED_EXIT=0
+    [[ $report == *"failed to copy"* ]] && EXPECTED_EXIT=1
+    [[ $report == "$REPORT_ERROR"* ]] && EXPECTED_EXIT=2
     expect_line "heading" "class=\"Static\"" "text=\"$(esc "$report")\"" "visible=1"
     expect_line "finish button" 'text="Finish"' "visible=1" "enabled=1"
     expect_line "install button" 'class="Button" text="Install ' "visible=0" "enabled=0"
@@ -538,11 +544,12 @@ expect_height() {
     expect_line "height after shrinking" "size=${width}x$height"
 }
 
-# Presses Finish; the installer ends with status 0.
+# Presses Finish; the installer ends with the code for the end state last checked (or given).
+EXPECTED_EXIT=0
 finish_installer() {
     drive click "$TITLE" Finish
     wait_installer_exit 30
-    expect_eq "exit status" "0" "$INSTALLER_STATUS"
+    expect_eq "exit status" "${1:-$EXPECTED_EXIT}" "$INSTALLER_STATUS"
 }
 
 # A DOS date and time (as packed) for a local date-time "YYYY-MM-DD hh:mm:ss", as the file log
