@@ -131,6 +131,30 @@ INSTALLER_EXE=""
 # The prefix's C: drive.
 drive_c() { printf '%s/drive_c' "$PREFIX"; }
 
+# Starts an installer with the given arguments while the driver watches for any top-level
+# window of its process from before it starts until it ends; waits for the end. The watch's
+# output is in DRIVER_OUT; no window at all is expected.
+run_unattended() {
+    local source=$1
+    shift
+    local name
+    name=$(basename "$source")
+    DRIVER_OUT="$RUN_DIR/watch.out"
+    rm -f "$DRIVER_OUT"
+    timeout -k 5 150 "$WINE" "$STOW_DRIVER" watch-windows "$name" 120 < /dev/null \
+        > "$DRIVER_OUT" 2> "$RUN_DIR/watch.err" &
+    local watcher=$! i
+    for ((i = 0; i < 300; i++)); do
+        grep -q waiting "$DRIVER_OUT" 2> /dev/null && break
+        sleep 0.1
+    done
+    start_installer "$source" "$@"
+    wait "$watcher" || die "stowdriver watch-windows failed: $(cat "$RUN_DIR/watch.err")"
+    { echo "== stowdriver watch-windows $name"; cat "$DRIVER_OUT"; } >> "$RESULT_BASE.txt"
+    expect_line "windows of the unattended installer" "watched" "windows=0"
+    wait_installer_exit 30
+}
+
 # Copies an installer into the prefix (as a user would download it) and starts it there with
 # the given arguments. Output goes to files: Wine's helpers may keep pipes open.
 start_installer() {

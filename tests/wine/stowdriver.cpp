@@ -659,16 +659,17 @@ int cmdWaitExit(int argc, char** argv) {
     return 0;
 }
 
-// Watches a process by name from its start to its end: every top-level window it owns at any
+// Watches a process by name from its start (run it first) to its end: every top-level window it owns at any
 // time, shown or hidden, is printed once. For the silent install, which must have none.
 int cmdWatchWindows(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string target = argv[2];
     const DWORD timeout = parseTimeout(argc, argv, 3);
     const DWORD start = GetTickCount();
+    out("waiting");  // started before the process, so that it sees its first moment
     while (!processRunning(target)) {
-        if (GetTickCount() - start >= timeout) break;  // it may have come and gone already
-        Sleep(5);
+        if (GetTickCount() - start >= timeout) break;
+        Sleep(1);
     }
     std::vector<HWND> seen;
     unsigned polls = 0;

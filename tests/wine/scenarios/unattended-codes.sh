@@ -11,10 +11,7 @@ silent_run() {
     local args=()
     while [[ $1 != -- ]]; do args+=("$1"); shift; done
     shift
-    start_installer "$exe" /S "${args[@]}"
-    drive watch-windows "$INSTALLER_EXE" 120
-    expect_line "windows of the silent installer" "watched" "windows=0"
-    wait_installer_exit 30
+    run_unattended "$exe" /S "${args[@]}"
     expect_eq "exit status with ${args[*]}" "$code" "$INSTALLER_STATUS"
     [[ -z $log ]] && return 0
     local host line
@@ -32,13 +29,15 @@ scenario() {
     vendor=$(package_info vendor)
 
     # Load error: no package attached; nothing installed, no box.
-    silent_run 3 "$(installer bare)" 'C:\logs-00.txt' -- '/LOG=C:\logs-00.txt' -- \
+    silent_run 3 "$(installer bare)" 'C:\Downloads\logs-00.txt' -- '/LOG=C:\Downloads\logs-00.txt' -- \
         'Load Error 00h: No package is attached. Please contact the factory for assistance.'
+    rm "$(host_path 'C:\Downloads\logs-00.txt')"  # checked above; the one file written
     expect_nothing_written "$vendor"
 
     # A refused command line: an empty /D=.
-    silent_run 2 "$(installer sample)" 'C:\logs-empty.txt' -- '/D=' '/LOG=C:\logs-empty.txt' -- \
+    silent_run 2 "$(installer sample)" 'C:\Downloads\logs-empty.txt' -- '/D=' '/LOG=C:\Downloads\logs-empty.txt' -- \
         'Command Line: /D= names no directory.'
+    rm "$(host_path 'C:\Downloads\logs-empty.txt')"
     expect_nothing_written "$vendor"
 
     # The target directory cannot be created (it lies under a file).
@@ -53,10 +52,12 @@ scenario() {
         'PackageError: Invalid LocMode #06h. The package is probably corrupt.'
 
     # A failed copy: a folder stands where a file of the target directory should go. The target
-    # has blanks and is given unquoted, last on the line.
+    # has blanks and is given unquoted, last on the line (Wine quotes an argument with blanks, so
+    # the words go separately).
     local target='C:\Stow Silent\DAQ'
     mkdir -p "$(drive_c)/Stow Silent/DAQ/ReadMe.txt"
-    silent_run 1 "$(installer sample)" 'C:\logs-copy.txt' -- '/LOG=C:\logs-copy.txt' "/D=$target" -- \
+    silent_run 1 "$(installer sample)" 'C:\logs-copy.txt' -- '/LOG=C:\logs-copy.txt' \
+        '/D=C:\Stow' 'Silent\DAQ' -- \
         "File failed: $target\\ReadMe.txt, fallback copy: C:\\Downloads\\ReadMe.txt" \
         "File written: $target\\LICENSE" "These files failed to copy"
     expect_file "C:\\Downloads\\ReadMe.txt" "$STOW_SAMPLE_DIR/files/ReadMe.txt"
@@ -65,8 +66,9 @@ scenario() {
     # 9x the INF\Other copy fails first, which code 1 reports instead).
     local code=5
     ((NT)) || code=1
+    # The target is quoted here (Wine quotes an argument with blanks).
     silent_run "$code" "$(installer sample)" '' -- '/LOG=C:\No Such Folder\setup.log' \
-        '"/D=C:\Stow Quoted\DAQ"' --
+        '/D=C:\Stow Quoted\DAQ' --
     expect_file 'C:\Stow Quoted\DAQ\ReadMe.txt' "$STOW_SAMPLE_DIR/files/ReadMe.txt"
 }
 

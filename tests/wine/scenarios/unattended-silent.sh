@@ -7,10 +7,9 @@ SILENT=1
 
 # Runs the installer silently and waits for its end, watching for windows meanwhile.
 sample_run_installer() {
-    start_installer "$(installer sample)" /S '/LOG=C:\setup.log'
-    drive watch-windows "$INSTALLER_EXE" 120
-    expect_line "windows of the silent installer" "watched" "windows=0"
-    wait_installer_exit 30
+    INSTALL_DATES=$(date +%Y%m%d)
+    run_unattended "$(installer sample)" /S '/LOG=C:\setup.log'
+    INSTALL_DATES="$INSTALL_DATES $(date +%Y%m%d)"
 }
 
 eval "$(declare -f scenario | sed '1s/^scenario/clicked_checks/')"
