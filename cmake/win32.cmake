@@ -53,7 +53,11 @@ find_program(STOW_OBJDUMP NAMES ${CMAKE_OBJDUMP} ${CMAKE_SYSTEM_PROCESSOR}-w64-m
 
 # The stub: the start-up composes the views, the controllers and the backend.
 file(GLOB STOW_APP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/app/*.cpp)
-add_executable(stowaway WIN32 ${STOW_APP_SOURCES})
+include(${PROJECT_SOURCE_DIR}/cmake/stub_resources.cmake)
+# The silent run's view is empty bodies that cannot throw: no unwind tables for them.
+set_source_files_properties(${PROJECT_SOURCE_DIR}/ui/silent_view.cpp PROPERTIES
+                            COMPILE_OPTIONS "-fno-exceptions;-fno-asynchronous-unwind-tables")
+add_executable(stowaway WIN32 ${STOW_APP_SOURCES} ${STOW_STUB_RC})
 target_link_libraries(stowaway PRIVATE stow_views)
 target_link_options(stowaway PRIVATE ${STOW_STATIC_LINK} ${STOW_SIZE_LINK}
                     -Wl,-Map=${CMAKE_CURRENT_BINARY_DIR}/stowaway.map)

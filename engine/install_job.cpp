@@ -16,7 +16,9 @@ InstallJob makeInstallJob(Platform& platform, LoadedPackage& package,
                       addTrailingSeparator(target_panel, lead),
                       addTrailingSeparator(drivers_panel, lead),
                       FileLog(),
-                      FailedCopies()};
+                      FailedCopies(),
+                      nullptr,
+                      0};
 }
 
 std::string errorReport(const std::string& described_error) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/file_log.h"
+#include "engine/install_report.h"
 #include "engine/install_state.h"
 #include "platform/platform.h"
 
@@ -19,6 +20,8 @@ struct InstallJob {
     std::string driversDirectory;  // DriverPathPanel text with its trailing "\"
     FileLog fileLog;
     FailedCopies failedCopies;
+    InstallReport* report;      // nullptr: nobody listens
+    uint32_t infWaitLimitMs;    // 0: wait for the setup service as long as it takes
 };
 
 // Both directories with the trailing separator rule applied.

@@ -4,6 +4,7 @@
 #include "engine/locations.h"
 
 #include "base/paths.h"
+#include "engine/command_switches.h"
 
 namespace stow {
 
@@ -14,27 +15,32 @@ bool isSeparator(unsigned char c) { return c <= 0x20; }
 }  // namespace
 
 std::vector<std::string> splitCommandLine(const std::string& command_line) {
-    std::vector<std::string> arguments;
-    size_t i = 0;
+    std::vector<std::string> texts;
+    size_t pos = 0;
+    CommandArgument argument;
+    while (nextCommandArgument(command_line, pos, argument)) texts.push_back(argument.text);
+    return texts;
+}
+
+bool nextCommandArgument(const std::string& command_line, size_t& pos, CommandArgument& argument) {
     const size_t n = command_line.size();
-    while (true) {
-        while (i < n && isSeparator(static_cast<unsigned char>(command_line[i]))) ++i;
-        if (i >= n) break;
-        std::string argument;
-        bool quoted = false;
-        for (; i < n; ++i) {
-            const char c = command_line[i];
-            if (c == '"') {
-                quoted = !quoted;
-            } else if (!quoted && isSeparator(static_cast<unsigned char>(c))) {
-                break;
-            } else {
-                argument += c;
-            }
+    while (pos < n && isSeparator(static_cast<unsigned char>(command_line[pos]))) ++pos;
+    if (pos >= n) return false;
+    argument.begin = pos;
+    argument.text.clear();
+    bool quoted = false;
+    for (; pos < n; ++pos) {
+        const char c = command_line[pos];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && isSeparator(static_cast<unsigned char>(c))) {
+            break;
+        } else {
+            argument.text += c;
         }
-        arguments.push_back(std::move(argument));
     }
-    return arguments;
+    argument.end = pos;
+    return true;
 }
 
 ComputedLocations computeInstallLocations(System& system, const std::string& vendor_name,
@@ -51,11 +57,9 @@ ComputedLocations computeInstallLocations(System& system, const std::string& ven
     InstallLocations& loc = result.locations;
     PlatformFacts& facts = result.facts;
 
-    // An empty first argument ("") would make the target the root of the current drive; it is
-    // taken as no argument at all.
-    const std::vector<std::string> arguments = splitCommandLine(system.commandLine());
-    if (arguments.size() >= 2 && !arguments[1].empty()) {
-        dirs.target = arguments[1];
+    const CommandSwitches switches = parseCommandSwitches(system.commandLine());
+    if (!switches.target.empty()) {
+        dirs.target = switches.target;
     } else {
         dirs.target = withSeparator(system.specialFolder(kCsidlProgramFiles)) + vendor_name +
                       "\\" + package_name;

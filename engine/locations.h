@@ -20,6 +20,16 @@ struct ComputedLocations {
 // a stretch in double quotes may hold blanks, the quotes are dropped. Element 0 is the program.
 std::vector<std::string> splitCommandLine(const std::string& command_line);
 
+// One argument with where it stands in the command line: [begin, end) in the raw text.
+struct CommandArgument {
+    std::string text;
+    size_t begin = 0;
+    size_t end = 0;
+};
+// The argument at or behind pos, by the rules above; pos moves behind it. False when only
+// separators are left.
+bool nextCommandArgument(const std::string& command_line, size_t& pos, CommandArgument& argument);
+
 ComputedLocations computeInstallLocations(System& system, const std::string& vendor_name,
                                           const std::string& package_name);
 

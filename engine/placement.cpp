@@ -48,14 +48,22 @@ public:
     // Writes to path; on failure writes the same bytes under the bare file name into the current
     // directory (a failure there is ignored) and lists path as failed.
     void placeOrFallBack(const std::string& path, const ContentWriter& write) {
-        if (writeFile(files_, path, write)) return;
+        if (writeFile(files_, path, write)) {
+            if (job_.report) job_.report->line({"File written: ", path});
+            return;
+        }
         const std::string name = fileNamePart(path);
+        std::string fallback;
         if (!name.empty()) {
             std::string here = files_.currentDirectory();
             if (!here.empty()) here = addTrailingSeparator(here, leadByte());
-            writeFile(files_, here + name, write);
+            if (writeFile(files_, here + name, write)) fallback = here + name;
         }
         job_.failedCopies.push_back(path);
+        if (job_.report) {
+            job_.report->line({"File failed: ", path, fallback.empty() ? "" : ", fallback copy: ",
+                               fallback});
+        }
     }
 
 private:
@@ -119,6 +127,11 @@ void runPlacement(InstallJob& job, Progress& progress) {
         }
         if (decision.error) throw PackageError(*decision.error);
 
+        if (decision.kind == DestinationKind::None && !decision.driverCopy && job.report) {
+            // The placement byte is there: an empty first field has stopped the phase above.
+            job.report->line({"File skipped (not for this system): ",
+                              std::string_view(first.data() + 1, first.size() - 1)});
+        }
         if (decision.kind != DestinationKind::None) {
             std::string destination = decision.destination;
             if (decision.kind == DestinationKind::GeneratedInf) {

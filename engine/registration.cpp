@@ -49,19 +49,27 @@ std::string runRegistration(InstallJob& job) {
     Registry& registry = platform.registry;
     registry.deleteTree(uninstallKeyPath(vendor));  // a stale or missing entry is no error
 
-    if (auto key = registry.openOrCreate(installedPackagesKeyPath(vendor), kKeyAllAccess)) {
+    InstallReport* report = job.report;
+    const std::string packages_key = installedPackagesKeyPath(vendor);
+    if (auto key = registry.openOrCreate(packages_key, kKeyAllAccess)) {
         const std::string name = platform.system.formatDateTime(stamp);
-        if (!key->setString(name, package + "," + job.targetDirectory)) {
-            throw ERegistryException("Failed to set data for '" + name + "'");
-        }
+        const std::string data = package + "," + job.targetDirectory;
+        const bool written = key->setString(name, data);
+        reportRegistryValue(report, packages_key, name, data, written);
+        if (!written) throw ERegistryException("Failed to set data for '" + name + "'");
     }
 
     const std::string uninstaller = uninstallerPath(job.locations, vendor);
-    if (auto key = registry.openOrCreate(uninstallKeyPath(vendor), kKeyAllAccess)) {
+    const std::string uninstall_key = uninstallKeyPath(vendor);
+    if (auto key = registry.openOrCreate(uninstall_key, kKeyAllAccess)) {
+        auto set = [&](const std::string& name, const std::string& data) {
+            const bool written = key->setString(name, data);
+            reportRegistryValue(report, uninstall_key, name, data, written);
+            return written;
+        };
         // The first refused write ends the entry; what is missing the uninstaller tolerates.
-        key->setString("DisplayName", vendor + " Software") &&
-            key->setString("UninstallString", uninstaller) &&
-            key->setString("InstallDate", installDate(stamp));
+        set("DisplayName", vendor + " Software") && set("UninstallString", uninstaller) &&
+            set("InstallDate", installDate(stamp));
     } else {
         createLinkInGroup(job, uninstaller, "Uninstall " + vendor + " Software");
     }

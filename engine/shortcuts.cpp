@@ -108,6 +108,7 @@ void createLinkInGroup(InstallJob& job, const std::string& target, const std::st
     System& system = job.platform.system;
     folder = addTrailingSeparator(folder, [&system](unsigned char b) { return system.isLeadByte(b); });
     createShellLink(job.platform.shell, system, target, folder + name + ".lnk");
+    if (job.report) job.report->line({"Link: ", folder, name, ".lnk -> ", target});
 }
 
 void createSubGroupLinks(InstallJob& job, const std::string& directory,
@@ -137,7 +138,11 @@ void runLinkPhase(InstallJob& job) {
                     break;
             }
         }
-    } catch (const EOleSysError&) {
+    } catch (const EOleSysError& error) {
+        if (job.report) {
+            job.report->line({"Link failed, no further links: ", error.className(), ": ",
+                              error.what()});
+        }
         // A link that cannot be made ends the phase; the links made so far stay.
     }
 }

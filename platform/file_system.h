@@ -63,6 +63,9 @@ public:
     virtual std::unique_ptr<File> openRead(const std::string& path) = 0;
     // Creates the file, or empties an existing one, for writing. nullptr on failure.
     virtual std::unique_ptr<File> create(const std::string& path) = 0;
+    // Opens for writing at the end, creating the file when missing; readers may share it.
+    // nullptr on failure, and from backends that cannot append.
+    virtual std::unique_ptr<File> openAppend(const std::string& /*path*/) { return nullptr; }
     // Creates one directory whose parent exists. False on failure (also when it exists).
     virtual bool createDirectory(const std::string& path) = 0;
     // The attribute bits, or kInvalidAttributes when the path names nothing readable.

@@ -22,6 +22,8 @@ public:
     // A suspended thread that runs body once resumed.
     virtual std::unique_ptr<Thread> createSuspended(std::function<void()> body) = 0;
     virtual void sleep(uint32_t milliseconds) = 0;
+    // Milliseconds since some fixed moment, wrapping at 2^32 (GetTickCount): for time bounds.
+    virtual uint32_t tickCount() = 0;
 };
 
 }  // namespace stow

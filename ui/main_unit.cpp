@@ -42,7 +42,7 @@ private:
 
 TMainForm::TMainForm(Platform& platform, MainView& view, InstallPhases& phases, SystemLook& look,
                      const unsigned char* locator_data)
-    : platform_(platform), view_(view), phases_(phases), look_(look) {
+    : platform_(platform), view_(view), phases_(phases), look_(look), session_(platform) {
     std::memcpy(locator_.data(), locator_data, locator_.size());
     view_.setEvents(this);
 }
@@ -50,6 +50,10 @@ TMainForm::TMainForm(Platform& platform, MainView& view, InstallPhases& phases, 
 TMainForm::~TMainForm() { view_.setEvents(nullptr); }
 
 void TMainForm::FormCreate() {
+    if (!session_.switches().error.empty()) {
+        refuseCommandLine();
+        return;
+    }
     try {
         package_ = loadPackage(platform_.files, platform_.system.executablePath(), locator_.data());
 
@@ -79,6 +83,7 @@ void TMainForm::FormCreate() {
 
         locations_ = computed.locations;
         fallback_ = computed.directories.fallback;
+        session_.loaded(package_);
     } catch (const LoadError& error) {
         failLoading(error);
     } catch (...) {
@@ -87,13 +92,29 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::failLoading(const LoadError& error) {
+    failStart(RunEnd::LoadError, error.caption(), error.text());
+}
+
+void TMainForm::refuseCommandLine() {
+    failStart(RunEnd::CommandLineRefused, "Command Line", session_.switches().error);
+}
+
+void TMainForm::failStart(RunEnd end, const std::string& caption, const std::string& text) {
     terminated_ = true;
+    session_.ended(end, {caption, ": ", text});
     try {
-        showLoadError(platform_.system, error);
+        // The load error's box; silent runs only log it.
+        if (!silent()) platform_.system.messageBox(text, caption, kMbOk | kMbIconExclamation);
     } catch (...) {
         // Nothing more can be told to the user; the program ends either way.
     }
     view_.terminateApplication();
+}
+
+int TMainForm::runSilent() {
+    FormCreate();
+    InstallButtonClick();
+    return exitCode();
 }
 
 void TMainForm::ChDestButtonClick() { pickDirectoryFor(MainControl::PathPanel); }
@@ -131,6 +152,8 @@ void TMainForm::runInstall() {
         InstallJob job = makeInstallJob(platform_, package_, locations_, facts_,
                                         view_.text(MainControl::PathPanel),
                                         view_.text(MainControl::DriverPathPanel));
+        job.report = session_.report();
+        if (silent()) job.infWaitLimitMs = silent_inf_wait_limit_ms_;
         bar_ = std::make_unique<TTintProgress>(look_);
         view_.placeProgressBar(*bar_);
         bar_->setTint(kInstallTint);
@@ -152,8 +175,13 @@ void TMainForm::runInstall() {
         const std::string report = phases_.registration(job);
         if (!job.failedCopies.empty()) view_.setHeightConstraints(min_height_, 0);
         view_.setText(MainControl::HeadLabel, report);
+        session_.ended(job.failedCopies.empty() ? RunEnd::Complete
+                                                 : RunEnd::CompleteWithFailedCopies,
+                        {report});
     } catch (...) {
-        view_.setText(MainControl::HeadLabel, errorReport(describeCurrentException()));
+        const std::string report = errorReport(describeCurrentException());
+        view_.setText(MainControl::HeadLabel, report);
+        session_.ended(RunEnd::ErrorReport, {report});
     }
 }
 
@@ -183,7 +211,12 @@ void TMainForm::FormKeyDown(uint16_t key, ShiftState shift) {
 
 bool TMainForm::FormCloseQuery() {
     // The install command cannot be cut short safely; the window closes once it has ended.
-    if (!installing_) return true;
+    if (!installing_) {
+        if (!terminated_ && session_.end() == RunEnd::NotInstalled) {
+            session_.ended(RunEnd::NotInstalled, {"Closed without installing."});
+        }
+        return true;
+    }
     close_pending_ = true;
     return false;
 }

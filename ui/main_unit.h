@@ -13,6 +13,7 @@
 #include "ui/canvas.h"
 #include "ui/directory_picker.h"
 #include "ui/install_phases.h"
+#include "ui/install_session.h"
 #include "ui/main_view.h"
 
 namespace stow {
@@ -39,6 +40,13 @@ public:
     // error and tells the application to terminate.
     void FormCreate();
 
+    // /S: FormCreate and the install command, with no message box; the view shows nothing.
+    // Returns the exit code.
+    int runSilent();
+    bool silent() const { return session_.switches().silent; }
+    // How long a silent run waits for the setup service to take one INF.
+    void setSilentInfWaitLimit(uint32_t milliseconds) { silent_inf_wait_limit_ms_ = milliseconds; }
+
     void ChDestButtonClick() override;
     void ChDriverButtonClick() override;
     void InstallButtonClick() override;
@@ -47,6 +55,8 @@ public:
     bool FormCloseQuery() override;
 
     bool terminated() const { return terminated_; }
+    // The program's exit code for how the run has ended so far.
+    int exitCode() const { return session_.exitCode(); }
     bool installing() const { return installing_; }
     // The destination dialog's fallback: the drive root of WindowsPath.
     const std::string& fallbackDirectory() const { return fallback_; }
@@ -56,6 +66,9 @@ public:
 
 private:
     void failLoading(const LoadError& error);
+    void refuseCommandLine();
+    // Ends the run before the ready state: logged, a box unless silent, then termination.
+    void failStart(RunEnd end, const std::string& caption, const std::string& text);
     void pickDirectoryFor(MainControl panel);
     void runInstall();
     void enterEndState();
@@ -77,6 +90,8 @@ private:
     bool installing_ = false;
     bool close_pending_ = false;
     std::unique_ptr<TTintProgress> bar_;
+    InstallSession session_;  // reads the command line and opens the log at construction
+    uint32_t silent_inf_wait_limit_ms_ = kSilentInfWaitLimitMs;
 };
 
 }  // namespace stow

@@ -263,7 +263,7 @@ uint32_t SimFileSystem::extraAttributes(const fs::path& host) const {
     return found == extra_attributes_.end() ? 0 : found->second;
 }
 
-int SimFileSystem::createFileAt(const WinPath& path, bool faults, uint32_t& error) {
+int SimFileSystem::createFileAt(const WinPath& path, bool faults, uint32_t& error, bool append) {
     Lock lock(context_.mutex);
     error = 0;
     if (path.isRoot()) {
@@ -289,7 +289,8 @@ int SimFileSystem::createFileAt(const WinPath& path, bool faults, uint32_t& erro
         return -1;
     }
     fs::path host = found.exists ? found.host : found.parent_host / leaf;
-    int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(host.c_str(), O_RDWR | O_CREAT | (append ? O_APPEND : O_TRUNC) | O_CLOEXEC,
+                    0644);
     if (fd < 0) {
         error = kErrorAccessDenied;
         return -1;
@@ -403,6 +404,16 @@ std::unique_ptr<File> SimFileSystem::create(const std::string& path) {
     if (!normalise(path, true, p)) return nullptr;
     uint32_t error = 0;
     int fd = createFileAt(p, true, error);
+    if (fd < 0) return nullptr;
+    return std::make_unique<SimFile>(*this, fd, p.text(), true);
+}
+
+std::unique_ptr<File> SimFileSystem::openAppend(const std::string& path) {
+    Lock lock(context_.mutex);
+    WinPath p;
+    if (!normalise(path, true, p)) return nullptr;
+    uint32_t error = 0;
+    int fd = createFileAt(p, true, error, true);
     if (fd < 0) return nullptr;
     return std::make_unique<SimFile>(*this, fd, p.text(), true);
 }

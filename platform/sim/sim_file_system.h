@@ -26,6 +26,7 @@ public:
 
     std::unique_ptr<File> openRead(const std::string& path) override;
     std::unique_ptr<File> create(const std::string& path) override;
+    std::unique_ptr<File> openAppend(const std::string& path) override;
     bool createDirectory(const std::string& path) override;
     uint32_t attributes(const std::string& path) override;
     std::unique_ptr<Finder> findFirst(const std::string& pattern) override;
@@ -57,7 +58,7 @@ public:
 
     // Makes or empties the file; returns the open descriptor or -1 with a Win32 error.
     // With faults, denied folders refuse.
-    int createFileAt(const WinPath& path, bool faults, uint32_t& error);
+    int createFileAt(const WinPath& path, bool faults, uint32_t& error, bool append = false);
     uint32_t createDirectoryAt(const WinPath& path, bool faults);
     // Writes a whole file, as one create and write; a short write removes the file.
     uint32_t writeWholeFile(const WinPath& path, const std::string& content, bool faults);

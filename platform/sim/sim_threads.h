@@ -9,6 +9,7 @@ class SimThreads final : public Threads {
 public:
     std::unique_ptr<Thread> createSuspended(std::function<void()> body) override;
     void sleep(uint32_t milliseconds) override;
+    uint32_t tickCount() override;
 };
 
 }  // namespace stow::sim

@@ -114,6 +114,14 @@ std::unique_ptr<File> Win32FileSystem::create(const std::string& path) {
     return std::make_unique<Win32File>(std::move(handle));
 }
 
+std::unique_ptr<File> Win32FileSystem::openAppend(const std::string& path) {
+    UniqueHandle handle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return nullptr;
+    SetFilePointer(handle.get(), 0, nullptr, FILE_END);
+    return std::make_unique<Win32File>(std::move(handle));
+}
+
 bool Win32FileSystem::createDirectory(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) != 0;
 }

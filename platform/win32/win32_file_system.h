@@ -10,6 +10,7 @@ class Win32FileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> openRead(const std::string& path) override;
     std::unique_ptr<File> create(const std::string& path) override;
+    std::unique_ptr<File> openAppend(const std::string& path) override;
     bool createDirectory(const std::string& path) override;
     uint32_t attributes(const std::string& path) override;
     std::unique_ptr<Finder> findFirst(const std::string& pattern) override;

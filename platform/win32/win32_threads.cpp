@@ -75,4 +75,6 @@ void Win32Threads::sleep(uint32_t milliseconds) {
     Sleep(milliseconds);
 }
 
+uint32_t Win32Threads::tickCount() { return GetTickCount(); }
+
 }  // namespace stow

@@ -11,6 +11,7 @@ public:
     // Throws stow::EThread when the system cannot create the thread.
     std::unique_ptr<Thread> createSuspended(std::function<void()> body) override;
     void sleep(uint32_t milliseconds) override;
+    uint32_t tickCount() override;
 };
 
 }  // namespace stow

@@ -63,6 +63,7 @@ public:
         return t;
     }
     void sleep(uint32_t) override {}
+    uint32_t tickCount() override { return 0; }
 };
 
 TEST(InfThread, MakesTheOneCallWithAFreshBufferAndClearsItsInput) {

@@ -12,6 +12,7 @@
 
 #include "platform/sim/sim_windows.h"
 #include "support/package_builder.h"
+#include "support/quiet_view.h"
 #include "support/temp_dir.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
@@ -26,59 +27,10 @@ using sim::ComStep;
 using sim::Profile;
 using sim::SetupMode;
 using sim::SimWindows;
+using test::QuietView;
 
 constexpr char kComplete[] = "Installation complete!";
 constexpr char kErrorReport[] = "An unexpected error occurred. Details are as follows:\r\n";
-
-// The window as far as the install command uses it: texts, visibility and the bar's host.
-class QuietView : public MainView, public ControlHost {
-public:
-    void setEvents(MainViewEvents*) override {}
-    void setTitle(const std::string&) override {}
-    void setApplicationTitle(const std::string&) override {}
-    std::string text(MainControl c) override { return texts[c]; }
-    void setText(MainControl c, const std::string& t) override { texts[c] = t; }
-    bool visible(MainControl c) override { return hidden.count(c) == 0; }
-    void setVisible(MainControl c, bool v) override {
-        if (v) {
-            hidden.erase(c);
-        } else {
-            hidden.insert(c);
-        }
-    }
-    bool enabled(MainControl) override { return true; }
-    void setEnabled(MainControl, bool) override {}
-    int height(MainControl) override { return 25; }
-    void setClientHeight(int) override {}
-    int outerHeight() override { return 183; }
-    void setHeightConstraints(int, int) override {}
-    void alignChangeButtonsRight() override {}
-    void setHeadLayout(HeadLayout) override {}
-    void setGoPanelColor(Color) override {}
-    void useParentColorForGoPanel() override {}
-    void placeProgressBar(TTintProgress& bar) override {
-        bar.setParent(this);
-        bar.setBounds(0, 0, 401, 25);
-    }
-    void removeProgressBar() override {}
-    void repaintNow() override {}
-    void processMessages() override { ++pumps; }
-    void showDiagnostics(const std::vector<std::string>&) override {}
-    void close() override {}
-    void terminateApplication() override { terminated = true; }
-
-    void invalidate(int, int, int, int) override {}
-    Color color() override { return kClBlack; }
-    std::unique_ptr<Canvas> canvasAt(int, int, int width, int height) override {
-        return std::make_unique<PixelCanvas>(width, height, look);
-    }
-
-    TableSystemLook look;
-    std::map<MainControl, std::string> texts;
-    std::set<MainControl> hidden{MainControl::OKButton};
-    int pumps = 0;
-    bool terminated = false;
-};
 
 // Default directories on the 32-bit NT machine and the package's files, in package order.
 const std::string kTarget = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";

@@ -133,6 +133,30 @@ INSTALLER_EXE=""
 # The prefix's C: drive.
 drive_c() { printf '%s/drive_c' "$PREFIX"; }
 
+# Starts an installer with the given arguments while the driver watches for any top-level
+# window of its process from before it starts until it ends; waits for the end. The watch's
+# output is in DRIVER_OUT; no window at all is expected.
+run_unattended() {
+    local source=$1
+    shift
+    local name
+    name=$(basename "$source")
+    DRIVER_OUT="$RUN_DIR/watch.out"
+    rm -f "$DRIVER_OUT"
+    timeout -k 5 150 "$WINE" "$STOW_DRIVER" watch-windows "$name" 120 < /dev/null \
+        > "$DRIVER_OUT" 2> "$RUN_DIR/watch.err" &
+    local watcher=$! i
+    for ((i = 0; i < 300; i++)); do
+        grep -q waiting "$DRIVER_OUT" 2> /dev/null && break
+        sleep 0.1
+    done
+    start_installer "$source" "$@"
+    wait "$watcher" || die "stowdriver watch-windows failed: $(cat "$RUN_DIR/watch.err")"
+    { echo "== stowdriver watch-windows $name"; cat "$DRIVER_OUT"; } >> "$RESULT_BASE.txt"
+    expect_line "windows of the unattended installer" "watched" "windows=0"
+    wait_installer_exit 30
+}
+
 # Copies an installer into the prefix (as a user would download it) and starts it there with
 # the given arguments. Output goes to files: Wine's helpers may keep pipes open.
 start_installer() {
@@ -313,6 +337,7 @@ expect_load_error() {
     screenshot
     drive msgbox-press OK 30
     wait_installer_exit 30
+    expect_eq "exit status after a load error" "3" "$INSTALLER_STATUS"
     expect_nothing_written "$(package_info vendor)"
 }
 
@@ -347,6 +372,7 @@ expect_ready_window() {
     screenshot
     drive close "$title" 30
     wait_installer_exit 30
+    expect_eq "exit status when closed without installing" "4" "$INSTALLER_STATUS"
     expect_nothing_written "$vendor"
 }
 
@@ -499,6 +525,10 @@ install_to_end() {
 # the Install button, the directories and the progress bar are gone.
 expect_end_state() {
     local report=$1
+    # The exit code Finish will give: 2 after the error report, 1 with failed copies, else 0.
+    EXPECTED_EXIT=0
+    [[ $report == *"failed to copy"* ]] && EXPECTED_EXIT=1
+    [[ $report == "$REPORT_ERROR"* ]] && EXPECTED_EXIT=2
     expect_line "heading" "class=\"Static\"" "text=\"$(esc "$report")\"" "visible=1"
     expect_line "finish button" 'text="Finish"' "visible=1" "enabled=1"
     expect_line "install button" 'class="Button" text="Install ' "visible=0" "enabled=0"
@@ -543,11 +573,12 @@ expect_height() {
     expect_line "height after shrinking" "size=${width}x$height"
 }
 
-# Presses Finish; the installer ends with status 0.
+# Presses Finish; the installer ends with the code for the end state last checked (or given).
+EXPECTED_EXIT=0
 finish_installer() {
     drive click "$TITLE" Finish
     wait_installer_exit 30
-    expect_eq "exit status" "0" "$INSTALLER_STATUS"
+    expect_eq "exit status" "${1:-$EXPECTED_EXIT}" "$INSTALLER_STATUS"
 }
 
 # A DOS date and time (as packed) for a local date-time "YYYY-MM-DD hh:mm:ss", as the file log

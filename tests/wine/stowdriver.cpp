@@ -1,6 +1,7 @@
 // Test driver for the end-to-end tests under Wine: finds the installer's windows and message
 // boxes, reads them back as text, and presses buttons and keys the way a user would. One
 // command per run; results go to stdout (the scripts send it to a file), failures to stderr.
+#include <algorithm>
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -658,6 +659,39 @@ int cmdWaitExit(int argc, char** argv) {
     return 0;
 }
 
+// Watches a process by name from its start (run it first) to its end: every top-level window it owns at any
+// time, shown or hidden, is printed once. For the silent install, which must have none.
+int cmdWatchWindows(int argc, char** argv) {
+    if (argc < 3) return 2;
+    const std::string target = argv[2];
+    const DWORD timeout = parseTimeout(argc, argv, 3);
+    const DWORD start = GetTickCount();
+    out("waiting");  // started before the process, so that it sees its first moment
+    while (!processRunning(target)) {
+        if (GetTickCount() - start >= timeout) break;
+        Sleep(1);
+    }
+    std::vector<HWND> seen;
+    unsigned polls = 0;
+    while (processRunning(target)) {
+        if (GetTickCount() - start >= timeout) return fail(target + " is still running");
+        for (HWND hwnd : topLevelWindows()) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (std::find(seen.begin(), seen.end(), hwnd) != seen.end() ||
+                !sameText(processName(pid), target)) {
+                continue;
+            }
+            seen.push_back(hwnd);
+            printWindowLine(hwnd);
+        }
+        ++polls;
+        Sleep(5);
+    }
+    out("watched polls=" + std::to_string(polls) + " windows=" + std::to_string(seen.size()));
+    return 0;
+}
+
 // Reads shell links back through the shell's own object: for each file its target and working
 // directory.
 int cmdLink(int argc, char** argv) {
@@ -762,7 +796,7 @@ int main(int argc, char** argv) {
         int (*run)(int, char**);
     };
     static const Command kCommands[] = {
-        {"wait-window", cmdWaitWindow}, {"dump", cmdDump},          {"list", cmdList},
+        {"wait-window", cmdWaitWindow}, {"dump", cmdDump},          {"list", cmdList}, {"watch-windows", cmdWatchWindows},
         {"rect", cmdRect},              {"click", cmdClick},        {"close", cmdClose},
         {"msgbox-read", cmdMsgboxRead},
         {"msgbox-press", cmdMsgboxPress}, {"key", cmdKey},          {"resize", cmdResize},

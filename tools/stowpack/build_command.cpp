@@ -15,6 +15,7 @@
 #include "stowpack/stub.h"
 #include "stowpack/text_encoding.h"
 #include "stowpack/uninstaller_record.h"
+#include "stowpack/version_info.h"
 
 namespace stow::pack {
 

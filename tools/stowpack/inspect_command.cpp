@@ -7,6 +7,7 @@
 #include "stowpack/format.h"
 #include "stowpack/json_writer.h"
 #include "stowpack/uninstaller_record.h"
+#include "stowpack/version_info.h"
 
 namespace stow::pack {
 
@@ -111,6 +112,8 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
     }
 
     printSignature(p, out);
+    printVersionInfo(p.file, p.hasOffset && p.packageOffset < p.fileSize ? p.packageOffset : p.fileSize,
+                     out);
 
     if (p.loadErrorCode >= 0) {
         std::string text = p.loadErrorText;

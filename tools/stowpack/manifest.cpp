@@ -12,6 +12,7 @@
 
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
+#include "stowpack/version_info.h"
 
 namespace stow::pack {
 
@@ -307,8 +308,8 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
                         std::string(e.description()));
     }
     const Where where{name, name + ":1:1", ""};
-    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "uninstaller", "file",
-                             "folder"}, where);
+    refuseUnknownKeys(root, {"vendor", "package", "encoding", "time", "uninstaller", "version",
+                             "copyright", "file", "folder"}, where);
 
     Manifest manifest;
     manifest.vendor = checkName(root, "vendor", where);
@@ -327,6 +328,11 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
         if (!uninstaller->is_boolean()) where.refuse(*uninstaller, "\"uninstaller\" must be true or false");
         manifest.uninstaller = uninstaller->as_boolean()->get();
     }
+
+    manifest.version = root.get("version") ? requireString(root, "version", where) : "1.0";
+    manifest.copyright = root.get("copyright") ? requireString(root, "copyright", where)
+                                               : "Copyright (C) " + manifest.vendor;
+    checkVersionKeys(manifest, where.place + ": ");
 
     // Files and folders are kept in the order the manifest gives them, by where they start.
     std::vector<std::pair<int, std::vector<ManifestFile>>> entries;

@@ -6,6 +6,8 @@
 //   encoding = "CP1252"            # optional: the ANSI code page of the target systems
 //   time = 2024-03-01T10:00:00     # optional: time stamp of every file that gives none
 //   uninstaller = false            # optional: leave out the uninstaller (default true)
+//   version = "2.1.0"              # optional: the installer's version information; default "1.0"
+//   copyright = "(C) 2024 ZYLOR"   # optional: default "Copyright (C) " + vendor
 //
 //   [[file]]
 //   placement = 16                 # placement code: 0-5, 8, 9, 12, 13, 16, 17, 18, 20
@@ -54,6 +56,8 @@ struct Manifest {
     std::string vendor;    // UTF-8
     std::string package;   // UTF-8
     std::string encoding;  // iconv name of the target code page
+    std::string version;    // checked: one to four numbers 0-65535 separated by dots
+    std::string copyright;  // UTF-8
     std::optional<int32_t> timeStamp;  // default for files without their own
     std::string vendorLocation;   // where the names are given, for messages
     std::string packageLocation;

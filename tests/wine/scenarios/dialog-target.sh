@@ -126,5 +126,5 @@ scenario() {
 
     drive close "$TITLE" 30
     wait_installer_exit 30
-    expect_eq "exit status" 0 "$INSTALLER_STATUS"
+    expect_eq "exit status" 4 "$INSTALLER_STATUS"
 }

@@ -54,6 +54,13 @@ Windows Samples\scope.c|WIN32\scope.c
 Windows 16bit Samples\meter.exe|WIN16\meter.exe
 '
 
+# How the installation is run; the silent scenario replaces it (and sets SILENT=1, which skips
+# the window's checks).
+sample_run_installer() {
+    install_to_end "$(installer sample)"
+    screenshot
+}
+
 scenario() {
     profile_locations
     local vendor package files
@@ -67,8 +74,7 @@ scenario() {
     ((BITS == 64)) && column=4
     ((NT)) || column=5
 
-    install_to_end "$(installer sample)"
-    screenshot
+    sample_run_installer
 
     # Each record at its destination, byte for byte; its file-log line in package order. On 9x
     # the INF goes to INF\Other, filtered.
@@ -127,8 +133,10 @@ scenario() {
     done
 
     # The plain completion report, and the height stays locked (no failed copies).
-    expect_end_state "$REPORT_COMPLETE"
-    expect_height locked
+    if ((!${SILENT:-0})); then
+        expect_end_state "$REPORT_COMPLETE"
+        expect_height locked
+    fi
 
     # Start-menu links: exactly the expected ones, no uninstall link (the uninstall key exists).
     local links=()
@@ -167,6 +175,6 @@ scenario() {
     done
     [[ -n $date ]] || die "uninstall key values: [$uninstall] (dates $INSTALL_DATES)"
 
-    finish_installer
+    ((${SILENT:-0})) || finish_installer
     expect_registry_view "$vendor"
 }

@@ -64,6 +64,7 @@ sweep_load_error() {
     screenshot "$name"
     drive msgbox-press OK 10
     wait_installer_exit 15
+    expect_eq "$name: exit status" "3" "$INSTALLER_STATUS"
     snapshot_files > "$RUN_DIR/after.files"
     diff "$RUN_DIR/before.files" "$RUN_DIR/after.files" > "$RUN_DIR/files.diff" ||
         die "$name: files changed on C: ($(head -c 1000 "$RUN_DIR/files.diff"))"
@@ -115,7 +116,7 @@ sweep_install() {
     screenshot "$name"
     drive click "$SWEEP_MAIN" Finish 10
     wait_installer_exit 15
-    expect_eq "$name: exit status" "0" "$INSTALLER_STATUS"
+    expect_eq "$name: exit status" "$EXPECTED_EXIT" "$INSTALLER_STATUS"
 }
 
 # The text of a driver line as the window holds it (the reverse of esc).
