@@ -151,7 +151,7 @@ TEST(VersionInfo, ManifestKeysHaveDefaultsAndAreChecked) {
         parseManifest(head + "version = \"3.x\"\n", ".", "m.toml");
         ADD_FAILURE() << "a bad version was accepted";
     } catch (const PackError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("m.toml: version \"3.x\"", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("m.toml:3:11: version \"3.x\"", 0), 0u) << e.what();
     }
 }
 

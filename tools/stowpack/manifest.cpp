@@ -332,7 +332,15 @@ Manifest parseManifest(const std::string& text, const fs::path& base, const std:
     manifest.version = root.get("version") ? requireString(root, "version", where) : "1.0";
     manifest.copyright = root.get("copyright") ? requireString(root, "copyright", where)
                                                : "Copyright (C) " + manifest.vendor;
-    checkVersionKeys(manifest, where.place + ": ");
+    try {
+        checkVersionKeys(manifest, "");
+    } catch (const PackError& e) {
+        // Point at the key the message is about, as every other manifest problem does.
+        const std::string text = e.what();
+        const char* key = text.rfind("copyright", 0) == 0 ? "copyright" : "version";
+        if (const toml::node* node = root.get(key)) where.refuse(*node, text);
+        where.refuse(text);
+    }
 
     // Files and folders are kept in the order the manifest gives them, by where they start.
     std::vector<std::pair<int, std::vector<ManifestFile>>> entries;
