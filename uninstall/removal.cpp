@@ -123,7 +123,13 @@ UninstallReport Removal::run() {
         }
     }
     const bool none_left = other_targets_.empty() && !kept_selected_;
-    if (none_left) removeDrivers();
+    if (none_left) {
+        removeDrivers();
+        // Made instead of the uninstall entry; it goes before the group is pruned.
+        for (const std::string& group : groups_) {
+            deleteOne(group + replaceChar("Uninstall " + m_.vendor + " Software", '/', '-') + ".lnk");
+        }
+    }
     pruneAll();
     // Each folder once: one inside another that is listed anyway is skipped.
     std::sort(leftover_dirs_.begin(), leftover_dirs_.end(),
@@ -461,9 +467,6 @@ void Removal::removeDrivers() {
 }
 
 void Removal::removeVendorEntries() {
-    for (const std::string& group : groups_) {
-        deleteOne(group + replaceChar("Uninstall " + m_.vendor + " Software", '/', '-') + ".lnk");
-    }
     Registry& registry = m_.platform.registry;
     const std::string uninstall = uninstallKeyPath(m_.vendor);
     if (auto entry = registry.list(uninstall)) {

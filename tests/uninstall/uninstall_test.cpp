@@ -24,6 +24,8 @@ constexpr char kExe[] = "C:\\WINDOWS\\ZYLORUninstall.exe";
 constexpr char kTarget[] = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
 constexpr char kDrivers[] = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
 constexpr char kPackagesKey[] = "Software\\ZYLOR\\Installed Packages";
+constexpr char kGroup[] =
+    "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\ZYLOR DAQ Suite\\";
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data Acquisition";
 
@@ -240,6 +242,16 @@ TEST_F(Uninstall, OddAndDamagedRecords) {
              EXPECT_TRUE(t.reported(Outcome::KeptUnknown,
                                     "HKLM\\Software\\ZYLOR\\INF\\C:\\WINDOWS\\system32\\evil.inf"));
              EXPECT_FALSE(w.exists(std::string(kDrivers) + "zydaq.inf"));
+         }},
+        {"an uninstall link instead of the uninstall key", Profile::Nt32,
+         [](sim::SimWindows& w) {
+             w.platform().registry.deleteTree(kUninstallKey);
+             w.writeFile(std::string(kGroup) + "Uninstall ZYLOR Software.lnk", "link");
+         },
+         kExitDone,
+         [](Uninstall&, sim::SimWindows& w) {
+             EXPECT_FALSE(w.exists(kGroup));
+             EXPECT_FALSE(w.exists(kExe));  // its log lists it
          }},
         {"registry read-only", Profile::Nt32,
          [](sim::SimWindows& w) { w.faults().registryReadOnly = true; }, kExitNothingDone,
