@@ -11,7 +11,8 @@
 # Work files (a prefix, the packages, about 3 GiB at the peak) go to a fresh folder under
 # $BENCH_SHM (default /dev/shm), removed at the end. $BENCH_RUNS (default 3) runs of each
 # program per case, interleaved; minimum and median are printed, since a shared machine only
-# ever adds time.
+# ever adds time. $BENCH_BASELINE_STUB names another stub (an earlier build) that is timed in
+# the same rounds on the small files, to say what a change saved.
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,12 +26,14 @@ figures() { printf '%s / %s' "$(min "$@")" "$(median "$@")"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 # What any Windows program pays under Wine for the same files: one CreateDirectory per folder,
-# and CreateFile, WriteFile and CloseHandle per file, into folders of the same size.
+# and CreateFile, WriteFile and CloseHandle per file, into folders of the same size at the same
+# depth (Wine looks up every folder on the way to a new file's name).
 plain_loop() {
     local count=$1 out
-    out=$("$WINE" "$clock" write-files 'C:\floor' "$count" 4096 1000 < /dev/null 2>> "$work/clock.err") ||
-        die "the plain Win32 loop failed: $(cat "$work/clock.err")"
-    rm -rf "$c/floor"
+    mkdir -p "$c/Program Files/Bench"
+    out=$("$WINE" "$clock" write-files 'C:\Program Files\Bench\Plain Loop' "$count" 4096 1000 \
+        < /dev/null 2>> "$work/clock.err") || die "the plain Win32 loop failed: $(cat "$work/clock.err")"
+    rm -rf "$c/Program Files/Bench/Plain Loop"
     sed -n 's/^seconds=\([0-9.]*\).*/\1/p' <<< "$out"
 }
 
@@ -39,7 +42,9 @@ plain_loop() {
 measure() {
     local label=$1 dir=$2 name=$3 package=$4 count=$5 i start
     pack "$dir" "$name"
-    INSTALLS=() COPIES=() LOOPS=() PEAKS=()
+    local baseline=${BENCH_BASELINE_STUB:-}
+    ((count > 0)) && [[ -n $baseline ]] && stub=$baseline pack "$dir" "$name-baseline"
+    INSTALLS=() COPIES=() LOOPS=() PEAKS=() BASELINES=()
     for ((i = 0; i < runs; i++)); do
         start=$(now)
         cp -r "$dir/files" "$c/cp-copy"
@@ -52,8 +57,14 @@ measure() {
         check_installation "$label" "$dir" "$package"
         remove_installation
         ((count > 0)) && LOOPS+=("$(plain_loop "$count")")
+        if ((count > 0)) && [[ -n $baseline ]]; then
+            run_installer "$name-baseline" "$package"
+            BASELINES+=("$RUN_SECONDS")
+            check_installation "$label" "$dir" "$package"
+            remove_installation
+        fi
     done
-    rm -f "$c/Downloads/$name.exe"
+    rm -f "$c/Downloads/$name.exe" "$c/Downloads/$name-baseline.exe"
 }
 
 # "LABEL  installer min / median s   REFERENCE min / median s   ratio min / median  goal"
@@ -87,6 +98,11 @@ report "20000 files of 4 KiB" "plain loop" 1.25 "${INSTALLS[*]}" "${LOOPS[*]}"
 report "" "cp -r" - "${INSTALLS[*]}" "${COPIES[*]}" | sed 's/goal <= -: .*//'
 report "  the plain loop" "cp -r" - "${LOOPS[*]}" "${COPIES[*]}" |
     sed 's/installer/         /; s/goal <= -: .*//'
+if ((${#BASELINES[@]})); then
+    report "  baseline stub" "plain loop" - "${BASELINES[*]}" "${LOOPS[*]}" |
+        sed 's/installer/ baseline/; s/goal <= -: .*//'
+    report "  installer" "baseline" - "${INSTALLS[*]}" "${BASELINES[*]}" | sed 's/goal <= -: .*//'
+fi
 small_peaks=("${PEAKS[@]}")
 rm -rf "$work/small"
 

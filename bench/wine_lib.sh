@@ -57,7 +57,15 @@ min() { printf '%s\n' "$@" | sort -g | head -n1; }
 median() { printf '%s\n' "$@" | sort -g | sed -n "$(((${#@} + 1) / 2))p"; }
 kib_to_mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
 
-# Reads VmHWM (KiB) of a process; empty once it has ended.
+# Whether a process still runs (not ended, not a zombie waiting to be reaped).
+alive() {
+    local state
+    state=$(sed -n 's/^State:[[:space:]]*\([A-Z]\).*/\1/p' "/proc/$1/status" 2> /dev/null)
+    [[ -n $state && $state != Z ]]
+}
+
+# Reads VmHWM (KiB) of a process; empty once it has ended, and now and then while it runs (a
+# read of /proc can fail while Wine works on the process's memory).
 hwm() {
     local key value rest
     while read -r key value rest; do
@@ -141,10 +149,13 @@ run_installer() {
     READY_KIB=$(hwm "$installer_pid")
     PROCESS=$(tr '\0' ' ' < "/proc/$installer_pid/cmdline" | sed 's/ *$//')
     (
-        last=""
-        while value=$(hwm "$installer_pid") && [[ -n $value ]]; do
-            last=$value
-            printf '%s' "$last" > "$work/peak.tmp" && mv "$work/peak.tmp" "$work/peak"
+        peak=0
+        while alive "$installer_pid"; do
+            value=$(hwm "$installer_pid")
+            if [[ -n $value ]] && ((value > peak)); then
+                peak=$value
+                printf '%s' "$peak" > "$work/peak.tmp" && mv "$work/peak.tmp" "$work/peak"
+            fi
             sleep 0.05
         done
     ) &
@@ -155,8 +166,7 @@ run_installer() {
     RUN_SECONDS=$(sed -n 's/^seconds=\([0-9.]*\).*/\1/p' <<< "$out")
     local i
     for ((i = 0; i < 600; i++)); do
-        kill -0 "$installer_pid" 2> /dev/null || break
-        [[ $(hwm "$installer_pid") == "" ]] && break
+        alive "$installer_pid" || break
         sleep 0.1
     done
     wait "$sampler"

@@ -66,18 +66,22 @@ trace_install() {
     rm -rf "$dir" "$c/Downloads/t$count.exe"
 }
 
-# The same for the plain loop.
+# The same for the plain loop, at the installer's depth (Wine looks up every folder on the way
+# to a new file's name).
+loop_dir='C:\Program Files\Bench\Plain Loop'
 plain_loop() {
-    "$WINE" "$clock" write-files 'C:\floor' "$1" 4096 1000 < /dev/null > /dev/null 2>&1 &
+    mkdir -p "$c/Program Files/Bench"
+    "$WINE" "$clock" write-files "$loop_dir" "$1" 4096 1000 < /dev/null > /dev/null 2>&1 &
     LAST_PID=$!
     wait "$LAST_PID" || die "the plain loop failed"
-    rm -rf "$c/floor"
+    rm -rf "$c/Program Files/Bench/Plain Loop"
 }
 trace_loop() {
     local count=$1
-    strace -f -c -o "$work/strace.raw" "$WINE" "$clock" write-files 'C:\floor' "$count" 4096 1000 \
+    mkdir -p "$c/Program Files/Bench"
+    strace -f -c -o "$work/strace.raw" "$WINE" "$clock" write-files "$loop_dir" "$count" 4096 1000 \
         < /dev/null > /dev/null 2>&1 || die "the plain loop failed"
-    rm -rf "$c/floor"
+    rm -rf "$c/Program Files/Bench/Plain Loop"
     syscall_counts "$work/strace.raw" > "$work/loopsys.$count"
     with_server_trace plain_loop "$count"
     server_counts "$work/server.log" "$LAST_PID" > "$work/loopserver.$count"

@@ -147,6 +147,25 @@ size_t FileLog::entryCount() const {
     return count;
 }
 
+// Hands the log's text to sink piece by piece, in file order.
+template <typename Sink>
+void FileLog::write(Sink&& sink) const {
+    for (const Section& s : sections_) {
+        sink("[", 1);
+        sink(s.name.data(), s.name.size());
+        sink("]\r\n", 3);
+        for (const Entry& e : s.entries) {
+            sink(e.key.data(), e.key.size());
+            if (!e.bare) {
+                sink("=", 1);
+                sink(e.value.data(), e.value.size());
+            }
+            sink("\r\n", 2);
+        }
+        sink("\r\n", 2);
+    }
+}
+
 std::string FileLog::serialize() const {
     size_t size = 0;
     for (const Section& s : sections_) {
@@ -155,28 +174,32 @@ std::string FileLog::serialize() const {
     }
     std::string out;
     out.reserve(size);
-    for (const Section& s : sections_) {
-        out += '[';
-        out += s.name;
-        out += "]\r\n";
-        for (const Entry& e : s.entries) {
-            out += e.key;
-            if (!e.bare) {
-                out += '=';
-                out += e.value;
-            }
-            out += "\r\n";
-        }
-        out += "\r\n";
-    }
+    write([&out](const char* p, size_t n) { out.append(p, n); });
     return out;
 }
 
 void FileLog::save(FileSystem& files, const std::string& path) const {
-    const std::string text = serialize();
     auto file = files.create(path);
     if (!file) throw EFCreateError("Cannot create file " + path);
-    if (!file->write(text.data(), text.size())) {
+    // Written through a small buffer rather than as one string: a log of many thousands of
+    // files would otherwise be held twice at the end of the installation.
+    std::vector<char> buffer;
+    buffer.reserve(kSaveBuffer);
+    bool ok = true;
+    const auto flush = [&] {
+        if (ok && !buffer.empty()) ok = file->write(buffer.data(), buffer.size());
+        buffer.clear();
+    };
+    write([&](const char* p, size_t n) {
+        if (buffer.size() + n > kSaveBuffer) flush();
+        if (n > kSaveBuffer) {
+            if (ok) ok = file->write(p, n);
+            return;
+        }
+        buffer.insert(buffer.end(), p, p + n);
+    });
+    flush();
+    if (!ok) {
         // A write that stopped part way (a full disk) would leave a log cut inside a line,
         // whose last path an uninstaller could take for another file: empty it instead.
         file.reset();

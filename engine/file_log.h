@@ -48,6 +48,10 @@ private:
         std::vector<Entry> entries;
         std::unordered_map<std::string, size_t> index;  // upper-cased key -> entries_ index
     };
+    static constexpr size_t kSaveBuffer = 64 * 1024;
+
+    template <typename Sink>
+    void write(Sink&& sink) const;
     Section& section(const std::string& name);
     void setLine(Section& section, const std::string& key, const std::string& value, bool bare);
     void reindex();

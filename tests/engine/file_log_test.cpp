@@ -118,5 +118,27 @@ TEST_F(FileLogDiskTest, SaveFailuresAreCreateErrorsNamingThePath) {
     EXPECT_EQ(win_.readFile("C:\\T\\FileLog.ini"), "");
 }
 
+TEST_F(FileLogDiskTest, ALogLargerThanTheWriteBufferIsSavedWholeOrNotAtAll) {
+    FileLog log;
+    for (int i = 0; i < 3000; ++i) {
+        log.set(i % 7 ? "Files" : "Other", "src\\f" + std::to_string(i),
+                "C:\\Program Files\\V\\P\\f" + std::to_string(i) + ",12345");
+    }
+    log.set("Files", "long", std::string(100 * 1024, 'x'));  // more than one buffer at once
+    const std::string text = log.serialize();
+    ASSERT_GT(text.size(), 2 * 64 * 1024u);
+    win_.makeDirectories("C:\\T");
+    for (size_t free_bytes : {text.size(), text.size() / 2, size_t{70 * 1024}}) {
+        win_.faults().diskFreeBytes = free_bytes;
+        if (free_bytes >= text.size()) {
+            log.save(files_, "C:\\T\\FileLog.ini");
+            EXPECT_EQ(win_.readFile("C:\\T\\FileLog.ini"), text);
+        } else {
+            EXPECT_THROW(log.save(files_, "C:\\T\\FileLog.ini"), EFCreateError) << free_bytes;
+            EXPECT_EQ(win_.readFile("C:\\T\\FileLog.ini"), "") << free_bytes;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace stow
