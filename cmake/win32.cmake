@@ -38,7 +38,7 @@ set(STOW_STATIC_LINK -static -static-libgcc -static-libstdc++ -s)
 # and std::string members instantiated where they are used instead of the library's whole
 # std::string object (cmake/local_instantiation.h). --gc-sections alone removes little here:
 # the unwind tables refer to every function of every object that is linked.
-set(STOW_SIZE_TARGETS stow_base stow_engine stow_ui stow_win32 stow_views)
+set(STOW_SIZE_TARGETS stow_base stow_engine stow_ui stow_win32 stow_views stow_uninstall)
 set(STOW_SIZE_COMPILE -include ${PROJECT_SOURCE_DIR}/cmake/local_instantiation.h)
 set(STOW_SIZE_LINK -flto-partition=one -Os)
 function(stow_optimise_size target)
@@ -76,7 +76,8 @@ add_test(NAME win32_stub_isos_by_ordinal
 file(GLOB STOW_UNINSTALL_APP_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/uninstall_app/*.cpp)
 add_executable(stowuninstall WIN32 ${STOW_UNINSTALL_APP_SOURCES})
 target_link_libraries(stowuninstall PRIVATE stow_uninstall stow_views)
-target_link_options(stowuninstall PRIVATE ${STOW_STATIC_LINK})
+target_link_options(stowuninstall PRIVATE ${STOW_STATIC_LINK} ${STOW_SIZE_LINK})
+stow_optimise_size(stowuninstall)
 add_test(NAME win32_uninstaller_isos_by_ordinal
          COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:stowuninstall> -DOBJDUMP=${STOW_OBJDUMP}
                  -P ${PROJECT_SOURCE_DIR}/tests/win32/import_check.cmake)
