@@ -153,7 +153,7 @@ run_unattended() {
     start_installer "$source" "$@"
     wait "$watcher" || die "stowdriver watch-windows failed: $(cat "$RUN_DIR/watch.err")"
     { echo "== stowdriver watch-windows $name"; cat "$DRIVER_OUT"; } >> "$RESULT_BASE.txt"
-    expect_line "windows of the unattended installer" "watched" "windows=0"
+    expect_line "windows of the unattended installer" "watched" "shown=0"
     wait_installer_exit 30
 }
 

@@ -659,8 +659,10 @@ int cmdWaitExit(int argc, char** argv) {
     return 0;
 }
 
-// Watches a process by name from its start (run it first) to its end: every top-level window it owns at any
-// time, shown or hidden, is printed once. For the silent install, which must have none.
+// Watches a process by name from its start (run it first) to its end: every top-level window it
+// owns at any time, shown or hidden, is printed once, and once more if it is ever visible. Hidden
+// windows are the system's own (COM's message window for shell links); the silent install must
+// show none.
 int cmdWatchWindows(int argc, char** argv) {
     if (argc < 3) return 2;
     const std::string target = argv[2];
@@ -671,24 +673,32 @@ int cmdWatchWindows(int argc, char** argv) {
         if (GetTickCount() - start >= timeout) break;
         Sleep(1);
     }
-    std::vector<HWND> seen;
+    std::vector<HWND> seen, shown;
     unsigned polls = 0;
+    auto known = [](const std::vector<HWND>& list, HWND hwnd) {
+        return std::find(list.begin(), list.end(), hwnd) != list.end();
+    };
     while (processRunning(target)) {
         if (GetTickCount() - start >= timeout) return fail(target + " is still running");
         for (HWND hwnd : topLevelWindows()) {
             DWORD pid = 0;
             GetWindowThreadProcessId(hwnd, &pid);
-            if (std::find(seen.begin(), seen.end(), hwnd) != seen.end() ||
-                !sameText(processName(pid), target)) {
-                continue;
+            if (!sameText(processName(pid), target)) continue;
+            if (!known(seen, hwnd)) {
+                seen.push_back(hwnd);
+                printWindowLine(hwnd);
             }
-            seen.push_back(hwnd);
-            printWindowLine(hwnd);
+            if (IsWindowVisible(hwnd) && !known(shown, hwnd)) {
+                shown.push_back(hwnd);
+                out("shown:");
+                printWindowLine(hwnd);
+            }
         }
         ++polls;
         Sleep(5);
     }
-    out("watched polls=" + std::to_string(polls) + " windows=" + std::to_string(seen.size()));
+    out("watched polls=" + std::to_string(polls) + " windows=" + std::to_string(seen.size()) +
+        " shown=" + std::to_string(shown.size()));
     return 0;
 }
 

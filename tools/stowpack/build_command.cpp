@@ -173,7 +173,9 @@ BuildSummary runBuild(const BuildOptions& options, std::ostream& out, std::ostre
         unpaddedLength(contents);
     }
     reportFindings(checkInstallTime(manifest, contents), options.werror, diagnostics);
-    const std::string stub = readStub(options.stub);
+    std::string stub = readStub(options.stub);
+    // A stub without version information (one built before it had any) stays without.
+    patchVersionInfo(stub, versionTexts(manifest), parseVersion(manifest.version));
     std::vector<BuildInput> inputs = buildInputs(options, manifest);
     if (!uninstaller.empty()) inputs.push_back({uninstaller, "the uninstaller"});
     checkOutput(options.output, inputs);
