@@ -163,13 +163,14 @@ PackageContents contentsFromManifest(const Manifest& manifest, const BuildClock&
 
 BuildSummary runBuild(const BuildOptions& options, std::ostream& out, std::ostream& diagnostics) {
     const Manifest manifest = loadManifest(options.manifest);
-    PackageContents contents = contentsFromManifest(manifest, buildClockFromEnvironment());
+    const BuildClock clock = buildClockFromEnvironment();
+    PackageContents contents = contentsFromManifest(manifest, clock);
     fs::path uninstaller;
     if (manifest.uninstaller) {
         uninstaller =
             options.uninstaller.empty() ? defaultUninstallerPath(options.stub) : options.uninstaller;
         contents.records.push_back(uninstallerRecord(contents.vendor, uninstaller,
-                                                     manifest.timeStamp));
+                                                     manifest.timeStamp, clock));
         unpaddedLength(contents);
     }
     reportFindings(checkInstallTime(manifest, contents), options.werror, diagnostics);

@@ -3,8 +3,7 @@
 
 #include <sys/stat.h>
 
-#include <ctime>
-
+#include "stowpack/build_command.h"
 #include "stowpack/format.h"
 
 namespace stow::pack {
@@ -32,9 +31,9 @@ std::filesystem::path defaultUninstallerPath(const std::filesystem::path& stub) 
 }
 
 PackRecord uninstallerRecord(const std::string& vendor, const std::filesystem::path& exe,
-                             std::optional<int32_t> time_stamp) {
+                             std::optional<int32_t> time_stamp, const BuildClock& clock) {
     struct stat st {};
-    if (::stat(exe.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::stat(exe.string().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         throw PackError("uninstaller " + exe.string() +
                         " not found; pass --uninstaller, or set uninstaller = false in the "
                         "manifest when the package brings its own");
@@ -43,18 +42,10 @@ PackRecord uninstallerRecord(const std::string& vendor, const std::filesystem::p
     record.placementByte = 1;
     record.path = uninstallerFileName(vendor);
     record.key = "C:\\" + record.path;
-    if (time_stamp) {
-        record.timeStamp = *time_stamp;
-    } else {
-        std::tm local{};
-        const std::time_t t = st.st_mtime;
-        record.timeStamp = localtime_r(&t, &local)
-                               ? packDosDateTimeClamped(DateTime{local.tm_year + 1900,
-                                                                 local.tm_mon + 1, local.tm_mday,
-                                                                 local.tm_hour, local.tm_min,
-                                                                 local.tm_sec})
-                               : packDosDateTimeClamped(DateTime{});
-    }
+    // The same rule as the manifest's files: its modification time in UTC, at most the epoch.
+    int64_t seconds = static_cast<int64_t>(st.st_mtime);
+    if (clock.sourceDateEpoch && seconds > *clock.sourceDateEpoch) seconds = *clock.sourceDateEpoch;
+    record.timeStamp = time_stamp ? *time_stamp : dosTimeFromUnix(seconds);
     record.contentFile = exe;
     record.contentSize = static_cast<int64_t>(st.st_size);
     return record;

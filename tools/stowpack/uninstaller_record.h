@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "stowpack/build_command.h"
 #include "stowpack/package_writer.h"
 
 namespace stow::pack {
@@ -21,9 +22,9 @@ bool isUninstallerRecord(const std::string& vendor, unsigned placement_byte,
 // The uninstaller build used without --uninstaller: stowuninstall.exe beside the stub.
 std::filesystem::path defaultUninstallerPath(const std::filesystem::path& stub);
 
-// The record for exe; throws PackError when exe is missing or not a file.
-// The time stamp is the manifest's when it gives one, else the file's modification time.
+// The record for exe; throws PackError when exe is missing or not a file. The time stamp is the
+// manifest's when it gives one, else the file's modification time as for the manifest's files.
 PackRecord uninstallerRecord(const std::string& vendor, const std::filesystem::path& exe,
-                             std::optional<int32_t> time_stamp);
+                             std::optional<int32_t> time_stamp, const BuildClock& clock);
 
 }  // namespace stow::pack
