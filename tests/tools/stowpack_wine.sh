@@ -10,7 +10,8 @@ wine=$1 exe=$2 linux=$3 sample=$4 stub=$5 work=$6
 rm -rf "$work" && mkdir -p "$work" || exit 1
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd "$work" || exit 1
-cp -r "$sample" sample && cp "$stub" stub.exe || exit 1
+# The uninstaller the build packs by default lies beside the stub, in the build tree as here.
+cp -r "$sample" sample && cp "$stub" stub.exe && cp "$(dirname "$stub")/stowuninstall.exe" . || exit 1
 # The same package with every file's time taken from its source.
 grep -v '^time = ' sample/manifest.toml > sample/untimed.toml
 

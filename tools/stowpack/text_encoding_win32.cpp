@@ -60,6 +60,13 @@ bool fromWide(UINT page, const std::wstring& wide, std::string& bytes) {
     return !lossy;
 }
 
+// UTF-16LE is what version resources hold; Windows' own wide strings are that.
+bool isUtf16(const std::string& encoding) {
+    std::string upper;
+    for (char c : encoding) upper += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    return upper == "UTF-16LE";
+}
+
 }  // namespace
 
 void checkEncoding(const std::string& encoding) {
@@ -70,9 +77,15 @@ void checkEncoding(const std::string& encoding) {
 
 std::string toCodePage(const std::string& utf8, const std::string& encoding,
                        const std::string& what) {
-    checkEncoding(encoding);
     std::wstring wide;
     std::string out;
+    if (isUtf16(encoding)) {
+        if (!toWide(CP_UTF8, utf8, MB_ERR_INVALID_CHARS, wide)) {
+            throw PackError(what + " \"" + utf8 + "\" is not valid UTF-8");
+        }
+        return std::string(reinterpret_cast<const char*>(wide.data()), wide.size() * 2);
+    }
+    checkEncoding(encoding);
     if (!toWide(CP_UTF8, utf8, MB_ERR_INVALID_CHARS, wide) ||
         !fromWide(codePageOf(encoding), wide, out)) {
         throw PackError(what + " \"" + utf8 + "\" holds characters that code page " + encoding +
@@ -85,8 +98,14 @@ std::string fromCodePage(const std::string& bytes, const std::string& encoding) 
     const UINT page = codePageOf(encoding);
     std::wstring wide;
     std::string converted;
-    const bool whole = page != 0 && toWide(page, bytes, MB_ERR_INVALID_CHARS, wide) &&
-                       fromWide(CP_UTF8, wide, converted);
+    bool whole = false;
+    if (isUtf16(encoding)) {
+        wide.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+        whole = bytes.size() % 2 == 0 && fromWide(CP_UTF8, wide, converted);
+    } else {
+        whole = page != 0 && toWide(page, bytes, MB_ERR_INVALID_CHARS, wide) &&
+                fromWide(CP_UTF8, wide, converted);
+    }
     // Control characters are escaped either way, so a name cannot rearrange the terminal.
     std::string out;
     for (char c : whole ? converted : bytes) {
