@@ -35,6 +35,28 @@ struct PlacementDecision {
     std::optional<std::string> error;       // PackageError message; the record stops the phase
 };
 
+// The install location a placement code selects.
+enum class PlacementLocation { None, Windows, Dll, Driver, System, Target, InfFolder };
+
+// The kind of system on which a code places its file at all.
+enum class PlacementCondition { Always, Not9x, Only9x, Bits32, Bits64 };
+
+// One row of the placement-code table: the installer acts on it, and the packer's list of valid
+// codes, its descriptions and the vendor's guide are read from it.
+struct PlacementCode {
+    unsigned code;
+    PlacementLocation location;
+    PlacementCondition condition;
+    DirectoryRule directories;
+    const char* description;
+};
+
+// Every valid placement code, in ascending order.
+extern const PlacementCode kPlacementCodes[14];
+
+// The table's row for code, or nullptr when code is not a placement code.
+const PlacementCode* findPlacementCode(unsigned code);
+
 // What the rule needs to know about the machine and the chosen directories.
 struct PlacementContext {
     const PlatformFacts& facts;

@@ -2,13 +2,14 @@
 #include "stowpack/format.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
+
+#include "engine/placement_rule.h"
 
 namespace stow::pack {
 
 namespace {
-
-constexpr int kValidCodes[] = {0, 1, 2, 3, 4, 5, 8, 9, 12, 13, 16, 17, 18, 20};
 
 std::string upper(std::string s) {
     for (char& c : s) {
@@ -44,29 +45,31 @@ std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 }  // namespace
 
 bool isValidPlacementCode(int code) {
-    return std::find(std::begin(kValidCodes), std::end(kValidCodes), code) != std::end(kValidCodes);
+    return code >= 0 && findPlacementCode(static_cast<unsigned>(code)) != nullptr;
 }
 
-std::string validPlacementCodesText() { return "0-5, 8, 9, 12, 13, 16, 17, 18, 20"; }
+// "0-5, 8, 9, ...": runs of three or more consecutive codes shortened.
+std::string validPlacementCodesText() {
+    std::string text;
+    const size_t n = std::size(kPlacementCodes);
+    for (size_t i = 0; i < n;) {
+        size_t j = i;
+        while (j + 1 < n && kPlacementCodes[j + 1].code == kPlacementCodes[j].code + 1) ++j;
+        if (!text.empty()) text += ", ";
+        text += std::to_string(kPlacementCodes[i].code);
+        if (j >= i + 2) {
+            text += "-" + std::to_string(kPlacementCodes[j].code);
+        } else if (j == i + 1) {
+            text += ", " + std::to_string(kPlacementCodes[j].code);
+        }
+        i = j + 1;
+    }
+    return text;
+}
 
 std::string describePlacementCode(int code) {
-    switch (code) {
-        case 0: return "not placed";
-        case 1: return "WindowsPath";
-        case 2: return "DLLPath";
-        case 3: return "DriverPath (not on NT)";
-        case 4: return "DriverPath";
-        case 5: return "INF directory, filtered";
-        case 8: return "DriverPath (32-bit only)";
-        case 9: return "DriverPath (64-bit only)";
-        case 12: return "SystemPath (32-bit only)";
-        case 13: return "SystemPath (64-bit only)";
-        case 16: return "target directory";
-        case 17: return "WindowsPath, folders created";
-        case 18: return "DLLPath, folders created";
-        case 20: return "DriverPath, folders created";
-        default: return "invalid";
-    }
+    const PlacementCode* row = code >= 0 ? findPlacementCode(static_cast<unsigned>(code)) : nullptr;
+    return row ? row->description : "invalid";
 }
 
 uint8_t placementByte(int code, bool driver_copy) {
