@@ -78,6 +78,9 @@ plain_loop() {
 }
 trace_loop() {
     local count=$1
+    # The server trace before this one restarted the prefix: let its services settle first.
+    warm_prefix
+    sleep 3
     mkdir -p "$c/Program Files/Bench"
     strace -f -c -o "$work/strace.raw" "$WINE" "$clock" write-files "$loop_dir" "$count" 4096 1000 \
         < /dev/null > /dev/null 2>&1 || die "the plain loop failed"

@@ -514,11 +514,17 @@ install_to_end() {
     INSTALL_DATES=$(date +%Y%m%d)
     # The button's text is fixed, whatever the package's vendor.
     drive click "$TITLE" "Install ZYLOR Software"
-    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
-    # A dump reads the controls one after another; one begun during the last phases can hold an
-    # earlier heading beside the Finish button. The end state is final: read it once more.
-    drive dump "$TITLE" 5
+    wait_finish
     INSTALL_DATES="$INSTALL_DATES $(date +%Y%m%d)"
+}
+
+# Waits until the installer shows Finish and leaves the end state in the last dump. A dump reads
+# one control after the other while the installer runs on: the dump that first shows Finish may
+# hold a heading read before the completion report replaced it. Once Finish shows nothing
+# changes any more, so the next dump is the end state.
+wait_finish() {
+    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    drive dump "$TITLE" 5
 }
 
 # The end state of the last dump: the heading shows exactly the given report, Finish is shown,

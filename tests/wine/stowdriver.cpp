@@ -114,12 +114,20 @@ std::string windowText(HWND hwnd) {
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &length))
         return {};
-    std::vector<char> buffer(length + 2, '\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                             SMTO_ABORTIFHUNG, kAnswerMs, &copied))
-        return {};
-    return std::string(buffer.data(), copied < buffer.size() ? copied : buffer.size() - 1);
+    // The text may grow between the two messages (the installer answers while it pumps during
+    // the driver phase, then moves on to its completion report): a text that fills the buffer
+    // may have been cut, so it is read again into a larger one.
+    for (size_t size = length + 2;; size *= 2) {
+        std::vector<char> buffer(size, '\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buffer.size(),
+                                 reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG,
+                                 kAnswerMs, &copied))
+            return {};
+        if (copied + 1 < size || size > (size_t{1} << 20)) {
+            return std::string(buffer.data(), copied < size ? copied : size - 1);
+        }
+    }
 }
 
 std::string className(HWND hwnd) {

@@ -106,7 +106,7 @@ scenario() {
 
     # The file that cannot be written goes to the directory the dialog left current.
     drive click "$TITLE" "Install ZYLOR Software"
-    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    wait_finish
     expect_end_state "$(report_failed "$current" "$target\\bin\\tool.exe")"
     screenshot end
     expect_file "$current\\tool.exe" "$RUN_DIR/dialog-package/tool.exe"

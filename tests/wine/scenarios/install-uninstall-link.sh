@@ -13,7 +13,7 @@ scenario() {
     # While the installer runs, so the volatile key lives until it has finished.
     drive reg-volatile "$uninstall"
     drive click "$TITLE" "Install ZYLOR Software"
-    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    wait_finish
     expect_end_state "$REPORT_COMPLETE"
     screenshot
 

@@ -81,7 +81,7 @@ scenario() {
     log "part-way pictures matching the host's bar: $matched, others not matching: $halves"
     ((matched > 0)) || die "no picture showed the bar part-way as the host paints it"
 
-    wait_dump_line "$TITLE" 60 'text="Finish"' "visible=1" "enabled=1"
+    wait_finish
     expect_end_state "$REPORT_COMPLETE"
     expect_rect "heading fills the window above GoPanel" "0,0,$CLI_W,$gt" 'class="Static"' "visible=1"
     expect_rect "GoPanel" "$go" 'class="StowawayPanel" text=""' "visible=1"
