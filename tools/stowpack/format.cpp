@@ -5,18 +5,12 @@
 #include <iterator>
 #include <cstdio>
 
+#include "base/paths.h"
 #include "engine/placement_rule.h"
 
 namespace stow::pack {
 
 namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return s;
-}
 
 // The superscript digits Windows also treats as port numbers, in UTF-8 and in the Windows code
 // pages that have them (CP1252 and its kin): "COM¹" names a port as "COM1" does.
@@ -30,7 +24,7 @@ bool isPortDigit(const std::string& rest) {
 
 bool isDeviceName(const std::string& component) {
     // Windows maps these names to devices whatever extension follows (and trailing blanks).
-    std::string base = upper(component.substr(0, component.find('.')));
+    std::string base = upperAscii(component.substr(0, component.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* d : kDevices) {

@@ -3,27 +3,17 @@
 
 #include <sys/stat.h>
 
+#include "base/paths.h"
 #include "stowpack/build_command.h"
 #include "stowpack/format.h"
 
 namespace stow::pack {
 
-namespace {
-
-std::string upper(std::string s) {
-    for (char& c : s) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return s;
-}
-
-}  // namespace
-
 std::string uninstallerFileName(const std::string& vendor) { return vendor + "Uninstall.exe"; }
 
 bool isUninstallerRecord(const std::string& vendor, unsigned placement_byte,
                          const std::string& path) {
-    return placement_byte == 1 && upper(path) == upper(uninstallerFileName(vendor));
+    return placement_byte == 1 && upperAscii(path) == upperAscii(uninstallerFileName(vendor));
 }
 
 std::filesystem::path defaultUninstallerPath(const std::filesystem::path& stub) {
