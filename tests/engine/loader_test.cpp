@@ -10,16 +10,13 @@
 #include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/memory_file.h"
+#include "support/package_builder.h"
 #include "support/temp_dir.h"
 
 namespace stow {
 namespace {
 
-std::string le32(int64_t value) {
-    auto u = static_cast<uint32_t>(value);
-    return std::string{static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-                       static_cast<char>((u >> 16) & 0xFF), static_cast<char>((u >> 24) & 0xFF)};
-}
+using test::le32;
 
 std::string lstr(const std::string& s) { return le32(static_cast<int64_t>(s.size())) + s; }
 

@@ -10,18 +10,14 @@
 #include "engine/loader.h"
 #include "engine/locations.h"
 #include "platform/sim/sim_windows.h"
+#include "support/no_progress.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
 namespace stow {
 namespace {
 
-class NoProgress : public Progress {
-public:
-    void setMax(int) override {}
-    void setPosition(int) override {}
-    void paint() override {}
-};
+using test::NoProgress;
 
 constexpr int32_t kStubSize = 8192;
 

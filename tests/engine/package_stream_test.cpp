@@ -6,15 +6,12 @@
 #include "base/error.h"
 #include "support/counting_file_system.h"
 #include "support/memory_file.h"
+#include "support/package_builder.h"
 
 namespace stow {
 namespace {
 
-std::string le32(int32_t v) {
-    auto u = static_cast<uint32_t>(v);
-    return std::string{static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-                       static_cast<char>((u >> 16) & 0xFF), static_cast<char>((u >> 24) & 0xFF)};
-}
+using test::le32;
 
 PackageStream streamOver(const std::string& bytes, int64_t begin = 0, int64_t end = -1) {
     if (end < 0) end = static_cast<int64_t>(bytes.size());

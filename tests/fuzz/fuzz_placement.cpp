@@ -13,16 +13,10 @@
 #include "engine/install_job.h"
 #include "engine/locations.h"
 #include "platform/sim/sim_windows.h"
+#include "support/no_progress.h"
 #include "support/package_builder.h"
 
 namespace {
-
-class NoProgress : public stow::Progress {
-public:
-    void setMax(int) override {}
-    void setPosition(int) override {}
-    void paint() override {}
-};
 
 std::filesystem::path freshBase() {
     auto base = std::filesystem::temp_directory_path() / ("stow-fuzz-" + std::to_string(::getpid()));
@@ -77,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     stow::InstallJob job = stow::makeInstallJob(
         machine.sim.platform(), package, machine.computed.locations, machine.computed.facts,
         "C:\\Target", "C:\\Drivers");
-    NoProgress progress;
+    stow::test::NoProgress progress;
     try {
         stow::runPlacement(job, progress);
     } catch (const stow::EReadError&) {

@@ -15,6 +15,7 @@
 #include "platform/sim/sim_windows.h"
 #include "stowpack/format.h"
 #include "stowpack/json_writer.h"
+#include "support/no_progress.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
@@ -23,17 +24,8 @@ namespace {
 
 using test::record;
 
-class NoProgress : public Progress {
-public:
-    void setMax(int) override {}
-    void setPosition(int) override {}
-    void paint() override {}
-};
-
-class NoPump : public MessagePump {
-public:
-    void processMessages() override {}
-};
+using test::NoProgress;
+using test::NoPump;
 
 std::vector<test::PackageRecord> mixedPackage() {
     return {
