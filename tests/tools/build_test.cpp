@@ -350,7 +350,7 @@ TEST_F(BuildTest, TheUninstallerIsTheLastRecordUnlessTheManifestLeavesItOut) {
 TEST_F(BuildTest, TheSamplePackageBuildsAndUsesEveryPlacementCode) {
     writeBytes(dir() / "stowuninstall.exe", "MZ uninstaller");
     BuildOptions options{fs::path(STOW_SOURCE_DIR) / "examples/sample/manifest.toml",
-                         dir() / "sample.exe", dir() / "stub.exe", {}};
+                         dir() / "sample.exe", dir() / "stub.exe", false, {}};
     std::ostringstream out, warnings;
     runBuild(options, out, warnings);
     EXPECT_EQ(warnings.str(), "");

@@ -15,5 +15,7 @@ std::string toCodePage(const std::string& utf8, const std::string& encoding,
                        const std::string& what);
 // The code page to UTF-8 for display; bytes that do not convert are shown as \xNN.
 std::string fromCodePage(const std::string& bytes, const std::string& encoding);
+// Text for a terminal: control characters, and bytes above 0x7F unless the text is UTF-8, as \xNN.
+std::string escapedForDisplay(const std::string& text, bool utf8);
 
 }  // namespace stow::pack

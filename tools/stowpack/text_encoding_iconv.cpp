@@ -71,19 +71,7 @@ std::string fromCodePage(const std::string& bytes, const std::string& encoding) 
     Converter converter("UTF-8", encoding);
     std::string converted;
     const bool whole = converter.ok() && converter.convert(bytes, converted);
-    // Control characters are escaped either way, so a name cannot rearrange the terminal.
-    std::string out;
-    for (char c : whole ? converted : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u >= 0x20 && u < 0x7F) || (whole && u >= 0x80)) {
-            out += c;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
-            out += escaped;
-        }
-    }
-    return out;
+    return escapedForDisplay(whole ? converted : bytes, whole);
 }
 
 }  // namespace stow::pack

@@ -106,19 +106,7 @@ std::string fromCodePage(const std::string& bytes, const std::string& encoding) 
         whole = page != 0 && toWide(page, bytes, MB_ERR_INVALID_CHARS, wide) &&
                 fromWide(CP_UTF8, wide, converted);
     }
-    // Control characters are escaped either way, so a name cannot rearrange the terminal.
-    std::string out;
-    for (char c : whole ? converted : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u >= 0x20 && u < 0x7F) || (whole && u >= 0x80)) {
-            out += c;
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
-            out += escaped;
-        }
-    }
-    return out;
+    return escapedForDisplay(whole ? converted : bytes, whole);
 }
 
 }  // namespace stow::pack
