@@ -24,6 +24,9 @@ scenario() {
     run_wine reg add "$uninstall" /v Stale /t REG_SZ /d 1 /f < /dev/null > /dev/null 2>&1 ||
         die "could not add a value to the uninstall key"
 
+    # The installed-packages value is named by the time to the second: a second installation in
+    # the same second replaces the first one's value, so let the clock move on first.
+    sleep 1
     install_to_end "$(installer sample)"
     expect_end_state "$REPORT_COMPLETE"
     screenshot

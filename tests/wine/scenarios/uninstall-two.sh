@@ -8,6 +8,9 @@ scenario() {
     profile_locations
     uninstall_baseline
     install_sample
+    # Installed-packages values are named by the time to the second; a second installation in the
+    # same second would replace the first one's value.
+    sleep 1
     install_sample 'C:\Second'
     local target
     target="$(program_files)\\ZYLOR\\DAQ Suite\\"
