@@ -15,7 +15,8 @@
 #include "engine/find_files.h"
 #include "engine/inf_thread.h"
 #include "platform/sim/sim_windows.h"
-#include "support/temp_dir.h"
+#include "support/install_fixture.h"
+#include "support/no_progress.h"
 
 namespace stow {
 namespace {
@@ -163,52 +164,19 @@ TEST(FindMask, SpecialBitsNeedTheMaskToAdmitThem) {
 
 // --- whole driver phases on a simulated machine ---
 
-class Bar : public Progress {
-public:
-    std::vector<std::string> events;
-    void setMax(int max) override { events.push_back("max " + std::to_string(max)); }
-    void setPosition(int position) override { events.push_back("pos " + std::to_string(position)); }
-    void paint() override { events.push_back("paint"); }
-};
-
-class CountingPump : public MessagePump {
-public:
-    int calls = 0;
-    void processMessages() override { ++calls; }
-};
-
-class DriverPhase : public ::testing::Test {
+class DriverPhase : public test::InstallJobTest {
 protected:
-    DriverPhase() {
-        package.vendorName = "Acme";
-        package.packageName = "DAQ";
-        package.startMenuGroup = "Acme DAQ";
-        locations.windowsPath = "C:\\WINDOWS\\";
-        locations.programsPath = "C:\\Menu\\Programs\\";
-        facts.nt = true;
-        facts.setupService = win.platform().system.findSetupService();
-        facts.driverPreinstallPossible = facts.setupService != nullptr;
-        win.makeDirectories(kDrivers);
-    }
-
+    DriverPhase() { win.makeDirectories(kDrivers); }
     void run() {
-        InstallJob job = makeInstallJob(win.platform(), package, locations, facts, "C:\\Acme",
-                                        "C:\\Acme\\Drivers");
+        InstallJob job = makeJob();
         runDriverPhase(job, bar, pump);
     }
-    std::map<std::string, std::string> infValues() const {
-        return win.registryValues(win.processView(), "Software\\Acme\\INF");
-    }
+    std::map<std::string, std::string> infValues() const { return values("Software\\Acme\\INF"); }
     bool infKeyExists() const { return win.registryKeyExists(win.processView(), "Software\\Acme\\INF"); }
 
     static constexpr const char* kDrivers = "C:\\Acme\\Drivers\\";
-    test::TempDir dir;
-    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
-    LoadedPackage package;
-    InstallLocations locations;
-    PlatformFacts facts;
-    Bar bar;
-    CountingPump pump;
+    test::RecordingProgress bar;
+    test::CountingPump pump;
 };
 
 TEST_F(DriverPhase, RecordsTheSystemsNameForEveryAcceptedTopLevelInf) {
@@ -239,7 +207,7 @@ TEST_F(DriverPhase, RecordsTheSystemsNameForEveryAcceptedTopLevelInf) {
         EXPECT_EQ(name.find('\0'), std::string::npos);
         EXPECT_TRUE(win.exists("C:\\WINDOWS\\INF\\" + name)) << name;
     }
-    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 3", "paint", "pos 1", "paint",
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 3", "paint", "pos 1", "paint",
                                                     "pos 2", "paint", "pos 3", "paint"}));
 }
 
@@ -248,20 +216,19 @@ TEST_F(DriverPhase, NothingHappensWhenPreinstallationIsNotPossible) {
     facts.driverPreinstallPossible = false;
     run();
     EXPECT_TRUE(win.setupCalls().empty());
-    EXPECT_TRUE(bar.events.empty());
+    EXPECT_TRUE(bar.calls.empty());
     EXPECT_FALSE(infKeyExists());
 }
 
 TEST_F(DriverPhase, EmptyOrMissingDriversDirectoryEmptiesTheBar) {
     run();
-    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
     EXPECT_FALSE(infKeyExists());
 
-    bar.events.clear();
-    InstallJob job = makeInstallJob(win.platform(), package, locations, facts, "C:\\Acme",
-                                    "C:\\Nowhere");
+    bar.calls.clear();
+    InstallJob job = makeJob("C:\\Acme", "C:\\Nowhere");
     runDriverPhase(job, bar, pump);
-    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
 }
 
 TEST_F(DriverPhase, RejectedInfsAreSkippedWithoutARecord) {
@@ -273,8 +240,8 @@ TEST_F(DriverPhase, RejectedInfsAreSkippedWithoutARecord) {
     const auto values = infValues();
     EXPECT_EQ(values.size(), 1u);
     EXPECT_EQ(values.count("C:\\Acme\\Drivers\\b.inf"), 1u);
-    EXPECT_EQ(bar.events.back(), "paint");
-    EXPECT_EQ(bar.events[bar.events.size() - 2], "pos 2");
+    EXPECT_EQ(bar.calls.back(), "paint");
+    EXPECT_EQ(bar.calls[bar.calls.size() - 2], "pos 2");
 
     win.faults().setup = sim::SetupMode::Reject;
     win.faults().registryReadOnly = true;  // never reached: no INF is accepted
@@ -306,7 +273,7 @@ TEST_F(DriverPhase, AnUnwritableInfKeyEndsThePhaseWithARegistryError) {
         EXPECT_EQ(e.describe(), "ERegistryException: Failed to set data for '" + first + "'");
     }
     EXPECT_EQ(win.setupCalls().size(), 1u) << "the remaining INFs are not handled";
-    EXPECT_EQ(bar.events, (std::vector<std::string>{"pos 0", "max 2", "paint"}));
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 2", "paint"}));
 }
 
 TEST_F(DriverPhase, AFailedValueWriteIsTheSameRegistryError) {

@@ -8,8 +8,10 @@
 #include "engine/install_job.h"
 #include "engine/locations.h"
 #include "engine/placement.h"
+#include "engine/placement_rule.h"
 #include "platform/sim/sim_windows.h"
 #include "support/counting_file_system.h"
+#include "support/no_progress.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 
@@ -18,14 +20,6 @@ namespace {
 
 using test::record;
 using Records = std::vector<test::PackageRecord>;
-
-class RecordingProgress : public Progress {
-public:
-    void setMax(int max) override { calls.push_back("max " + std::to_string(max)); }
-    void setPosition(int position) override { calls.push_back("pos " + std::to_string(position)); }
-    void paint() override { calls.push_back("paint"); }
-    std::vector<std::string> calls;
-};
 
 const char* const kSection = "V File Log - P";
 
@@ -63,7 +57,7 @@ public:
     std::string target, drivers;
     LoadedPackage package;
     std::optional<InstallJob> job;
-    RecordingProgress progress;
+    test::RecordingProgress progress;
     test::CountingFileSystem counting{win.platform().files};
     std::optional<Platform> counted;
 };
@@ -80,62 +74,32 @@ const char* profileName(sim::Profile p) {
     return "?";
 }
 
-TEST(PlacementTest, EachByteLandsWhereItsCodeSaysOnEveryProfile) {
-    struct Row {
-        unsigned byte;
-        // Where the file lands on 9x, nt32, nt64, nt-no-setupapi ("" = nowhere).
-        const char* expected[4];
-    };
-    const Row rows[] = {
-        {0x00, {"", "", "", ""}},
-        {0x01, {"C:\\WINDOWS\\f.bin", "C:\\WINDOWS\\f.bin", "C:\\WINDOWS\\f.bin", "C:\\WINDOWS\\f.bin"}},
-        {0x02, {"C:\\WINDOWS\\SYSTEM\\f.bin", "C:\\WINDOWS\\system32\\f.bin",
-                "C:\\WINDOWS\\SysWOW64\\f.bin", "C:\\WINDOWS\\system32\\f.bin"}},
-        {0x03, {"C:\\WINDOWS\\SYSTEM\\f.bin", "", "", ""}},
-        {0x04, {"C:\\WINDOWS\\SYSTEM\\f.bin", "C:\\WINDOWS\\system32\\Drivers\\f.bin",
-                "C:\\WINDOWS\\system32\\Drivers\\f.bin", "C:\\WINDOWS\\system32\\Drivers\\f.bin"}},
-        {0x08, {"C:\\WINDOWS\\SYSTEM\\f.bin", "C:\\WINDOWS\\system32\\Drivers\\f.bin", "",
-                "C:\\WINDOWS\\system32\\Drivers\\f.bin"}},
-        {0x09, {"", "", "C:\\WINDOWS\\system32\\Drivers\\f.bin", ""}},
-        {0x0C, {"C:\\WINDOWS\\SYSTEM\\f.bin", "C:\\WINDOWS\\system32\\f.bin", "",
-                "C:\\WINDOWS\\system32\\f.bin"}},
-        {0x0D, {"", "", "C:\\WINDOWS\\system32\\f.bin", ""}},
-        {0x10, {"T\\new\\f.bin", "T\\new\\f.bin", "T\\new\\f.bin", "T\\new\\f.bin"}},
-        {0x11, {"C:\\WINDOWS\\new\\f.bin", "C:\\WINDOWS\\new\\f.bin", "C:\\WINDOWS\\new\\f.bin",
-                "C:\\WINDOWS\\new\\f.bin"}},
-        {0x12, {"C:\\WINDOWS\\SYSTEM\\new\\f.bin", "C:\\WINDOWS\\system32\\new\\f.bin",
-                "C:\\WINDOWS\\SysWOW64\\new\\f.bin", "C:\\WINDOWS\\system32\\new\\f.bin"}},
-        {0x14, {"C:\\WINDOWS\\SYSTEM\\new\\f.bin", "C:\\WINDOWS\\system32\\Drivers\\new\\f.bin",
-                "C:\\WINDOWS\\system32\\Drivers\\new\\f.bin",
-                "C:\\WINDOWS\\system32\\Drivers\\new\\f.bin"}},
-        {0x20, {"", "", "", ""}},
-        {0x21, {"C:\\WINDOWS\\f.bin", "", "", "C:\\WINDOWS\\f.bin"}},
-        {0x24, {"C:\\WINDOWS\\SYSTEM\\f.bin", "", "", "C:\\WINDOWS\\system32\\Drivers\\f.bin"}},
-    };
-    for (const Row& row : rows) {
-        for (int i = 0; i < 4; ++i) {
-            Machine m(kProfiles[i]);
-            const bool creates = row.byte >= 0x10 && row.byte < 0x20;
-            const std::string path = creates ? "new\\f.bin" : "f.bin";
-            m.place({record(static_cast<unsigned char>(row.byte), path, "data", "C:\\src\\d\\f.bin", 77)});
-            std::string expected = row.expected[i];
-            if (expected.rfind("T\\", 0) == 0) {
-                expected = m.job->targetDirectory + expected.substr(2);
-            }
-            const std::string where = std::string("byte ") + std::to_string(row.byte) + " on " +
-                                      profileName(kProfiles[i]);
-            EXPECT_TRUE(m.job->failedCopies.empty()) << where;
-            if (expected.empty()) {
-                EXPECT_EQ(m.logged("C:\\src\\d\\f.bin"), "(none)") << where;
-            } else {
-                EXPECT_EQ(m.logged("c:\\SRC\\d\\f.bin"), expected + ",77") << where;
-                ASSERT_TRUE(m.win.exists(expected)) << where;
-                EXPECT_EQ(m.win.readFile(expected), "data") << where;
-            }
-            const std::string copy = m.job->driversDirectory + "src\\d\\f.bin";
-            EXPECT_EQ(m.win.exists(copy), (row.byte & 0x20) != 0) << where;
-            if (row.byte & 0x20) {
-                EXPECT_EQ(m.win.readFile(copy), "data") << where;
+// Every code of the placement table, plain and with the driver-copy flag, lands where the rule
+// decides on every profile (the rule's own test holds what it decides), and is logged there.
+TEST(PlacementTest, EachByteLandsWhereTheRuleSaysOnEveryProfile) {
+    for (const PlacementCode& row : kPlacementCodes) {
+        if (row.location == PlacementLocation::InfFolder) continue;  // generated names: below
+        for (unsigned byte : {row.code, row.code | kDriverCopyFlag}) {
+            for (sim::Profile profile : kProfiles) {
+                Machine m(profile);
+                const std::string first = std::string(1, static_cast<char>(byte)) +
+                                          (row.directories == DirectoryRule::None ? "" : "new\\") +
+                                          "f.bin";
+                m.place({test::PackageRecord{first, "data", "C:\\src\\d\\f.bin", 77}});
+                const PlacementContext context{m.computed.facts, m.computed.locations,
+                                               m.job->targetDirectory, m.job->driversDirectory};
+                const PlacementDecision d = decidePlacement(first, "C:\\src\\d\\f.bin", context);
+                SCOPED_TRACE("byte " + std::to_string(byte) + " on " + profileName(profile));
+                EXPECT_TRUE(m.job->failedCopies.empty());
+                if (d.kind == DestinationKind::None) {
+                    EXPECT_EQ(m.logged("C:\\src\\d\\f.bin"), "(none)");
+                } else {
+                    EXPECT_EQ(m.logged("c:\\SRC\\d\\f.bin"), d.destination + ",77");
+                    EXPECT_EQ(m.win.readFile(d.destination), "data");
+                }
+                const std::string copy = m.job->driversDirectory + "src\\d\\f.bin";
+                EXPECT_EQ(m.win.exists(copy), (byte & kDriverCopyFlag) != 0);
+                if (byte & kDriverCopyFlag) EXPECT_EQ(m.win.readFile(copy), "data");
             }
         }
     }

@@ -9,7 +9,7 @@
 
 #include "base/error.h"
 #include "platform/sim/sim_windows.h"
-#include "support/temp_dir.h"
+#include "support/install_fixture.h"
 
 namespace stow {
 namespace {
@@ -21,29 +21,21 @@ TEST(InstallDate, IsEightZeroPaddedDigits) {
 
 // --- registrations on a simulated machine ---
 
-class Registration : public ::testing::Test {
+class Registration : public test::InstallJobTest {
 protected:
     Registration() {
-        package.vendorName = "Acme";
-        package.packageName = "DAQ";
-        package.startMenuGroup = "Acme DAQ";
-        locations.windowsPath = "C:\\WINDOWS\\";
-        locations.programsPath = "C:\\Menu\\Programs\\";
-        facts.nt = true;
         win.makeDirectories("C:\\Acme");
         win.setLocalTime(LocalTime{2026, 3, 7, 14, 5, 9});
     }
     std::string run(const std::string& target = "C:\\Acme") {
-        InstallJob job = makeInstallJob(win.platform(), package, locations, facts, target, "C:\\D");
+        InstallJob job = makeJob(target);
         job.failedCopies = failed;
         return runRegistration(job);
     }
     std::optional<std::string> uninstallValue(const std::string& name) const {
         return win.registryValue(win.processView(), kUninstallKey, name);
     }
-    std::map<std::string, std::string> installedPackages() const {
-        return win.registryValues(win.processView(), kPackagesKey);
-    }
+    std::map<std::string, std::string> installedPackages() const { return values(kPackagesKey); }
     std::string stampText(const LocalTime& t) { return win.platform().system.formatDateTime(t); }
 
     static constexpr const char* kUninstallKey =
@@ -51,11 +43,6 @@ protected:
     static constexpr const char* kPackagesKey = "Software\\Acme\\Installed Packages";
     static constexpr const char* kUninstallLink =
         "C:\\Menu\\Programs\\Acme DAQ\\Uninstall Acme Software.lnk";
-    test::TempDir dir;
-    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
-    LoadedPackage package;
-    InstallLocations locations;
-    PlatformFacts facts;
     FailedCopies failed;
 };
 

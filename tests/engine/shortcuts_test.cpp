@@ -9,7 +9,7 @@
 
 #include "base/paths.h"
 #include "platform/sim/sim_windows.h"
-#include "support/temp_dir.h"
+#include "support/install_fixture.h"
 
 namespace stow {
 namespace {
@@ -164,19 +164,8 @@ TEST(OleError, UsesTheSystemTextOrTheCodeInHex) {
 
 // --- link phases on a simulated machine ---
 
-class LinkPhase : public ::testing::Test {
+class LinkPhase : public test::InstallJobTest {
 protected:
-    LinkPhase() {
-        package.vendorName = "Acme";
-        package.packageName = "DAQ";
-        package.startMenuGroup = "Acme DAQ";
-        locations.windowsPath = "C:\\WINDOWS\\";
-        locations.programsPath = kPrograms;
-        facts.nt = true;
-    }
-    InstallJob makeJob() {
-        return makeInstallJob(win.platform(), package, locations, facts, "C:\\Acme", "C:\\Drv");
-    }
     void run() {
         InstallJob job = makeJob();
         runLinkPhase(job);
@@ -193,13 +182,6 @@ protected:
         std::sort(all.begin(), all.end());
         return all;
     }
-
-    static constexpr const char* kPrograms = "C:\\Menu\\Programs\\";
-    test::TempDir dir;
-    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
-    LoadedPackage package;
-    InstallLocations locations;
-    PlatformFacts facts;
 };
 
 TEST_F(LinkPhase, LinksWhatTheRulesSelectWithTargetAndWorkingDirectory) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "base/paths.h"
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
 
@@ -67,19 +68,7 @@ public:
     std::map<char, std::string> system_dirs;
 };
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-#define EXPECT_PATH(actual, expected) \
-    EXPECT_PRED2(sameIgnoringCase, actual, expected)
+#define EXPECT_PATH(actual, expected) EXPECT_EQ(upperAscii(actual), upperAscii(expected))
 
 class ChangeDestFormTest : public ::testing::Test {
 protected:
@@ -282,23 +271,25 @@ TEST_F(ChangeDestFormTest, RememberedFolderThatIsGoneFallsBackToTheRoot) {
     EXPECT_PATH(cwd(), "D:\\");
 }
 
-TEST_F(ChangeDestFormTest, MissingStartDirectoryOpensOnTheFallback) {
-    auto [yes, chosen] = pick("C:\\Program Files\\Nowhere", {});
-    EXPECT_FALSE(yes);
-    EXPECT_PATH(view.opened_with, "C:\\");
-    EXPECT_PATH(cwd(), "C:\\");
-
-    form->setFallbackDirectory("D:\\");
-    pick("C:\\Data\\missing.txt", {});
-    EXPECT_PATH(view.opened_with, "D:\\");
-    EXPECT_PATH(cwd(), "D:\\");
-}
-
-TEST_F(ChangeDestFormTest, StartOnAFileUsesTheFallback) {
+TEST_F(ChangeDestFormTest, AStartThatIsNoFolderOpensOnTheFallback) {
     machine.writeFile("C:\\Data\\notes.txt", "x");
-    form->setFallbackDirectory("D:\\");
-    pick("C:\\Data\\notes.txt", {});
-    EXPECT_PATH(view.opened_with, "D:\\");
+    struct Case {
+        const char* start;
+        const char* fallback;  // nullptr: the one the form was made with
+        const char* opened;    // where the list opens, and the current directory after
+    } const cases[] = {
+        {"C:\\Program Files\\Nowhere", nullptr, "C:\\"},
+        {"C:\\Data\\missing.txt", "D:\\", "D:\\"},
+        {"C:\\Data\\notes.txt", "D:\\", "D:\\"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        if (c.fallback) form->setFallbackDirectory(c.fallback);
+        auto [yes, chosen] = pick(c.start, {});
+        EXPECT_FALSE(yes);
+        EXPECT_PATH(view.opened_with, c.opened);
+        EXPECT_PATH(cwd(), c.opened);
+    }
 }
 
 TEST_F(ChangeDestFormTest, UnusableFallbackLeavesTheListWhereItWas) {

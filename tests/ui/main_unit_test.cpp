@@ -14,7 +14,7 @@
 
 #include "base/error.h"
 #include "platform/sim/sim_windows.h"
-#include "support/offset_canvas.h"
+#include "support/fake_main_view.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
 #include "ui/pixel_canvas.h"
@@ -26,118 +26,8 @@ namespace {
 using sim::Profile;
 using sim::SimWindows;
 
-// Frame and caption of the designed window: 183 outer for 157 client.
-constexpr int kFrameHeight = 26;
-
-
-class FakeView : public MainView, public ControlHost {
-public:
-    FakeView() {
-        heights_ = {{MainControl::HeadLabel, 57},    {MainControl::PathPanel, 25},
-                    {MainControl::ChDestButton, 25}, {MainControl::DriverLabel, 17},
-                    {MainControl::DriverPathPanel, 25}, {MainControl::ChDriverButton, 25},
-                    {MainControl::GoPanel, 25},      {MainControl::InstallButton, 25},
-                    {MainControl::OKButton, 25}};
-        texts[MainControl::DriverLabel] = "And drivers to this directory:";
-        texts[MainControl::InstallButton] = "Install ZYLOR Software";
-        texts[MainControl::OKButton] = "Finish";
-        hidden.insert(MainControl::OKButton);
-    }
-
-    // --- MainView ---
-    void setEvents(MainViewEvents* e) override { events = e; }
-    void setTitle(const std::string& t) override { title = t; }
-    void setApplicationTitle(const std::string& t) override { application_title = t; }
-    std::string text(MainControl c) override { return texts[c]; }
-    void setText(MainControl c, const std::string& t) override { texts[c] = t; }
-    bool visible(MainControl c) override { return hidden.count(c) == 0; }
-    void setVisible(MainControl c, bool v) override {
-        if (v)
-            hidden.erase(c);
-        else
-            hidden.insert(c);
-    }
-    bool enabled(MainControl c) override { return disabled.count(c) == 0; }
-    void setEnabled(MainControl c, bool e) override {
-        if (e)
-            disabled.erase(c);
-        else
-            disabled.insert(c);
-    }
-    int height(MainControl c) override { return heights_[c]; }
-    void setClientHeight(int h) override {
-        if (on_client_height) on_client_height();
-        client_height = h;
-    }
-    int outerHeight() override { return client_height + kFrameHeight; }
-    void setHeightConstraints(int min_h, int max_h) override {
-        min_height = min_h;
-        max_height = max_h;
-    }
-    void alignChangeButtonsRight() override { buttons_right = true; }
-    void setHeadLayout(HeadLayout l) override { head_layout = l; }
-    void setGoPanelColor(Color c) override { go_color = c; }
-    void useParentColorForGoPanel() override { go_color.reset(); }
-    void placeProgressBar(TTintProgress& b) override {
-        bar = &b;
-        b.setParent(this);
-        b.setBounds(0, 0, 401, 25);
-        ++bars_placed;
-    }
-    void removeProgressBar() override {
-        if (bar) bar->setParent(nullptr);
-        bar = nullptr;
-    }
-    void repaintNow() override {
-        ++repaints;
-        repaint_headings.push_back(texts[MainControl::HeadLabel]);
-    }
-    void processMessages() override {
-        ++pumps;
-        if (on_pump) on_pump();
-    }
-    void showDiagnostics(const std::vector<std::string>& lines) override {
-        diagnostics.push_back(lines);
-    }
-    void close() override { closed = true; }
-    void terminateApplication() override { terminate_requested = true; }
-
-    // --- ControlHost: GoPanel ---
-    void invalidate(int, int, int, int) override { ++invalidations; }
-    Color color() override { return go_color.value_or(kClBtnFace); }
-    std::unique_ptr<Canvas> canvasAt(int left, int top, int, int) override {
-        paints.push_back({bar->max(), bar->position()});
-        if (!screen) screen = std::make_unique<PixelCanvas>(401, 25, look);
-        return std::make_unique<OffsetCanvas>(*screen, left, top);
-    }
-
-    TableSystemLook look;
-    MainViewEvents* events = nullptr;
-    std::string title, application_title;
-    std::map<MainControl, std::string> texts;
-    std::set<MainControl> hidden, disabled;
-    int client_height = 157;
-    int min_height = 0, max_height = 0;
-    bool buttons_right = false;
-    HeadLayout head_layout = HeadLayout::TopCentered;
-    std::optional<Color> go_color;
-    TTintProgress* bar = nullptr;
-    int bars_placed = 0;
-    int repaints = 0;
-    std::vector<std::string> repaint_headings;
-    int pumps = 0;
-    int invalidations = 0;
-    std::vector<std::pair<int, int>> paints;  // (Max, Position) at each immediate paint
-    std::unique_ptr<PixelCanvas> screen;      // GoPanel as the immediate paints left it
-    std::vector<std::vector<std::string>> diagnostics;
-    bool closed = false;
-    bool terminate_requested = false;
-    std::function<void()> on_client_height;
-    std::function<void()> on_pump;
-
-private:
-    std::map<MainControl, int> heights_;
-};
+using test::FakeMainView;
+using test::kFrameHeight;
 
 enum class Phase { Placement, Drivers, Links, Registration };
 
@@ -153,7 +43,7 @@ struct PhaseVisit {
 
 class ScriptedPhases : public InstallPhases {
 public:
-    explicit ScriptedPhases(FakeView& view) : view_(view) {}
+    explicit ScriptedPhases(FakeMainView& view) : view_(view) {}
 
     void placement(InstallJob& job, Progress& progress) override {
         visit(Phase::Placement, job);
@@ -212,7 +102,7 @@ private:
     void failIf(Phase phase) {
         if (fail_in == phase) throw EFCreateError("Failed to create target directory.");
     }
-    FakeView& view_;
+    FakeMainView& view_;
 };
 
 class ScriptedPicker : public DirectoryPicker {
@@ -248,7 +138,7 @@ protected:
 
     test::TempDir temp;
     std::unique_ptr<SimWindows> machine;
-    FakeView view;
+    FakeMainView view;
     ScriptedPhases scripted{view};
     TableSystemLook look;
     unsigned char locator[4] = {'X', 'X', 'X', 'X'};
@@ -259,7 +149,7 @@ TEST_F(MainUnitTest, CreationShowsTheReadyState) {
     makeMachine(Profile::Nt32);
     TMainForm& f = create();
     EXPECT_FALSE(f.terminated());
-    EXPECT_FALSE(view.terminate_requested);
+    EXPECT_FALSE(view.terminated);
     EXPECT_TRUE(machine->messageBoxes().empty());
     EXPECT_EQ(view.events, &f);
     EXPECT_EQ(view.title, "DAQ Suite Installer");
@@ -290,55 +180,47 @@ TEST_F(MainUnitTest, FirstArgumentIsTheTargetDirectoryUnchanged) {
 TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
     struct Case {
         const char* name;
-        std::string locator;
+        std::function<void(MainUnitTest&)> prepare;
         std::string caption;
+        std::string text;   // a part of the box's text
+        std::string title;  // "" when nothing past loading happened
     } const cases[] = {
-        {"no package attached", "XXXX", "Load Error 00h"},
-        {"offset too small", test::le32(4091), "Load Error 01h"},
-        {"offset past the file", test::le32(0x100000), "Load Error 02h"},
+        {"no package attached", [](MainUnitTest& t) { t.setLocator("XXXX"); }, "Load Error 00h",
+         "No package is attached.", ""},
+        {"offset too small", [](MainUnitTest& t) { t.setLocator(test::le32(4091)); },
+         "Load Error 01h", "", ""},
+        {"offset past the file", [](MainUnitTest& t) { t.setLocator(test::le32(0x100000)); },
+         "Load Error 02h", "", ""},
+        {"executable missing",
+         [](MainUnitTest& t) { t.machine->setExecutablePath("C:\\gone.exe"); }, "Load Error FFh",
+         "\r\nEFOpenError: ", ""},
+        // The title was already set when the error came.
+        {"error later in creation",
+         [](MainUnitTest& t) { t.view.on_client_height = [] { throw EOutOfMemory(); }; },
+         "Load Error FFh",
+         "An exception occurred while loading. Please contact the factory for assistance. "
+         "Details are as follows:\r\nEOutOfMemory: Out of memory",
+         "DAQ Suite Installer"},
     };
     for (const auto& c : cases) {
-        view = FakeView();
+        SCOPED_TRACE(c.name);
+        view = FakeMainView();
         makeMachine(Profile::Nt32);
-        setLocator(c.locator);
+        c.prepare(*this);
         TMainForm& f = create();
-        EXPECT_TRUE(f.terminated()) << c.name;
-        EXPECT_TRUE(view.terminate_requested) << c.name;
-        ASSERT_EQ(machine->messageBoxes().size(), 1u) << c.name;
-        EXPECT_EQ(machine->messageBoxes()[0].caption, c.caption) << c.name;
-        EXPECT_EQ(machine->messageBoxes()[0].flags, kMbOk | kMbIconExclamation) << c.name;
-        // Nothing past loading happened: no texts, no size limits.
-        EXPECT_EQ(view.title, "") << c.name;
-        EXPECT_EQ(view.max_height, 0) << c.name;
+        EXPECT_TRUE(f.terminated());
+        EXPECT_TRUE(view.terminated);
+        ASSERT_EQ(machine->messageBoxes().size(), 1u);
+        EXPECT_EQ(machine->messageBoxes()[0].caption, c.caption);
+        EXPECT_NE(machine->messageBoxes()[0].text.find(c.text), std::string::npos);
+        EXPECT_EQ(machine->messageBoxes()[0].flags, kMbOk | kMbIconExclamation);
+        EXPECT_EQ(view.title, c.title);
+        EXPECT_EQ(view.max_height, 0);  // no size limits
         // A click that still reached the window installs nothing.
         f.InstallButtonClick();
-        EXPECT_TRUE(view.visible(MainControl::PathPanel)) << c.name;
-        EXPECT_TRUE(scripted.visits.empty()) << c.name;
+        EXPECT_TRUE(view.visible(MainControl::PathPanel));
+        EXPECT_TRUE(scripted.visits.empty());
     }
-}
-
-TEST_F(MainUnitTest, ErrorsLaterInCreationAreLoadErrorFF) {
-    makeMachine(Profile::Nt32);
-    view.on_client_height = [] { throw EOutOfMemory(); };
-    TMainForm& f = create();
-    EXPECT_TRUE(f.terminated());
-    EXPECT_TRUE(view.terminate_requested);
-    ASSERT_EQ(machine->messageBoxes().size(), 1u);
-    EXPECT_EQ(machine->messageBoxes()[0].caption, "Load Error FFh");
-    EXPECT_EQ(machine->messageBoxes()[0].text,
-              "An exception occurred while loading. Please contact the factory for assistance. "
-              "Details are as follows:\r\nEOutOfMemory: Out of memory");
-    // The title was already set when the error came.
-    EXPECT_EQ(view.title, "DAQ Suite Installer");
-}
-
-TEST_F(MainUnitTest, MissingExecutableIsLoadErrorFF) {
-    makeMachine(Profile::Nt32);
-    machine->setExecutablePath("C:\\gone.exe");
-    create();
-    ASSERT_EQ(machine->messageBoxes().size(), 1u);
-    EXPECT_EQ(machine->messageBoxes()[0].caption, "Load Error FFh");
-    EXPECT_NE(machine->messageBoxes()[0].text.find("\r\nEFOpenError: "), std::string::npos);
 }
 
 TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
@@ -364,8 +246,7 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
     EXPECT_EQ(scripted.visits[3].phase, Phase::Registration);
 
     // The window was repainted with the installing heading before placement began.
-    ASSERT_EQ(view.repaints, 1);
-    EXPECT_EQ(view.repaint_headings[0], "Installing DAQ Suite package...");
+    EXPECT_EQ(view.repaint_headings, std::vector<std::string>{"Installing DAQ Suite package..."});
     // Every step of both phases that changed the bar was painted at once with its position;
     // the closing Position := Max after the last record leaves the full bar as it was.
     const std::vector<std::pair<int, int>> expected_paints = {
@@ -394,7 +275,7 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
 
 TEST_F(MainUnitTest, DriverPhaseRunsOnlyWhenPreinstallationIsPossible) {
     for (Profile profile : {Profile::Win9x, Profile::NtNoSetupApi}) {
-        view = FakeView();
+        view = FakeMainView();
         scripted.visits.clear();
         makeMachine(profile);
         create().InstallButtonClick();
@@ -414,7 +295,7 @@ TEST_F(MainUnitTest, AnErrorInAPhaseSkipsTheRestAndShowsTheErrorReport) {
     } const cases[] = {
         {Phase::Placement, 1}, {Phase::Drivers, 2}, {Phase::Links, 3}, {Phase::Registration, 4}};
     for (const auto& c : cases) {
-        view = FakeView();
+        view = FakeMainView();
         scripted.visits.clear();
         scripted.fail_in = c.phase;
         makeMachine(Profile::Nt32, {test::record(16, "a.txt", "a", "C:\\src\\a.txt")});

@@ -10,7 +10,7 @@
 #include "engine/drivers.h"
 #include "platform/sim/sim_windows.h"
 #include "support/package_builder.h"
-#include "support/quiet_view.h"
+#include "support/fake_main_view.h"
 #include "support/temp_dir.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
@@ -57,7 +57,7 @@ struct Machine {
     // Creates the window; click: press Install, then Finish. Returns the exit code after the
     // window has closed.
     int runWindow(bool click) {
-        test::QuietView view;
+        test::FakeMainView view;
         TableSystemLook look;
         TMainForm form(windows.platform(), view, phases, look, locator());
         form.FormCreate();

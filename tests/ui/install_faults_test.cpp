@@ -1,18 +1,19 @@
 // The whole install command, started from the main window's controller with the real phases,
-// on a simulated machine with one fault at a time. Each row checks what the user is told (the
+// on a simulated machine with one fault at a time, each fault its own case. Each checks what the user is told (the
 // completion report with its failed-copy list, or the error report), that nothing that failed
 // is shown as done, that files placed before the fault are intact, and what the registry holds.
 // The phases' own tests cover each fault in its phase; the target directory that cannot be
 // created is covered at this level by the main window's tests.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <map>
 #include <set>
 
 #include "platform/sim/sim_windows.h"
 #include "support/package_builder.h"
-#include "support/quiet_view.h"
+#include "support/fake_main_view.h"
 #include "support/temp_dir.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
@@ -27,7 +28,7 @@ using sim::ComStep;
 using sim::Profile;
 using sim::SetupMode;
 using sim::SimWindows;
-using test::QuietView;
+using test::FakeMainView;
 
 constexpr char kComplete[] = "Installation complete!";
 constexpr char kErrorReport[] = "An unexpected error occurred. Details are as follows:\r\n";
@@ -88,87 +89,88 @@ struct Row {
     bool fileLogWritten;
     bool registered;                    // installed-packages and uninstall values written
     bool infRecorded;                   // the INF key holds the preinstalled INF
-    std::function<void(SimWindows&, QuietView&)> extra = nullptr;
+    std::function<void(SimWindows&, FakeMainView&)> extra = nullptr;
 };
 
-class FaultMatrixTest : public ::testing::Test {
-protected:
-    void run(const Row& row) {
-        SCOPED_TRACE(row.fault);
-        test::TempDir temp;
-        SimWindows machine(row.profile, temp.path() / "machine");
-        std::vector<test::PackageRecord> records;
-        for (const PackageFile& f : packageFiles(row.profile)) {
-            records.push_back(test::record(f.placement, f.path, f.content, f.source));
-        }
-        machine.writeFile("C:\\stowaway.exe",
-                          std::string(4096, 'M') +
-                              test::appendedPackage("ZYLOR", "DAQ Suite", records));
-        const std::string locator = test::le32(4096);
+void PrintTo(const Row& row, std::ostream* os) { *os << row.fault; }
 
-        QuietView view;
-        EnginePhases phases;
-        TableSystemLook look;
-        TMainForm form(machine.platform(), view, phases, look,
-                       reinterpret_cast<const unsigned char*>(locator.data()));
-        form.FormCreate();
-        ASSERT_FALSE(view.terminated);
-        if (row.inject) row.inject(machine);
-        form.InstallButtonClick();
+class InstallFaults : public ::testing::TestWithParam<Row> {};
 
-        const std::string heading = view.texts[MainControl::HeadLabel];
-        SCOPED_TRACE(heading);
-        EXPECT_TRUE(view.visible(MainControl::OKButton));
-        if (row.shown == Shown::Complete) {
-            ASSERT_EQ(heading.rfind(kComplete, 0), 0u);
-            std::string listed;
-            for (const std::string& f : row.failed) listed += "\r\n" + f;
-            const size_t list_at = heading.find(":\r\n");
-            EXPECT_EQ(list_at == std::string::npos ? "" : heading.substr(list_at + 1), listed);
-        } else {
-            ASSERT_EQ(heading.rfind(kErrorReport, 0), 0u);
-            EXPECT_NE(heading.find(row.message), std::string::npos);
-        }
-
-        // Nothing that failed is shown as done: a file of the package that is not whole where
-        // it belongs is in the failed-copy list, or the install ended in the error report. No
-        // file is left cut short.
-        const std::set<std::string> failed(row.failed.begin(), row.failed.end());
-        for (const PackageFile& f : packageFiles(row.profile)) {
-            if (!machine.exists(f.destination)) {
-                if (row.shown == Shown::Complete) {
-                    EXPECT_TRUE(failed.count(f.destination)) << f.path;
-                }
-                continue;
-            }
-            const std::string content = machine.readFile(f.destination);
-            const bool whole =
-                content == f.content || (f.placement == 0x25 && !content.empty());
-            EXPECT_TRUE(whole || content.empty()) << f.destination << " is cut short";
-            if (!whole && row.shown == Shown::Complete) {
-                EXPECT_TRUE(failed.count(f.destination)) << f.destination;
-            }
-        }
-        for (const std::string& path : row.intact) {
-            for (const PackageFile& f : packageFiles(row.profile)) {
-                if (f.destination == path) {
-                    EXPECT_EQ(machine.readFile(path), f.content) << path;
-                }
-            }
-        }
-
-        // A log that could not be written is absent or empty, never cut short.
-        const bool log_written =
-            machine.exists(kTarget + "FileLog.ini") && !machine.readFile(kTarget + "FileLog.ini").empty();
-        EXPECT_EQ(log_written, row.fileLogWritten);
-        const sim::RegistryView view32 = machine.processView();
-        EXPECT_EQ(machine.registryValue(view32, kUninstallKey, "UninstallString").has_value(),
-                  row.registered);
-        EXPECT_EQ(!machine.registryValues(view32, kPackagesKey).empty(), row.registered);
-        EXPECT_EQ(!machine.registryValues(view32, kInfKey).empty(), row.infRecorded);
-        if (row.extra) row.extra(machine, view);
+TEST_P(InstallFaults, IsReportedAndLeavesEarlierFilesIntact) {
+    const Row& row = GetParam();
+    test::TempDir temp;
+    SimWindows machine(row.profile, temp.path() / "machine");
+    std::vector<test::PackageRecord> records;
+    for (const PackageFile& f : packageFiles(row.profile)) {
+        records.push_back(test::record(f.placement, f.path, f.content, f.source));
     }
-};
+    machine.writeFile("C:\\stowaway.exe",
+                      std::string(4096, 'M') +
+                          test::appendedPackage("ZYLOR", "DAQ Suite", records));
+    const std::string locator = test::le32(4096);
+
+    FakeMainView view;
+    EnginePhases phases;
+    TableSystemLook look;
+    TMainForm form(machine.platform(), view, phases, look,
+                   reinterpret_cast<const unsigned char*>(locator.data()));
+    form.FormCreate();
+    ASSERT_FALSE(view.terminated);
+    if (row.inject) row.inject(machine);
+    form.InstallButtonClick();
+
+    const std::string heading = view.texts[MainControl::HeadLabel];
+    SCOPED_TRACE(heading);
+    EXPECT_TRUE(view.visible(MainControl::OKButton));
+    if (row.shown == Shown::Complete) {
+        ASSERT_EQ(heading.rfind(kComplete, 0), 0u);
+        std::string listed;
+        for (const std::string& f : row.failed) listed += "\r\n" + f;
+        const size_t list_at = heading.find(":\r\n");
+        EXPECT_EQ(list_at == std::string::npos ? "" : heading.substr(list_at + 1), listed);
+    } else {
+        ASSERT_EQ(heading.rfind(kErrorReport, 0), 0u);
+        EXPECT_NE(heading.find(row.message), std::string::npos);
+    }
+
+    // Nothing that failed is shown as done: a file of the package that is not whole where
+    // it belongs is in the failed-copy list, or the install ended in the error report. No
+    // file is left cut short.
+    const std::set<std::string> failed(row.failed.begin(), row.failed.end());
+    for (const PackageFile& f : packageFiles(row.profile)) {
+        if (!machine.exists(f.destination)) {
+            if (row.shown == Shown::Complete) {
+                EXPECT_TRUE(failed.count(f.destination)) << f.path;
+            }
+            continue;
+        }
+        const std::string content = machine.readFile(f.destination);
+        const bool whole =
+            content == f.content || (f.placement == 0x25 && !content.empty());
+        EXPECT_TRUE(whole || content.empty()) << f.destination << " is cut short";
+        if (!whole && row.shown == Shown::Complete) {
+            EXPECT_TRUE(failed.count(f.destination)) << f.destination;
+        }
+    }
+    for (const std::string& path : row.intact) {
+        for (const PackageFile& f : packageFiles(row.profile)) {
+            if (f.destination == path) {
+                EXPECT_EQ(machine.readFile(path), f.content) << path;
+            }
+        }
+    }
+
+    // A log that could not be written is absent or empty, never cut short.
+    const bool log_written =
+        machine.exists(kTarget + "FileLog.ini") && !machine.readFile(kTarget + "FileLog.ini").empty();
+    EXPECT_EQ(log_written, row.fileLogWritten);
+    const sim::RegistryView view32 = machine.processView();
+    EXPECT_EQ(machine.registryValue(view32, kUninstallKey, "UninstallString").has_value(),
+              row.registered);
+    EXPECT_EQ(!machine.registryValues(view32, kPackagesKey).empty(), row.registered);
+    EXPECT_EQ(!machine.registryValues(view32, kInfKey).empty(), row.infRecorded);
+    if (row.extra) row.extra(machine, view);
+}
 
 // A shell link anywhere on drive C: whose path contains part.
 bool hasLink(SimWindows& machine, const std::string& part) {
@@ -178,7 +180,7 @@ bool hasLink(SimWindows& machine, const std::string& part) {
     return false;
 }
 
-TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
+std::vector<Row> faults() {
     const std::vector<std::string> all_placed = {
         kTarget + "ReadMe.txt", kDrivers + "zydaq.inf", kSystem + "zydaq.dll",
         kTarget + "Tools\\Big.bin", kSystem + "ZYLOR\\helper.dll", kTarget + "Last.txt"};
@@ -187,7 +189,7 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
     std::vector<Row> rows = {
         {"no fault", Profile::Nt32, nullptr, Shown::Complete, "", {}, all_placed, true, true,
          true,
-         [](SimWindows& m, QuietView&) {
+         [](SimWindows& m, FakeMainView&) {
              for (const char* name : {"ReadMe.txt", "Tools", "Last.txt"}) {
                  EXPECT_TRUE(hasLink(m, std::string("ZYLOR DAQ Suite\\") + name + ".lnk")) << name;
              }
@@ -212,7 +214,7 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
          },
          Shown::ErrorReport, "EFCreateError: Cannot create file " + kTarget + "FileLog.ini", {},
          all_placed, false, false, true,
-         [](SimWindows& m, QuietView&) {
+         [](SimWindows& m, FakeMainView&) {
              EXPECT_TRUE(hasLink(m, "ZYLOR DAQ Suite\\Last.txt.lnk"));
          }},
         {"drivers directory not creatable", Profile::Nt32,
@@ -231,7 +233,7 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
          {kTarget + "ReadMe.txt", kSystem + "zydaq.dll", kTarget + "Tools\\Big.bin",
           kTarget + "Last.txt"},
          true, true, true,
-         [](SimWindows& m, QuietView&) {
+         [](SimWindows& m, FakeMainView&) {
              EXPECT_EQ(m.readFile("C:\\helper.dll"), std::string(500, 'h'));
          }},
         // The target exists but cannot be written: its first file goes to the current
@@ -244,7 +246,7 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
          Shown::ErrorReport,
          "EFCreateError: Failed to create directory \"" + kTarget + "Tools\\\".", {},
          {kSystem + "zydaq.dll"}, false, false, false,
-         [](SimWindows& m, QuietView&) {
+         [](SimWindows& m, FakeMainView&) {
              EXPECT_EQ(m.readFile("C:\\ReadMe.txt"), std::string(300, 'r'));
          }},
         // The same with the subfolder already there: every target file falls back to the
@@ -256,7 +258,7 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
          },
          Shown::ErrorReport, "EFCreateError: Cannot create file " + kTarget + "FileLog.ini", {},
          {kSystem + "zydaq.dll", kSystem + "ZYLOR\\helper.dll"}, false, false, true,
-         [](SimWindows& m, QuietView&) {
+         [](SimWindows& m, FakeMainView&) {
              EXPECT_EQ(m.readFile("C:\\Big.bin"), std::string(6000, 'b'));
              EXPECT_EQ(m.readFile("C:\\Last.txt"), std::string(100, 'l'));
          }},
@@ -270,7 +272,7 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
         {"HKLM not writable, Windows 9x", Profile::Win9x,
          [](SimWindows& m) { m.faults().registryReadOnly = true; }, Shown::Complete, "", {},
          {}, true, false, false,
-         [](SimWindows& m, QuietView&) { EXPECT_TRUE(hasLink(m, "Uninstall ZYLOR Software")); }},
+         [](SimWindows& m, FakeMainView&) { EXPECT_TRUE(hasLink(m, "Uninstall ZYLOR Software")); }},
         {"HKLM not writable and COM failing, Windows 9x", Profile::Win9x,
          [](SimWindows& m) {
              m.faults().registryReadOnly = true;
@@ -280,7 +282,7 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
         {"setup service rejects every INF", Profile::Nt32,
          [](SimWindows& m) { m.faults().setup = SetupMode::Reject; }, Shown::Complete, "", {},
          all_placed, true, true, false,
-         [](SimWindows& m, QuietView&) { EXPECT_EQ(m.setupCalls().size(), 1u); }},
+         [](SimWindows& m, FakeMainView&) { EXPECT_EQ(m.setupCalls().size(), 1u); }},
         // A slow service: the window keeps pumping messages while the worker waits.
         {"setup service slow", Profile::Nt32,
          [](SimWindows& m) {
@@ -288,10 +290,10 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
              m.faults().setupDelay = std::chrono::milliseconds(150);
          },
          Shown::Complete, "", {}, all_placed, true, true, true,
-         [](SimWindows&, QuietView& v) { EXPECT_GT(v.pumps, 20); }},
+         [](SimWindows&, FakeMainView& v) { EXPECT_GT(v.pumps, 20); }},
         {"setup export missing", Profile::NtNoSetupApi, nullptr, Shown::Complete, "", {},
          {kTarget + "ReadMe.txt", kSystem + "zydaq.dll"}, true, true, false,
-         [](SimWindows& m, QuietView&) {
+         [](SimWindows& m, FakeMainView&) {
              EXPECT_TRUE(m.setupCalls().empty());
              EXPECT_TRUE(m.exists("C:\\WINDOWS\\INF\\oem0.inf"));
          }},
@@ -304,10 +306,19 @@ TEST_F(FaultMatrixTest, EachFaultIsReportedAndLeavesEarlierFilesIntact) {
                         Profile::Nt32,
                         [step](SimWindows& m) { m.faults().comFailsAt = step; }, Shown::Complete,
                         "", {}, all_placed, true, true, true,
-                        [](SimWindows& m, QuietView&) { EXPECT_FALSE(hasLink(m, ".lnk")); }});
+                        [](SimWindows& m, FakeMainView&) { EXPECT_FALSE(hasLink(m, ".lnk")); }});
     }
-    for (const Row& row : rows) run(row);
+    return rows;
 }
+
+INSTANTIATE_TEST_SUITE_P(EachFault, InstallFaults, ::testing::ValuesIn(faults()),
+                         [](const ::testing::TestParamInfo<Row>& info) {
+                             std::string name = info.param.fault;
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             }
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace stow
