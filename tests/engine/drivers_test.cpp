@@ -90,45 +90,36 @@ TEST(InfThread, MakesTheOneCallWithAFreshBufferAndClearsItsInput) {
 TEST(InfThread, DestinationNameNeverHoldsNulsWhateverSizeIsReported) {
     struct Case {
         const char* what;
+        int result;
         std::string name;
         uint32_t required;
         std::string expected;
     };
     const std::string oem = "C:\\WINDOWS\\INF\\oem12.inf";
     const std::vector<Case> cases = {
-        {"size counts the NUL", oem, uint32_t(oem.size() + 1), oem},
-        {"size zero leaves the name at its first NUL", oem, 0, oem},
-        {"size beyond the name", oem, 200, oem},
-        {"size beyond the buffer", oem, 5000, oem},
-        {"size shorter than the name cuts it", oem, 4, "C:\\"},
-        {"size one gives an empty name", oem, 1, ""},
-        {"embedded NUL ends the name", std::string("oem1.inf\0junk", 13), 14, "oem1.inf"},
-        {"a name filling the whole buffer", std::string(283, 'x'), 284, std::string(283, 'x')},
+        {"size counts the NUL", 1, oem, uint32_t(oem.size() + 1), oem},
+        {"size zero leaves the name at its first NUL", 1, oem, 0, oem},
+        {"size beyond the name", 1, oem, 200, oem},
+        {"size beyond the buffer", 1, oem, 5000, oem},
+        {"size shorter than the name cuts it", 1, oem, 4, "C:\\"},
+        {"size one gives an empty name", 1, oem, 1, ""},
+        {"embedded NUL ends the name", 1, std::string("oem1.inf\0junk", 13), 14, "oem1.inf"},
+        {"a name filling the whole buffer", 1, std::string(283, 'x'), 284, std::string(283, 'x')},
+        {"a rejection has no name", 0, "partial", 8, ""},
     };
     for (const Case& c : cases) {
         InlineThreads threads;
         ScriptedService service;
+        service.result = c.result;
         service.name = c.name;
         service.required = c.required;
         TINFThread thread(threads, service, "a.inf");
         thread.resume();
-        EXPECT_TRUE(thread.success()) << c.what;
+        EXPECT_EQ(thread.success(), c.result != 0) << c.what;
         EXPECT_EQ(thread.destinationInfName(), c.expected) << c.what;
         EXPECT_EQ(thread.destinationInfName().find('\0'), std::string::npos) << c.what;
+        EXPECT_EQ(thread.infPath(), "") << c.what;
     }
-}
-
-TEST(InfThread, RejectionReportsFailureWithoutAName) {
-    InlineThreads threads;
-    ScriptedService service;
-    service.result = 0;
-    service.name = "partial";
-    service.required = 8;
-    TINFThread thread(threads, service, "a.inf");
-    thread.resume();
-    EXPECT_FALSE(thread.success());
-    EXPECT_EQ(thread.destinationInfName(), "");
-    EXPECT_EQ(thread.infPath(), "");
 }
 
 TEST(InfThread, AThreadNeverResumedDoesNotCallTheService) {

@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "platform/sim/sim_windows.h"
 #include "support/install_fixture.h"
+#include "support/temp_dir.h"
 
 namespace stow {
 namespace {
@@ -56,30 +57,16 @@ public:
     std::string errorText(HResult) override { return text; }
 };
 
-// Only the conversion matters to link creation; ASCII maps one to one.
-class AsciiSystem : public System {
-public:
-    uint32_t platformId() override { return kPlatformWin32Nt; }
-    bool isWow64() override { return false; }
-    std::string windowsDirectory() override { return "C:\\WINDOWS"; }
-    std::string systemDirectory() override { return "C:\\WINDOWS\\system32"; }
-    std::string specialFolder(int) override { return ""; }
-    void disableFsRedirection() override {}
-    SetupService* findSetupService() override { return nullptr; }
-    std::string commandLine() override { return "setup.exe"; }
-    std::string executablePath() override { return "C:\\setup.exe"; }
-    bool isLeadByte(unsigned char) override { return false; }
-    std::u16string toUtf16(const std::string& text) override {
-        return std::u16string(text.begin(), text.end());
-    }
-    LocalTime localTime() override { return {}; }
-    std::string formatDateTime(const LocalTime&) override { return ""; }
-    int messageBox(const std::string&, const std::string&, uint32_t) override { return kIdOk; }
+// Only the system's text conversion matters to link creation.
+class CreateShellLink : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
+    System& system = win.platform().system;
 };
 
-TEST(CreateShellLink, CallsEachStepInOrderInsideOneCoInitialize) {
+TEST_F(CreateShellLink, CallsEachStepInOrderInsideOneCoInitialize) {
     RecordingShell shell;
-    AsciiSystem system;
     createShellLink(shell, system, "C:\\Acme\\Demo.exe", "C:\\Menu\\Demo.lnk");
     EXPECT_EQ(shell.calls, (std::vector<std::string>{
                                "CoInitialize", "CoCreateInstance", "QueryInterface",
@@ -88,23 +75,21 @@ TEST(CreateShellLink, CallsEachStepInOrderInsideOneCoInitialize) {
                                "Release", "CoUninitialize"}));
 }
 
-TEST(CreateShellLink, AlreadyInitialisedCountsAsSuccessAndIsStillBalanced) {
+TEST_F(CreateShellLink, AlreadyInitialisedCountsAsSuccessAndIsStillBalanced) {
     RecordingShell shell;
     shell.initResult = kSFalse;
-    AsciiSystem system;
     createShellLink(shell, system, "C:\\a.txt", "C:\\a.lnk");
     EXPECT_EQ(shell.calls.front(), "CoInitialize");
     EXPECT_EQ(shell.calls.back(), "CoUninitialize");
 }
 
-TEST(CreateShellLink, EveryFailingStepRaisesAndLeavesComBalanced) {
+TEST_F(CreateShellLink, EveryFailingStepRaisesAndLeavesComBalanced) {
     const std::vector<std::string> steps = {"CoCreateInstance", "QueryInterface",
                                             "SetDescription ", "SetPath C:\\a.txt",
                                             "SetWorkingDirectory C:\\", "Save C:\\a.lnk"};
     for (const std::string& step : steps) {
         RecordingShell shell;
         shell.failAt = step;
-        AsciiSystem system;
         try {
             createShellLink(shell, system, "C:\\a.txt", "C:\\a.lnk");
             ADD_FAILURE() << step << " did not raise";
@@ -121,17 +106,15 @@ TEST(CreateShellLink, EveryFailingStepRaisesAndLeavesComBalanced) {
     }
 }
 
-TEST(CreateShellLink, FailedCoInitializeIsNotUninitialised) {
+TEST_F(CreateShellLink, FailedCoInitializeIsNotUninitialised) {
     RecordingShell shell;
     shell.failAt = "CoInitialize";
     shell.failure = static_cast<HResult>(0x8001010Eu);
-    AsciiSystem system;
     EXPECT_THROW(createShellLink(shell, system, "C:\\a.txt", "C:\\a.lnk"), EOleSysError);
     EXPECT_EQ(shell.calls, std::vector<std::string>{"CoInitialize"});
 }
 
-TEST(CreateShellLink, PathBeyondTheSaveBufferFailsBeforeSaving) {
-    AsciiSystem system;
+TEST_F(CreateShellLink, PathBeyondTheSaveBufferFailsBeforeSaving) {
     const std::string folder = "C:\\Menu\\";
     const std::string fits = folder + std::string(259 - folder.size() - 4, 'n') + ".lnk";
     ASSERT_EQ(fits.size(), 259u);

@@ -1,9 +1,8 @@
 // The whole install command, started from the main window's controller with the real phases,
-// on a simulated machine with one fault at a time, each fault its own case. Each checks what the user is told (the
-// completion report with its failed-copy list, or the error report), that nothing that failed
-// is shown as done, that files placed before the fault are intact, and what the registry holds.
-// The phases' own tests cover each fault in its phase; the target directory that cannot be
-// created is covered at this level by the main window's tests.
+// on a simulated machine with one fault at a time, each fault its own case. Each checks what
+// the user is told (the completion report with its failed-copy list, or the error report), that
+// nothing that failed is shown as done, that files placed before the fault are intact, and what
+// the registry holds. The phases' own tests cover each fault in its phase.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -62,7 +61,7 @@ std::vector<PackageFile> packageFiles(Profile profile = Profile::Nt32) {
         {0x02, "zydaq.dll", std::string(2000, 'd'), "C:\\src\\zydaq.dll", system_dir + "zydaq.dll"},
         {0x10, "Tools\\Big.bin", std::string(6000, 'b'), "C:\\src\\Tools\\Big.bin",
          kTarget + "Tools\\Big.bin"},
-        // Code 18: DLLPath, its folders created, a folder that cannot be made stops the install.
+        // Code 18: DLLPath, its folders created; one that cannot be made fails only this file.
         {0x12, "ZYLOR\\helper.dll", std::string(500, 'h'), "C:\\src\\helper.dll",
          system_dir + "ZYLOR\\helper.dll"},
         {0x10, "Last.txt", std::string(100, 'l'), "C:\\src\\Last.txt", kTarget + "Last.txt"},
@@ -217,6 +216,10 @@ std::vector<Row> faults() {
          [](SimWindows& m, FakeMainView&) {
              EXPECT_TRUE(hasLink(m, "ZYLOR DAQ Suite\\Last.txt.lnk"));
          }},
+        {"target directory not creatable", Profile::Nt32,
+         [](SimWindows& m) { m.faults().accessDenied.push_back("C:\\Program Files\\ZYLOR"); },
+         Shown::ErrorReport, "EFCreateError: Failed to create target directory.", {}, {}, false,
+         false, false},
         {"drivers directory not creatable", Profile::Nt32,
          [](SimWindows& m) { m.faults().accessDenied.push_back(kDrivers); },
          Shown::ErrorReport, "EFCreateError: Failed to create drivers directory.", {}, {},

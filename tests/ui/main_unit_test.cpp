@@ -118,7 +118,7 @@ public:
 };
 
 class MainUnitTest : public ::testing::Test {
-protected:
+public:
     void makeMachine(Profile profile, const std::vector<test::PackageRecord>& records = {},
                      const std::string& package_name = "DAQ Suite") {
         machine = std::make_unique<SimWindows>(profile, temp.path() / "machine");
@@ -391,17 +391,6 @@ TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
     ASSERT_FALSE(placement_paints.empty());
     EXPECT_EQ(placement_paints.back(), std::make_pair(kRecords, kRecords));
     EXPECT_NE(placement_paints[placement_paints.size() - 2].second, kRecords);
-}
-
-TEST_F(MainUnitTest, TargetThatCannotBeCreatedEndsInTheErrorReport) {
-    makeMachine(Profile::Nt32, {test::record(16, "a.txt", "a", "C:\\src\\a.txt")});
-    machine->faults().accessDenied.push_back("C:\\Program Files\\ZYLOR");
-    EnginePhases engine;
-    create(&engine).InstallButtonClick();
-    EXPECT_EQ(heading().rfind("An unexpected error occurred. Details are as follows:\r\n", 0), 0u);
-    EXPECT_NE(heading().find(": Failed to create target directory."), std::string::npos);
-    EXPECT_FALSE(machine->exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\FileLog.ini"));
-    EXPECT_TRUE(view.visible(MainControl::OKButton));
 }
 
 TEST_F(MainUnitTest, F1OpensTheDiagnosticsOnlyWithoutModifiers) {

@@ -204,27 +204,34 @@ TEST_F(TintProgressTest, BorderWidthsShapeTheInterior) {
     EXPECT_EQ(canvas.pixel(10, 1), kFace);
 }
 
-TEST_F(TintProgressTest, FillLengthsRoundHalvesToEvenAndNeverLookEmptyOrFull) {
+TEST_F(TintProgressTest, FillLengthsMeasureFromMinRoundHalvesToEvenAndNeverLookEmptyOrFull) {
     struct Case {
         int interior_width;
-        int32_t max, position;
+        int32_t min, max, position;
         int length;
     } const cases[] = {
-        {5, 2, 1, 2},          // 2.5
-        {7, 2, 1, 4},          // 3.5
-        {399, 674, 337, 200},  // 199.5
-        {399, 1000, 1, 1},     // 0.399 would look empty
-        {399, 1000, 999, 398},  // 398.601 -> 399 would look full
-        {10, 10, 10, 10},      // finished: the whole width
-        {10, 3, 2, 7},         // 6.67
-        {1, 2, 1, 1},          // 0.5 -> 0 -> 1
+        {5, 0, 2, 1, 2},          // 2.5
+        {7, 0, 2, 1, 4},          // 3.5
+        {399, 0, 674, 337, 200},  // 199.5
+        {399, 0, 1000, 1, 1},     // 0.399 would look empty
+        {399, 0, 1000, 999, 398},  // 398.601 -> 399 would look full
+        {10, 0, 10, 10, 10},      // finished: the whole width
+        {10, 0, 3, 2, 7},         // 6.67
+        {1, 0, 2, 1, 1},          // 0.5 -> 0 -> 1
+        {28, 5, 100, 5, 0},       // at Min: no fill
+        {10, -10, 0, -5, 5},      // Max 0: half way from Min
+        {10, -10, -2, -6, 5},     // Max negative
+        {10, -10, 10, -5, 2},     // negative Position below a positive Max
+        {10, -10, 10, 0, 1},      // 0 / Max rounds to nothing: one pixel
+        {10, INT32_MIN, INT32_MAX, INT32_MAX - 1, 9},
     };
     for (const auto& c : cases) {
         auto bar = makeBar(c.interior_width + 2, 6);
+        bar->setMin(c.min);
         bar->setMax(c.max);
         bar->setPosition(c.position);
-        EXPECT_EQ(fillLength(*bar), c.length)
-            << "W=" << c.interior_width << " Max=" << c.max << " Position=" << c.position;
+        EXPECT_EQ(fillLength(*bar), c.length) << "W=" << c.interior_width << " Min=" << c.min
+                                              << " Max=" << c.max << " Position=" << c.position;
     }
 }
 
@@ -236,22 +243,17 @@ TEST_F(TintProgressTest, FullWhenPositionReachesALoweredMax) {
     EXPECT_EQ(fillLength(*bar), 20);
 }
 
-TEST_F(TintProgressTest, NoFillAtOrBelowMinInEitherOrientation) {
-    for (auto orientation :
-         {TProgressBarOrientation::pbHorizontal, TProgressBarOrientation::pbVertical}) {
-        auto bar = makeBar(30, 30);
-        bar->setOrientation(orientation);
+TEST_F(TintProgressTest, UprightBarsDrawTheirRingsButNoFill) {
+    for (int32_t position : {5, 100}) {
+        auto bar = makeBar(150, 16);
+        bar->setOrientation(TProgressBarOrientation::pbVertical);
         bar->setMin(5);
-        bar->setPosition(5);
+        bar->setPosition(position);
+        PixelCanvas canvas = paint(*bar);
+        EXPECT_EQ(canvas.pixel(0, 0), kShadow);
+        EXPECT_EQ(canvas.pixel(5, 70), kClBlack);
         EXPECT_EQ(fillLength(*bar), 0);
     }
-    // Upright bars draw their rings but no fill even when full.
-    auto bar = makeBar(150, 16);
-    bar->setOrientation(TProgressBarOrientation::pbVertical);
-    bar->setPosition(100);
-    PixelCanvas canvas = paint(*bar);
-    EXPECT_EQ(canvas.pixel(0, 0), kShadow);
-    EXPECT_EQ(canvas.pixel(5, 70), kClBlack);
 }
 
 TEST_F(TintProgressTest, DegenerateInteriorsPaintWithoutFailing) {
@@ -273,26 +275,6 @@ TEST_F(TintProgressTest, DegenerateInteriorsPaintWithoutFailing) {
     empty->setPosition(50);
     PixelCanvas nothing = paint(*empty);
     EXPECT_EQ(nothing.width(), 0);
-}
-
-TEST_F(TintProgressTest, NegativeMinMeasuresFromMin) {
-    struct Case {
-        int32_t min, max, position;
-        int length;
-    } const cases[] = {
-        {-10, 0, -5, 5},    // Max 0: half way from Min
-        {-10, -2, -6, 5},   // Max negative
-        {-10, 10, -5, 2},   // negative Position below a positive Max
-        {-10, 10, 0, 1},    // 0 / Max rounds to nothing: one pixel
-        {INT32_MIN, INT32_MAX, INT32_MAX - 1, 9},
-    };
-    for (const auto& c : cases) {
-        auto bar = makeBar(12, 5);
-        bar->setMin(c.min);
-        bar->setMax(c.max);
-        bar->setPosition(c.position);
-        EXPECT_EQ(fillLength(*bar), c.length) << c.min << " " << c.max << " " << c.position;
-    }
 }
 
 TEST_F(TintProgressTest, WritesThatAskForARepaint) {
