@@ -17,6 +17,21 @@ namespace {
 
 using sim::Profile;
 
+// The installer's start-up computation on a fresh machine of the profile, started with
+// command_line; prepare changes the machine first. The setup service it found went with the
+// machine: compare it with nullptr only.
+ComputedLocations computeOn(Profile profile, const std::string& command_line,
+                            const std::function<void(sim::SimWindows&)>& prepare = nullptr,
+                            const char* vendor = "V", const char* package = "P") {
+    test::TempDir dir;
+    sim::SimWindows win(profile, dir.path() / "machine");
+    win.setCommandLine(command_line);
+    if (prepare) prepare(win);
+    ComputedLocations c = computeInstallLocations(win.platform().system, vendor, package);
+    EXPECT_TRUE(win.redirectionDisabledForThisThread());
+    return c;
+}
+
 struct Expected {
     Profile profile;
     bool nt;
@@ -50,11 +65,8 @@ TEST(LocationsTest, EveryProfile) {
          "C:\\Program Files\\ZYLOR\\Common Drivers"},
     };
     for (const Expected& e : cases) {
-        test::TempDir dir;
-        sim::SimWindows win(e.profile, dir.path() / "machine");
-        win.setCommandLine("\"C:\\Download\\Setup.exe\"");
         const ComputedLocations c =
-            computeInstallLocations(win.platform().system, "ZYLOR", "DAQ Suite");
+            computeOn(e.profile, "\"C:\\Download\\Setup.exe\"", nullptr, "ZYLOR", "DAQ Suite");
         const std::string name = "profile " + std::to_string(static_cast<int>(e.profile));
         EXPECT_EQ(c.facts.nt, e.nt) << name;
         EXPECT_EQ(c.facts.bitness, e.bitness) << name;
@@ -69,7 +81,6 @@ TEST(LocationsTest, EveryProfile) {
         EXPECT_EQ(c.directories.target, e.target) << name;
         EXPECT_EQ(c.directories.drivers, e.drivers) << name;
         EXPECT_EQ(c.directories.fallback, "C:\\") << name;
-        EXPECT_TRUE(win.redirectionDisabledForThisThread()) << name;
     }
 }
 
@@ -89,11 +100,8 @@ TEST(LocationsTest, TheFirstArgumentIsTheTargetUnchanged) {
         {"", "C:\\Program Files\\ZYLOR\\DAQ Suite"},
     };
     for (const Case& c : cases) {
-        test::TempDir dir;
-        sim::SimWindows win(Profile::Nt32, dir.path() / "machine");
-        win.setCommandLine(c.command_line);
         const ComputedLocations loc =
-            computeInstallLocations(win.platform().system, "ZYLOR", "DAQ Suite");
+            computeOn(Profile::Nt32, c.command_line, nullptr, "ZYLOR", "DAQ Suite");
         EXPECT_EQ(loc.directories.target, c.target) << c.command_line;
         EXPECT_EQ(loc.directories.drivers, "C:\\Program Files\\ZYLOR\\Common Drivers");
     }
@@ -101,11 +109,8 @@ TEST(LocationsTest, TheFirstArgumentIsTheTargetUnchanged) {
 
 TEST(LocationsTest, FailedQueriesGiveTheRootOfTheCurrentDrive) {
     for (Profile profile : {Profile::Win9x, Profile::Nt32, Profile::Nt64}) {
-        test::TempDir dir;
-        sim::SimWindows win(profile, dir.path() / "machine");
-        win.setCommandLine("Setup.exe");
-        win.faults().failFolderQueries = true;
-        const ComputedLocations c = computeInstallLocations(win.platform().system, "V", "P");
+        const ComputedLocations c = computeOn(
+            profile, "Setup.exe", [](sim::SimWindows& w) { w.faults().failFolderQueries = true; });
         const bool nt = profile != Profile::Win9x;
         EXPECT_EQ(c.locations.windowsPath, "\\");
         EXPECT_EQ(c.locations.systemPath, "\\");
@@ -119,11 +124,9 @@ TEST(LocationsTest, FailedQueriesGiveTheRootOfTheCurrentDrive) {
 }
 
 TEST(LocationsTest, OneFailedFolderAffectsOnlyWhatIsBuiltOnIt) {
-    test::TempDir dir;
-    sim::SimWindows win(Profile::Nt64, dir.path() / "machine");
-    win.setCommandLine("Setup.exe");
-    win.faults().failSpecialFolders = {kCsidlProgramFiles, kCsidlSystemX86};
-    const ComputedLocations c = computeInstallLocations(win.platform().system, "V", "P");
+    const ComputedLocations c = computeOn(Profile::Nt64, "Setup.exe", [](sim::SimWindows& w) {
+        w.faults().failSpecialFolders = {kCsidlProgramFiles, kCsidlSystemX86};
+    });
     EXPECT_EQ(c.directories.target, "\\V\\P");
     EXPECT_EQ(c.directories.drivers, "\\V\\Common Drivers");
     EXPECT_EQ(c.locations.dllPath, "\\");

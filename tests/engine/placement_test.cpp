@@ -46,6 +46,12 @@ public:
         counted.emplace(Platform{counting, p.registry, p.system, p.shell, p.threads});
     }
 
+    // Failed writes fall back to the current directory: C:\Work here.
+    void workInWork() {
+        win.makeDirectories("C:\\Work");
+        ASSERT_TRUE(win.platform().files.setCurrentDirectory("C:\\Work"));
+    }
+
     std::string logged(const std::string& source) const {
         const std::string* v = job->fileLog.find(kSection, source);
         return v ? *v : "(none)";
@@ -163,8 +169,7 @@ TEST(PlacementTest, InfOnNineXGoesUnderOther) {
 
 TEST(PlacementTest, FailedWritesFallBackToTheCurrentDirectoryAndAreListed) {
     Machine m(sim::Profile::Nt32);
-    m.win.makeDirectories("C:\\Work");
-    ASSERT_TRUE(m.win.platform().files.setCurrentDirectory("C:\\Work"));
+    m.workInWork();
     m.win.makeDirectories("C:\\Locked");
     m.place({
         record(0x01, "missing\\a.dll", "A", "C:\\s\\a.dll", 1),     // folder not created
@@ -183,8 +188,7 @@ TEST(PlacementTest, FailedWritesFallBackToTheCurrentDirectoryAndAreListed) {
 
 TEST(PlacementTest, DeniedAndFullDisksAreFailedCopiesNotErrors) {
     Machine m(sim::Profile::Nt32);
-    m.win.makeDirectories("C:\\Work");
-    ASSERT_TRUE(m.win.platform().files.setCurrentDirectory("C:\\Work"));
+    m.workInWork();
     m.win.faults().accessDenied.push_back("C:\\WINDOWS\\system32");
     m.place({record(0x02, "a.dll", "A", "C:\\s\\a.dll", 1),
              record(0x24, "b.sys", "B", "C:\\s\\drv\\b.sys", 2)});
@@ -195,8 +199,7 @@ TEST(PlacementTest, DeniedAndFullDisksAreFailedCopiesNotErrors) {
     // A disk that fills up part way: the file is not left half written, and what follows on
     // the full disk fails as well, without stopping the phase.
     Machine full(sim::Profile::Nt32);
-    full.win.makeDirectories("C:\\Work");
-    ASSERT_TRUE(full.win.platform().files.setCurrentDirectory("C:\\Work"));
+    full.workInWork();
     full.win.faults().diskFreeBytes = 1000;
     full.place({record(0x01, "big.bin", std::string(5000, 'b'), "C:\\s\\big.bin", 9),
                 record(0x01, "after.txt", "after", "C:\\s\\after.txt")});
@@ -212,8 +215,7 @@ TEST(PlacementTest, DeniedAndFullDisksAreFailedCopiesNotErrors) {
 
 TEST(PlacementTest, DriverCopyFailureFallsBackAndIsNotLogged) {
     Machine m(sim::Profile::Nt32);
-    m.win.makeDirectories("C:\\Work");
-    ASSERT_TRUE(m.win.platform().files.setCurrentDirectory("C:\\Work"));
+    m.workInWork();
     m.place({});
     m.win.faults().accessDenied.push_back(m.job->driversDirectory + "locked");
     m.place({record(0x20, "", "D", "C:\\locked\\d.sys", 4)});
@@ -234,11 +236,6 @@ TEST(PlacementTest, ErrorsThatStopThePhase) {
     const Case cases[] = {
         {"invalid code", sim::Profile::Nt32, {record(0x06, "x", "", "C:\\x")}, "",
          "PackageError: Invalid LocMode #06h. The package is probably corrupt."},
-        {"flagged invalid code without preinstallation", sim::Profile::NtNoSetupApi,
-         {record(0x26, "x", "", "C:\\x")}, "",
-         "PackageError: Invalid LocMode #06h. The package is probably corrupt."},
-        {"high byte", sim::Profile::Win9x, {record(0xE5, "x", "", "C:\\x")}, "",
-         "PackageError: Invalid LocMode #C5h. The package is probably corrupt."},
         {"empty first string", sim::Profile::Nt32, {test::PackageRecord{"", "c", "C:\\x", 0}}, "",
          "PackageError: Missing LocMode. The package is probably corrupt."},
         {"target directory", sim::Profile::Nt32, {}, "T",
