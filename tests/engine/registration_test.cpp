@@ -4,11 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <map>
 #include <optional>
-#include <regex>
 
 #include "base/error.h"
 #include "platform/sim/sim_windows.h"
@@ -25,7 +22,7 @@ TEST(InstallDate, IsEightZeroPaddedDigits) {
 // --- registrations on a simulated machine ---
 
 class Registration : public test::InstallJobTest {
-public:
+protected:
     Registration() {
         win.makeDirectories("C:\\Acme");
         win.setLocalTime(LocalTime{2026, 3, 7, 14, 5, 9});
@@ -73,74 +70,64 @@ TEST_F(Registration, ReportsFailedCopiesAfterTheCurrentDirectory) {
                          current + ":\r\nC:\\Acme\\a.dll\r\nC:\\WINDOWS\\b.sys");
 }
 
-// A fault of the registry or the disk: the report or error, what the registry holds, and
-// whether the uninstall entry became a Start-menu link.
-struct FaultCase {
-    const char* name;
-    std::function<void(sim::Faults&)> inject;
-    std::string outcome;  // the start of the report, or of the error described
-    size_t packages;      // installed-packages values
-    std::vector<std::string> uninstall_values;
-    bool link;
-};
-
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
-
-class RegistrationFaults : public Registration, public ::testing::WithParamInterface<FaultCase> {};
-
-TEST_P(RegistrationFaults, EndInTheirReportOrError) {
-    const FaultCase& c = GetParam();
-    c.inject(win.faults());
-    std::string outcome;
-    try {
-        outcome = run();
-    } catch (const Error& e) {
-        outcome = e.describe();
-    }
-    const std::string expected =
-        std::regex_replace(c.outcome, std::regex("STAMP"), stampText(LocalTime{2026, 3, 7, 14, 5, 9}));
-    EXPECT_EQ(outcome.rfind(expected, 0), 0u) << outcome;
-    EXPECT_EQ(installedPackages().size(), c.packages);
-    for (const char* name : {"DisplayName", "UninstallString", "InstallDate"}) {
-        const bool written =
-            std::find(c.uninstall_values.begin(), c.uninstall_values.end(), name) != c.uninstall_values.end();
-        EXPECT_EQ(uninstallValue(name).has_value(), written) << name;
-    }
-    const auto link = win.link(kUninstallLink);
-    EXPECT_EQ(static_cast<bool>(link), c.link);
-    if (c.uninstall_values.empty()) {
-        EXPECT_FALSE(win.registryKeyExists(win.processView(), kUninstallKey));
-    }
-    if (link) {
-        EXPECT_EQ(link->target, "C:\\WINDOWS\\AcmeUninstall.exe");
-        EXPECT_EQ(link->workingDirectory, "C:\\WINDOWS\\");
-        EXPECT_TRUE(win.exists("C:\\Acme\\FileLog.ini"));
-    }
+TEST_F(Registration, ADeniedUninstallKeyGetsAStartMenuLinkInstead) {
+    win.faults().registryDenied.push_back(kUninstallKey);
+    run();
+    EXPECT_FALSE(uninstallValue("DisplayName"));
+    EXPECT_EQ(installedPackages().size(), 1u);
+    auto link = win.link(kUninstallLink);
+    ASSERT_TRUE(link);
+    EXPECT_EQ(link->target, "C:\\WINDOWS\\AcmeUninstall.exe");
+    EXPECT_EQ(link->workingDirectory, "C:\\WINDOWS\\");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EachFault, RegistrationFaults,
-    ::testing::Values(
-        FaultCase{"UninstallKeyDenied",
-                  [](sim::Faults& f) { f.registryDenied.push_back(Registration::kUninstallKey); },
-                  "Installation complete!", 1, {}, true},
-        FaultCase{"ReadOnly", [](sim::Faults& f) { f.registryReadOnly = true; },
-                  "Installation complete!", 0, {}, true},
-        FaultCase{"ReadOnlyAndTheFallbackLinkFailing",
-                  [](sim::Faults& f) {
-                      f.registryReadOnly = true;
-                      f.comFailsAt = sim::ComStep::Save;
-                  },
-                  "EOleSysError: ", 0, {}, false},
-        // The installed-packages value and DisplayName succeed, then the writes stop silently.
-        FaultCase{"ThirdWriteFailing", [](sim::Faults& f) { f.registryWritesBeforeFailure = 2; },
-                  "Installation complete!", 1, {"DisplayName"}, false},
-        FaultCase{"InstalledPackagesWriteFailing",
-                  [](sim::Faults& f) { f.registryWritesBeforeFailure = 0; },
-                  "ERegistryException: Failed to set data for 'STAMP'", 0, {}, false},
-        FaultCase{"FileLogNotWritable", [](sim::Faults& f) { f.accessDenied.push_back("C:\\Acme"); },
-                  "EFCreateError: Cannot create file C:\\Acme\\FileLog.ini", 0, {}, false}),
-    [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+TEST_F(Registration, AReadOnlyRegistryStillCompletesThroughTheLink) {
+    win.faults().registryReadOnly = true;
+    EXPECT_EQ(run().rfind("Installation complete!", 0), 0u);
+    EXPECT_TRUE(installedPackages().empty());
+    EXPECT_TRUE(win.link(kUninstallLink));
+    EXPECT_TRUE(win.exists("C:\\Acme\\FileLog.ini"));
+}
+
+TEST_F(Registration, AFailingFallbackLinkIsTheInstallationsError) {
+    win.faults().registryReadOnly = true;
+    win.faults().comFailsAt = sim::ComStep::Save;
+    EXPECT_THROW(run(), EOleSysError);
+}
+
+TEST_F(Registration, UninstallWritesStopSilentlyAtTheFirstFailure) {
+    // The installed-packages value and DisplayName succeed, UninstallString fails.
+    win.faults().registryWritesBeforeFailure = 2;
+    EXPECT_EQ(run().rfind("Installation complete!", 0), 0u);
+    EXPECT_EQ(uninstallValue("DisplayName"), "Acme Software");
+    EXPECT_FALSE(uninstallValue("UninstallString"));
+    EXPECT_FALSE(uninstallValue("InstallDate"));
+    EXPECT_FALSE(win.exists(kUninstallLink));
+}
+
+TEST_F(Registration, AFailedInstalledPackagesWriteIsARegistryError) {
+    win.faults().registryWritesBeforeFailure = 0;
+    try {
+        run();
+        FAIL() << "no error";
+    } catch (const ERegistryException& e) {
+        EXPECT_EQ(e.message(),
+                  "Failed to set data for '" + stampText(LocalTime{2026, 3, 7, 14, 5, 9}) + "'");
+    }
+    EXPECT_FALSE(uninstallValue("DisplayName"));
+}
+
+TEST_F(Registration, AnUnwritableFileLogStopsBeforeTheRegistry) {
+    win.faults().accessDenied.push_back("C:\\Acme");
+    try {
+        run();
+        FAIL() << "no error";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(e.message(), "Cannot create file C:\\Acme\\FileLog.ini");
+    }
+    EXPECT_TRUE(installedPackages().empty());
+    EXPECT_FALSE(win.registryKeyExists(win.processView(), kUninstallKey));
+}
 
 TEST_F(Registration, ASecondInstallationAddsAPackageValueAndReplacesTheUninstallKey) {
     run();
