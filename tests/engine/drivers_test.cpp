@@ -246,8 +246,9 @@ TEST_F(DriverPhase, MessagesKeepFlowingWhileTheServiceIsSlow) {
     win.faults().setup = sim::SetupMode::Slow;
     win.faults().setupDelay = std::chrono::milliseconds(40);
     run();
-    // One pump before the first poll and one after every 1 ms sleep: a 40 ms call sees many.
-    EXPECT_GE(pump.calls, 2 * 10);
+    // One pump before the first poll and one after every 1 ms sleep. How many sleeps fit in
+    // 40 ms depends on the machine's load; that the pumping goes on during each call does not.
+    EXPECT_GE(pump.calls, 2 * 3);
     EXPECT_EQ(infValues().size(), 2u);
 }
 
