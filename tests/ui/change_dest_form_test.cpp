@@ -343,18 +343,26 @@ TEST_F(ChangeDestFormTest, FolderThatVanishedReportsAndRefreshes) {
     EXPECT_PATH(cwd(), "C:\\Program Files\\Acme");
 }
 
-TEST(ChangeDestDrivesTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
+// The dialog over drives as the test lists them; the user picks the drive at index.
+class ChangeDestDrivesTest : public ::testing::Test {
+protected:
+    void chooseDrive(int index, const std::string& start) {
+        TChangeDestForm form(machine.platform(), view, drives, "C:\\");
+        view.script = {[&] { form.DriveComboBoxChange(index); }};
+        std::string chosen;
+        form.pickDirectory(start, chosen);
+    }
     test::TempDir temp;
-    sim::SimWindows machine(sim::Profile::Nt32, temp.path() / "machine");
+    sim::SimWindows machine{sim::Profile::Nt32, temp.path() / "machine"};
+    ListedDrives drives;
+    ScriptedView view;
+};
+
+TEST_F(ChangeDestDrivesTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
     machine.makeDirectories("C:\\Data");
     machine.platform().files.setCurrentDirectory("C:\\Data");
-    ListedDrives drives;
     drives.list = {{'A', DriveKind::Removable, ""}, {'C', DriveKind::Fixed, "SYSTEM"}};
-    ScriptedView view;
-    TChangeDestForm form(machine.platform(), view, drives, "C:\\");
-    view.script = {[&] { form.DriveComboBoxChange(0); }};
-    std::string chosen;
-    form.pickDirectory("C:\\Data", chosen);
+    chooseDrive(0, "C:\\Data");
     EXPECT_EQ(view.selected_drive, 1);
     EXPECT_PATH(view.path_text, "C:\\Data");
     ASSERT_EQ(machine.messageBoxes().size(), 1u);
@@ -363,19 +371,12 @@ TEST(ChangeDestDrivesTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
     EXPECT_PATH(machine.platform().files.currentDirectory(), "C:\\Data");
 }
 
-TEST(ChangeDestDrivesTest, SystemDirectoryOfADriveIsUsedWhenTheListHasNone) {
-    test::TempDir temp;
-    sim::SimWindows machine(sim::Profile::Nt32, temp.path() / "machine");
+TEST_F(ChangeDestDrivesTest, SystemDirectoryOfADriveIsUsedWhenTheListHasNone) {
     machine.addDrive('E');
     machine.makeDirectories("E:\\Work\\Here");
-    ListedDrives drives;
     drives.list = {{'C', DriveKind::Fixed, ""}, {'E', DriveKind::Fixed, ""}};
     drives.system_dirs['E'] = "E:\\Work\\Here";
-    ScriptedView view;
-    TChangeDestForm form(machine.platform(), view, drives, "C:\\");
-    view.script = {[&] { form.DriveComboBoxChange(1); }};
-    std::string chosen;
-    form.pickDirectory("C:\\", chosen);
+    chooseDrive(1, "C:\\");
     EXPECT_PATH(view.path_text, "E:\\Work\\Here");
 }
 
