@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/placement_rule.h"
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
 #include "support/temp_dir.h"
@@ -69,12 +70,9 @@ TEST(FormatTest, SourceKeysNeedADrivePrefix) {
 }
 
 TEST(FormatTest, PlacementCodes) {
-    for (int code = -1; code < 300; ++code) {
-        const bool valid = code == 0 || code == 1 || code == 2 || code == 3 || code == 4 ||
-                           code == 5 || code == 8 || code == 9 || code == 12 || code == 13 ||
-                           code == 16 || code == 17 || code == 18 || code == 20;
-        EXPECT_EQ(isValidPlacementCode(code), valid) << code;
-    }
+    // The installer's table, and nothing a byte would wrap into it or a flag would add.
+    for (const PlacementCode& row : kPlacementCodes) EXPECT_TRUE(isValidPlacementCode(int(row.code)));
+    for (int code : {-1, 6, 0x25, 256, 256 + 5}) EXPECT_FALSE(isValidPlacementCode(code)) << code;
     EXPECT_EQ(placementByte(5, true), 0x25);
     EXPECT_EQ(placementByte(0, true), 0x20);
     EXPECT_EQ(placementByte(16, false), 0x10);
