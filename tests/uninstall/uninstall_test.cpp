@@ -46,6 +46,8 @@ public:
     // A fresh machine each time: the rows of a table must not see each other's files.
     void SetUpMachine(Profile profile) {
         win_.reset();
+        report_ = UninstallReport();
+        problem_.clear();
         std::filesystem::remove_all(dir_.path() / "machine");
         win_ = std::make_unique<sim::SimWindows>(profile, dir_.path() / "machine");
         test::prepareSampleMachine(*win_);
@@ -126,7 +128,6 @@ TEST_F(Uninstall, RoundTripRestoresTheMachineOnEveryProfile) {
             EXPECT_TRUE(reported(Outcome::KeptUnknown, std::string(kDrivers) + "zydaq.cat"));
         }
         EXPECT_FALSE(win_->exists(kTarget));
-        win_.reset();
     }
 }
 
@@ -269,9 +270,6 @@ TEST_F(Uninstall, OddAndDamagedRecords) {
         c.check(*this, *win_);
         EXPECT_FALSE(win_->exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\..\\..\\..\\Keep") &&
                      !win_->exists("C:\\Keep\\me.txt"));
-        win_.reset();
-        report_ = UninstallReport();
-        problem_.clear();
     }
 }
 
@@ -294,8 +292,6 @@ TEST_F(Uninstall, NothingToDoTouchesNothing) {
         EXPECT_EQ(uninstall(), kExitNothingDone);
         EXPECT_NE(problem_.find(c.problem), std::string::npos) << problem_;
         EXPECT_EQ(state().files, installed.files);
-        win_.reset();
-        problem_.clear();
     }
 }
 
