@@ -1,7 +1,7 @@
 # Host build: the simulated Windows, the unit tests, the packer and the benchmarks.
 
 find_package(Threads REQUIRED)
-stow_layer(stow_sim platform/sim LINK stow_base Threads::Threads)
+stow_layer(stow_sim platform/sim LINK stow_profiles Threads::Threads EXCLUDE profiles.cpp)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

@@ -10,26 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/sim/profiles.h"
 #include "platform/sim/sim_windows.h"
 
 namespace stow::sim {
-
-// The folders and facts a profile's machine answers with.
-struct ProfileFacts {
-    uint32_t platform_id = 0;
-    bool wow64 = false;
-    bool setup_api = true;
-    std::string windows_dir;
-    std::string system_dir;
-    std::string inf_dir;
-    std::map<int, std::string> special_folders;  // CSIDL -> path; missing ones fail
-    std::vector<std::string> folders;            // made when the machine is built
-    // WOW64 file-system redirection: the native folder a 32-bit thread sees as the other one.
-    std::string redirect_from;
-    std::string redirect_to;
-};
-
-const ProfileFacts& profileFacts(Profile profile);
 
 struct SimContext {
     explicit SimContext(Profile p) : profile(p), facts(profileFacts(p)) {}

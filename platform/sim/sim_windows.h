@@ -16,15 +16,9 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/profiles.h"
 
 namespace stow::sim {
-
-enum class Profile {
-    Win9x,          // platform id 1; C:\WINDOWS, C:\WINDOWS\SYSTEM, per-user programs folder
-    Nt32,           // 32-bit NT: C:\WINDOWS\system32
-    Nt64,           // 32-bit process under WOW64: SysWOW64, redirection, two registry views
-    NtNoSetupApi,   // 32-bit NT whose SetupAPI.dll lacks SetupCopyOEMInfA
-};
 
 enum class RegistryView { Native, Wow32 };  // Wow32: what a 32-bit process writes on Nt64
 

@@ -18,6 +18,7 @@
 #include "support/no_progress.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
+#include "tools/fake_stub.h"
 
 namespace stow::pack {
 namespace {
@@ -47,20 +48,15 @@ std::vector<test::PackageRecord> mixedPackage() {
     };
 }
 
-const sim::Profile kSimProfiles[] = {sim::Profile::Win9x, sim::Profile::Nt32, sim::Profile::Nt64,
-                                     sim::Profile::NtNoSetupApi};
-const PlanProfile kPlanProfiles[] = {PlanProfile::Win9x, PlanProfile::Nt32, PlanProfile::Nt64,
-                                     PlanProfile::NtNoSetupApi};
-
 TEST(PlanTest, AgreesWithPlacementOnTheSimulatedMachines) {
-    for (int i = 0; i < 4; ++i) {
-        const std::string name = planProfileName(kPlanProfiles[i]);
+    for (PlanProfile profile : allPlanProfiles()) {
+        const std::string name = planProfileName(profile);
         LoadedPackage for_plan = test::loadedPackage("V", "P", mixedPackage());
-        Plan plan = makePlan(for_plan, kPlanProfiles[i]);
+        Plan plan = makePlan(for_plan, profile);
         ASSERT_FALSE(plan.stop.has_value()) << name;
 
         test::TempDir dir;
-        sim::SimWindows win(kSimProfiles[i], dir.path() / "machine");
+        sim::SimWindows win(profile, dir.path() / "machine");
         win.makeDirectories("C:\\WINDOWS\\INF\\Other");
         ComputedLocations computed = computeInstallLocations(win.platform().system, "V", "P");
         EXPECT_EQ(plan.machine.locations.windowsPath, computed.locations.windowsPath) << name;
@@ -121,14 +117,14 @@ TEST(PlanTest, LaterPhasesAgreeWithAWholeInstallation) {
                             "_hidden.exe", "DOS\\demo.exe", "win32\\sub\\x.c", "_tools\\t.txt"}) {
         records.push_back(record(0x10, top, "x", std::string("C:\\top\\") + top, 20));
     }
-    for (int i = 0; i < 4; ++i) {
-        const std::string name = planProfileName(kPlanProfiles[i]);
+    for (PlanProfile profile : allPlanProfiles()) {
+        const std::string name = planProfileName(profile);
         LoadedPackage for_plan = test::loadedPackage("V", "P", records);
-        const Plan plan = makePlan(for_plan, kPlanProfiles[i]);
+        const Plan plan = makePlan(for_plan, profile);
         ASSERT_FALSE(plan.stop.has_value()) << name;
 
         test::TempDir dir;
-        sim::SimWindows win(kSimProfiles[i], dir.path() / "machine");
+        sim::SimWindows win(profile, dir.path() / "machine");
         win.makeDirectories("C:\\WINDOWS\\INF\\Other");
         ComputedLocations computed = computeInstallLocations(win.platform().system, "V", "P");
         LoadedPackage package = test::loadedPackage("V", "P", records);
@@ -188,7 +184,7 @@ TEST(PlanTest, PrintsEveryRecordAndWhereTheInstallationStops) {
         {record(0x25, "a.inf", "x", "C:\\s\\a.inf"), record(0x09, "b.sys", "yy", "C:\\s\\b.sys"),
          record(0x10, "d\\c.txt", "zzz", "C:\\s\\c.txt"), record(0x06, "e", "", "C:\\s\\e"),
          record(0x01, "never", "", "C:\\s\\never")});
-    Plan plan = makePlan(package, PlanProfile::NtNoSetupApi, PlanDirectories{std::string("D:\\Target"), {}});
+    Plan plan = makePlan(package, PlanProfile::NtNoSetupApi, PlanDirectories{std::string("D:\\Target"), {}, {}});
     std::ostringstream out;
     printPlan(plan, out);
     EXPECT_EQ(out.str(),
@@ -224,7 +220,25 @@ TEST(PlanTest, TruncatedPackageStopsWithAReadError) {
     EXPECT_EQ(plan.stop->rfind("EReadError: ", 0), 0u);
     EXPECT_EQ(plan.targetDirectory, "C:\\Program Files (x86)\\V\\P\\");
     EXPECT_FALSE(parsePlanProfile("nt").has_value());
-    for (PlanProfile p : kPlanProfiles) EXPECT_EQ(parsePlanProfile(planProfileName(p)), p);
+    for (PlanProfile p : allPlanProfiles()) EXPECT_EQ(parsePlanProfile(planProfileName(p)), p);
+}
+
+// 0x95 0x5C is one character in code page 932: its "\" separates nothing there.
+TEST(PlanTest, TargetSeparatorFollowsTheCodePage) {
+    const struct {
+        const char* encoding;
+        const char* target;
+        const char* planned;
+    } cases[] = {{"CP932", "E:\\\x95\\", "E:\\\x95\\\\"},
+                 {"windows-936", "E:\\\x95\\", "E:\\\x95\\\\"},
+                 {"CP1252", "E:\\\x95\\", "E:\\\x95\\"},
+                 {"CP932", "E:\\\x95\\\\", "E:\\\x95\\\\"}};
+    for (const auto& c : cases) {
+        LoadedPackage package = test::loadedPackage("V", "P", {record(0x01, "a", "", "C:\\a")});
+        const Plan plan = makePlan(package, PlanProfile::Nt32, {c.target, c.target, c.encoding});
+        EXPECT_EQ(plan.targetDirectory, c.planned) << c.encoding << " " << c.target;
+        EXPECT_EQ(plan.driversDirectory, c.planned) << c.encoding << " " << c.target;
+    }
 }
 
 TEST(PlanTest, JsonTextsAreAlwaysValid) {
@@ -253,7 +267,7 @@ TEST(PlanTest, RunsOnABuiltInstallerFile) {
     // The file's plan equals the one made from the same bytes in memory.
     LoadedPackage package = test::loadedPackage("V", "P", records);
     const PackageFile file = readPackageFile(exe);
-    for (PlanProfile p : kPlanProfiles) {
+    for (PlanProfile p : allPlanProfiles()) {
         std::ostringstream from_file, from_memory;
         printPlan(makePlan(file, p), from_file);
         LoadedPackage again = test::loadedPackage("V", "P", records);
@@ -261,9 +275,17 @@ TEST(PlanTest, RunsOnABuiltInstallerFile) {
         EXPECT_EQ(from_file.str(), from_memory.str()) << planProfileName(p);
     }
 
-    PlanOptions options{exe, "nt64", std::string("E:\\Caf\xc3\xa9"), std::nullopt, ""};
+    PlanOptions options{exe, "nt64", std::string("E:\\Caf\xc3\xa9"), std::nullopt, "", false,
+                        dir.path() / "contents"};
     std::ostringstream out;
     EXPECT_EQ(runPlan(options, out), 0);
+    // Every record's bytes; the filtered text only where this profile places a filtered INF.
+    auto written = [&](const std::string& name) { return test::readBytes(dir.path() / "contents" / name); };
+    EXPECT_EQ(written("4"), "CopyFiles=x\r\n");
+    EXPECT_EQ(written("4.filtered"), "");
+    EXPECT_EQ(written("13.filtered"), "");
+    EXPECT_EQ(written("1"), "r");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "contents" / "1.filtered"));
     // Typed in UTF-8, held in the code page, shown in UTF-8 again.
     EXPECT_NE(out.str().find("Target directory:  E:\\Caf\xc3\xa9\\\n"), std::string::npos)
         << out.str();

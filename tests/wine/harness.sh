@@ -116,7 +116,8 @@ cmd_packages() {
     (cd "$(dirname "$manifest")" &&
         "$STOW_STOWPACK" build "$manifest" -o "$out/packed.exe" --stub "$STOW_STUB") \
         > "$out/stowpack.log" 2>&1 || die "stowpack build failed: $(cat "$out/stowpack.log")"
-    python3 "$HERE/craft.py" make "$out/packed.exe" "$STOW_STUB" "$out" ||
+    "$STOW_STOWPACK" inspect "$out/packed.exe" --json > "$out/sample.json" &&
+        python3 "$HERE/craft.py" "$out/packed.exe" "$out/sample.json" "$STOW_STUB" "$out" ||
         die "could not prepare the test installers"
     rm -f "$out/packed.exe"
     log "installers ready in $out: $(cd "$out" && echo *.exe)"
@@ -180,8 +181,13 @@ cmd_run() {
     PROFILE=${2:-}
     NAME=${3:-}
     [[ -n $NAME ]] || usage
-    local file="$HERE/${KIND}s/$NAME.sh"
+    local file="$HERE/${KIND}s/$NAME.sh" case=()
     [[ $KIND == scenario || $KIND == selftest ]] || usage
+    # NAME-CASE runs one case of a table scenario (its "# cases:" line lists them).
+    if [[ ! -f $file && -f $HERE/${KIND}s/${NAME%-*}.sh ]]; then
+        file="$HERE/${KIND}s/${NAME%-*}.sh"
+        case=("${NAME##*-}")
+    fi
     [[ -f $file ]] || die "no $KIND $NAME ($file)"
     require_config STOW_WINE_WORK STOW_WINE_RESULTS STOW_DRIVER
     local template="$STOW_WINE_WORK/templates/$PROFILE"
@@ -203,7 +209,7 @@ cmd_run() {
     log "$KIND $PROFILE/$NAME on display $DISPLAY"
     # shellcheck disable=SC1090
     source "$file"
-    scenario
+    scenario "${case[@]}"
 }
 
 # ---- show: one installer for a person to look at ---------------------------------------------
@@ -217,8 +223,7 @@ cmd_show() {
     local source=${1:-$STOW_WINE_WORK/packages/sample.exe}
     [[ -f $source ]] || die "no installer at $source (run: harness.sh packages)"
     local package
-    package=$(python3 "$HERE/craft.py" info "$source" | sed -n 's/^package=//p') ||
-        die "$source carries no readable package"
+    package=$(installer_package "$source") || die "$source carries no readable package"
     local profile=${STOW_WINE_PROFILES:-win32}
     profile=${profile%% *}
     [[ -n $profile ]] || die "no Wine profile runs on this machine"
@@ -267,7 +272,11 @@ cmd_list() {
     local kind=${1:-scenario}
     local f
     for f in "$HERE/${kind}s"/*.sh; do
-        [[ -f $f ]] && basename "$f" .sh
+        local cases=() base c
+        base=$(basename "$f" .sh)
+        read -r -a cases <<< "$(sed -n 's/^# cases://p' "$f")"
+        ((${#cases[@]})) || echo "$base"
+        for c in "${cases[@]}"; do echo "$base-$c"; done
     done
 }
 

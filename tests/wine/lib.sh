@@ -176,20 +176,24 @@ start_installer() {
 }
 
 # Waits for the installer's process to end; its exit status lands in INSTALLER_STATUS.
-wait_installer_exit() {
-    local seconds=${1:-30}
-    local i
+wait_installer_exit() { wait_process_exit INSTALLER_PID INSTALLER_STATUS installer "${1:-30}"; }
+
+# Waits for the process whose id the variable named first holds to end; its exit status lands
+# in the variable named second.
+wait_process_exit() {
+    local -n pid_of=$1 status_of=$2
+    local what=$3 seconds=$4 i
     for ((i = 0; i < seconds * 10; i++)); do
-        if ! kill -0 "$INSTALLER_PID" 2> /dev/null; then
-            wait "$INSTALLER_PID"
-            INSTALLER_STATUS=$?
-            INSTALLER_PID=""
-            log "installer ended with status $INSTALLER_STATUS"
+        if ! kill -0 "$pid_of" 2> /dev/null; then
+            wait "$pid_of"
+            status_of=$?
+            pid_of=""
+            log "$what ended with status $status_of"
             return 0
         fi
         sleep 0.1
     done
-    die "the installer is still running after ${seconds}s"
+    die "the $what is still running after ${seconds}s"
 }
 
 # Runs one driver command; its output is kept in DRIVER_OUT and appended to the results.
@@ -500,7 +504,8 @@ expect_registry_view() {
 
 # The package name of a prepared or crafted installer.
 installer_package() {
-    python3 "$HERE/craft.py" info "$1" | sed -n 's/^package=//p'
+    "$STOW_STOWPACK" inspect "$1" --json |
+        python3 -c 'import json, sys; print(json.load(sys.stdin)["packageName"])'
 }
 
 # Starts an installer, presses Install and waits for the end state (Finish shown). TITLE is the
@@ -603,6 +608,19 @@ craft_package() {
     local dir=$1 out=$2
     (cd "$dir" && "$STOW_STOWPACK" build manifest.toml -o "$out" --stub "$STOW_STUB") \
         >> "$RUN_DIR/stowpack.log" 2>&1 || die "stowpack build failed: $(cat "$RUN_DIR/stowpack.log")"
+    printf '%s' "$out"
+}
+
+# A copy of an installer whose record of the given path has the placement byte 06h, which no
+# code is (the packer refuses unknown codes, so the byte is changed afterwards); prints its path.
+craft_bad_code() {
+    local source=$1 path=$2 out="$RUN_DIR/bad-code.exe"
+    "$STOW_STOWPACK" inspect "$source" --json | python3 -c '
+import json, sys
+found = [r for r in json.load(sys.stdin)["records"] if r["path"] == sys.argv[3]]
+data = bytearray(open(sys.argv[1], "rb").read())
+data[found[0]["placementByteOffset"]] = 0x06
+open(sys.argv[2], "wb").write(data)' "$source" "$out" "$path" || die "could not patch the placement byte"
     printf '%s' "$out"
 }
 

@@ -53,20 +53,7 @@ start_uninstaller() {
     UNINSTALL_PID=$!
 }
 
-wait_uninstaller_exit() {
-    local seconds=${1:-60} i
-    for ((i = 0; i < seconds * 10; i++)); do
-        if ! kill -0 "$UNINSTALL_PID" 2> /dev/null; then
-            wait "$UNINSTALL_PID"
-            UNINSTALL_STATUS=$?
-            UNINSTALL_PID=""
-            log "uninstaller ended with status $UNINSTALL_STATUS"
-            return 0
-        fi
-        sleep 0.1
-    done
-    die "the uninstaller is still running after ${seconds}s"
-}
+wait_uninstaller_exit() { wait_process_exit UNINSTALL_PID UNINSTALL_STATUS uninstaller "${1:-60}"; }
 
 # Installs the sample with the defaults (or into the given target) and ends the installer.
 install_sample() {

@@ -6,46 +6,32 @@ files. Writes NAME.exe per case and cases.txt with one line per case:
 NAME KIND OFFSET DETAIL, where KIND is cut (OFFSET is the new file size) or flip (OFFSET is
 the flipped byte, DETAIL the bit), and the load error a cut must give (02 or 04)."""
 import argparse
+import json
 import random
-import struct
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
-from craft import CraftError, read_header  # noqa: E402
 
-
-def regions(data: bytes, header: dict, records: int) -> dict:
-    """Byte ranges [start, end) of the package: the length field, the header after it (the two
-    names and the record count) and the first records; and "fields", the offsets of the
-    first records' bytes that shape the stream: each string's length, the placement byte, the
-    time stamp."""
-    p = header["offset"]
-    end = p + header["length"]
-    position = p + 4
-    for _ in range(2):
-        (n,) = struct.unpack_from("<i", data, position)
-        position += 4 + n
-    position += 4  # the record count
-    header_end = position
+def regions(info: dict, records: int) -> dict:
+    """Byte ranges [start, end) of the package, from `stowpack inspect --json`: the length field,
+    the header after it (the two names and the record count) and the first records; and
+    "fields", the offsets of the first records' bytes that shape the stream: each string's
+    count, the placement byte, the time stamp."""
+    p = info["package"]["offset"]
+    first = info["records"][:records]
     fields = []
-    for _ in range(records):
-        for string in range(3):  # placement byte and path, content, source key
-            (n,) = struct.unpack_from("<i", data, position)
-            if n < 0 or position + 4 + n > end:
-                raise CraftError("a record runs past the package")
-            fields += range(position, position + 4)
-            if string == 0:
-                fields.append(position + 4)
-            position += 4 + n
-        fields += range(position, position + 4)  # time stamp
-        position += 4
-    return {"length": (p, p + 4), "header": (p + 4, header_end), "records": (header_end, position),
-            "fields": fields}
+    for r in first:
+        counts = r["countOffsets"]
+        fields += range(counts[0], counts[0] + 4)
+        fields.append(counts[0] + 4 if r["placementByteOffset"] is None else r["placementByteOffset"])
+        for at in counts[1:] + [r["timeStampOffset"]]:
+            fields += range(at, at + 4)
+    return {"length": (p, p + 4), "header": (info["package"]["vendorOffset"], first[0]["offset"]),
+            "records": (first[0]["offset"], first[-1]["end"]), "fields": fields}
 
 
-def cases(data: bytes, header: dict, seed: int, records: int) -> list:
-    r = regions(data, header, records)
+def cases(data: bytes, info: dict, seed: int, records: int) -> list:
+    r = regions(info, records)
     rng = random.Random(seed)
     out = []
 
@@ -79,21 +65,22 @@ def cases(data: bytes, header: dict, seed: int, records: int) -> list:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("packed", type=Path)
+    parser.add_argument("inspected", type=Path, help="its `stowpack inspect --json`")
     parser.add_argument("outdir", type=Path)
     parser.add_argument("--seed", type=int, default=20261209)
     parser.add_argument("--records", type=int, default=3, help="how many records count as the first")
     args = parser.parse_args()
     try:
         data = args.packed.read_bytes()
-        header = read_header(data)
+        info = json.loads(args.inspected.read_text(encoding="utf-8"))
         args.outdir.mkdir(parents=True, exist_ok=True)
         lines = []
-        for name, kind, offset, detail, content in cases(data, header, args.seed, args.records):
+        for name, kind, offset, detail, content in cases(data, info, args.seed, args.records):
             (args.outdir / f"{name}.exe").write_bytes(content)
             lines.append(f"{name} {kind} {offset} {detail}\n")
         (args.outdir / "cases.txt").write_text("".join(lines))
         return 0
-    except (CraftError, OSError, struct.error) as error:
+    except (OSError, KeyError, ValueError) as error:
         print(f"sweep_cases.py: {error}", file=sys.stderr)
         return 1
 

@@ -147,10 +147,15 @@ void addPlanCommand(CLI::App& app, Context& context) {
                     "Code page of the package's texts (default CP1252)")
         ->check(knownEncoding());
     cmd->add_flag("--json", options->json, "Print JSON (keys in docs/vendor-guide.md)");
-    cmd->callback([options, target, drivers, cmd, &context] {
+    auto contents = std::make_shared<std::string>();
+    cmd->add_option("--write-contents", *contents,
+                    "Write each record's bytes to DIR/N, and the INF text the installer writes "
+                    "to DIR/N.filtered");
+    cmd->callback([options, target, drivers, contents, cmd, &context] {
         runGuarded(context, [&] {
             if (cmd->count("--target") > 0) options->target = *target;
             if (cmd->count("--drivers") > 0) options->drivers = *drivers;
+            if (cmd->count("--write-contents") > 0) options->contents = fs::u8path(*contents);
             return runPlan(*options, context.out);
         });
     });

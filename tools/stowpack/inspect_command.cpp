@@ -152,6 +152,25 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
     return p.recordError.empty() && !stop ? 0 : 1;
 }
 
+// Where the record's fields lie in the file, for tools that damage installers on purpose: each
+// string is a 32-bit count and its bytes, the placement byte leads the first, a 32-bit time
+// stamp ends the record.
+void writeRecordLayout(JsonWriter& json, const PackageRecord& r) {
+    const int64_t first = r.hasPlacementByte ? 1 + static_cast<int64_t>(r.path.size()) : 0;
+    const int64_t start = r.contentOffset - 4 - first - 4;
+    const int64_t key_count = r.contentOffset + r.contentSize;
+    const int64_t stamp = key_count + 4 + static_cast<int64_t>(r.key.size());
+    json.key("offset").value(start).key("countOffsets").beginArray();
+    json.value(start).value(r.contentOffset - 4).value(key_count).endArray();
+    json.key("placementByteOffset");
+    if (r.hasPlacementByte) {
+        json.value(start + 4);
+    } else {
+        json.null();
+    }
+    json.key("timeStampOffset").value(stamp).key("end").value(stamp + 4);
+}
+
 int printPackageJson(const PackageFile& p, const std::string& encoding, std::ostream& out) {
     auto shown = [&](const std::string& bytes) { return fromCodePage(bytes, encoding); };
     JsonWriter json(out);
@@ -161,12 +180,14 @@ int printPackageJson(const PackageFile& p, const std::string& encoding, std::ost
         json.null();
     } else {
         json.beginObject().key("offset").value(p.locatorOffset).key("count").value(p.locatorCount);
+        json.key("dataOffset").value(p.locatorOffset + kLocatorDataOffset);
         json.key("patched").value(p.hasOffset).endObject();
     }
     json.key("package");
     if (p.hasLength) {
         json.beginObject().key("offset").value(p.packageOffset).key("length").value(p.packageLength);
-        json.endObject();
+        // The vendor name's count follows the length field.
+        json.key("vendorOffset").value(p.packageOffset + 4).endObject();
     } else {
         json.null();
     }
@@ -206,7 +227,9 @@ int printPackageJson(const PackageFile& p, const std::string& encoding, std::ost
             json.key("path").value(shown(r.path)).key("size").value(r.contentSize);
             json.key("contentOffset").value(r.contentOffset).key("key").value(shown(r.key));
             json.key("timeStamp").value(static_cast<int64_t>(r.timeStamp));
-            json.key("time").value(formatDosDateTime(r.timeStamp)).endObject();
+            json.key("time").value(formatDosDateTime(r.timeStamp));
+            writeRecordLayout(json, r);
+            json.endObject();
         }
         json.endArray();
         json.key("recordError");

@@ -1,5 +1,5 @@
-// The plan behind `stowpack plan`. Each profile is a small System answering with that kind of
-// machine's usual folders; the installer's own location code turns it into install locations,
+// The plan behind `stowpack plan`. Each profile is a System answering from the profile table
+// the simulated Windows is built from; the installer's own location code turns it into install locations,
 // its placement rule decides every record, its link rules choose the Start-menu links over the
 // planned top of the target directory, and its file log collects the entries.
 #include "stowpack/plan.h"
@@ -34,83 +34,6 @@ public:
         return 0;
     }
 };
-
-// What one kind of machine answers. The folders are the usual ones of each family; they match
-// the simulated Windows the tests install on.
-struct ProfileAnswers {
-    uint32_t platformId;
-    bool wow64;
-    bool setupApi;
-    const char* windows;
-    const char* system;
-    std::map<int, std::string> folders;  // CSIDL -> path
-};
-
-const ProfileAnswers& answersFor(PlanProfile profile) {
-    static const std::string kUserPrograms =
-        "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs";
-    static const std::string kCommonPrograms =
-        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
-    static const ProfileAnswers k9x{kPlatformWin32Windows, false, false, "C:\\WINDOWS",
-                                    "C:\\WINDOWS\\SYSTEM",
-                                    {{kCsidlPrograms, "C:\\WINDOWS\\Start Menu\\Programs"},
-                                     {kCsidlProgramFiles, "C:\\Program Files"}}};
-    static const ProfileAnswers kNt32{kPlatformWin32Nt, false, true, "C:\\WINDOWS",
-                                      "C:\\WINDOWS\\system32",
-                                      {{kCsidlPrograms, kUserPrograms},
-                                       {kCsidlCommonPrograms, kCommonPrograms},
-                                       {kCsidlProgramFiles, "C:\\Program Files"},
-                                       {kCsidlSystemX86, "C:\\WINDOWS\\system32"}}};
-    static const ProfileAnswers kNt64{kPlatformWin32Nt, true, true, "C:\\WINDOWS",
-                                      "C:\\WINDOWS\\system32",
-                                      {{kCsidlPrograms, kUserPrograms},
-                                       {kCsidlCommonPrograms, kCommonPrograms},
-                                       {kCsidlProgramFiles, "C:\\Program Files (x86)"},
-                                       {kCsidlSystemX86, "C:\\WINDOWS\\SysWOW64"}}};
-    static const ProfileAnswers kNoSetupApi{kPlatformWin32Nt, false, false, "C:\\WINDOWS",
-                                            "C:\\WINDOWS\\system32", kNt32.folders};
-    switch (profile) {
-        case PlanProfile::Win9x: return k9x;
-        case PlanProfile::Nt64: return kNt64;
-        case PlanProfile::NtNoSetupApi: return kNoSetupApi;
-        case PlanProfile::Nt32: break;
-    }
-    return kNt32;
-}
-
-class ProfileSystem : public System {
-public:
-    explicit ProfileSystem(const ProfileAnswers& answers) : a_(answers) {}
-    uint32_t platformId() override { return a_.platformId; }
-    bool isWow64() override { return a_.wow64; }
-    std::string windowsDirectory() override { return a_.windows; }
-    std::string systemDirectory() override { return a_.system; }
-    std::string specialFolder(int csidl) override {
-        const auto found = a_.folders.find(csidl);
-        return found == a_.folders.end() ? std::string() : found->second;
-    }
-    void disableFsRedirection() override {}
-    SetupService* findSetupService() override {
-        static PlannedSetupService service;
-        return a_.setupApi ? &service : nullptr;
-    }
-    std::string commandLine() override { return "setup.exe"; }
-    std::string executablePath() override { return "C:\\Downloads\\setup.exe"; }
-    bool isLeadByte(unsigned char) override { return false; }
-    std::u16string toUtf16(const std::string& text) override {
-        return std::u16string(text.begin(), text.end());
-    }
-    LocalTime localTime() override { return {}; }
-    std::string formatDateTime(const LocalTime&) override { return "<time stamp>"; }
-    int messageBox(const std::string&, const std::string&, uint32_t) override { return kIdOk; }
-
-private:
-    const ProfileAnswers& a_;
-};
-
-std::string withSeparator(const std::string& dir) {
-    return addTrailingSeparator(dir, [](unsigned char) { return false; });
-}
 
 std::string hexByte(unsigned byte) {
     char text[8];
@@ -234,31 +157,29 @@ void stopAtUnreadRecord(Plan& plan, const std::string& error, int32_t number) {
 }  // namespace
 
 std::optional<PlanProfile> parsePlanProfile(const std::string& name) {
-    for (PlanProfile p : allPlanProfiles()) {
-        if (planProfileName(p) == name) return p;
-    }
-    return std::nullopt;
+    return sim::profileNamed(name);
 }
 
-std::string planProfileName(PlanProfile profile) {
-    switch (profile) {
-        case PlanProfile::Win9x: return "9x";
-        case PlanProfile::Nt32: return "nt32";
-        case PlanProfile::Nt64: return "nt64";
-        case PlanProfile::NtNoSetupApi: return "nt-no-setupapi";
-    }
-    return "";
-}
+std::string planProfileName(PlanProfile profile) { return sim::profileFacts(profile).name; }
 
-const std::vector<PlanProfile>& allPlanProfiles() {
-    static const std::vector<PlanProfile> kAll{PlanProfile::Win9x, PlanProfile::Nt32,
-                                               PlanProfile::Nt64, PlanProfile::NtNoSetupApi};
-    return kAll;
+const std::vector<PlanProfile>& allPlanProfiles() { return sim::allProfiles(); }
+
+LeadBytePredicate leadBytesOf(const std::string& encoding) {
+    const std::string upper = upperAscii(encoding);
+    std::string page;
+    if (upper.rfind("CP", 0) == 0) page = upper.substr(2);
+    if (upper.rfind("WINDOWS-", 0) == 0) page = upper.substr(8);
+    if (page == "932") return [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    if (page == "936" || page == "949" || page == "950") {
+        return [](unsigned char b) { return b >= 0x81 && b <= 0xFE; };
+    }
+    return [](unsigned char) { return false; };
 }
 
 PlanMachine planMachine(PlanProfile profile, const std::string& vendor,
-                        const std::string& package) {
-    ProfileSystem system(answersFor(profile));
+                        const std::string& package, const LeadBytePredicate& is_lead_byte) {
+    static PlannedSetupService service;
+    sim::ProfileSystem system(profile, &service, is_lead_byte);
     const ComputedLocations computed = computeInstallLocations(system, vendor, package);
     PlanMachine m;
     m.facts = computed.facts;
@@ -278,9 +199,12 @@ Plan makePlan(const std::string& vendor, const std::string& package,
     plan.vendor = vendor;
     plan.package = package;
     plan.recordCount = static_cast<int32_t>(records.size());
-    plan.machine = planMachine(profile, vendor, package);
-    plan.targetDirectory = withSeparator(dirs.target.value_or(plan.machine.defaultTarget));
-    plan.driversDirectory = withSeparator(dirs.drivers.value_or(plan.machine.defaultDrivers));
+    const LeadBytePredicate is_lead_byte = leadBytesOf(dirs.encoding);
+    plan.machine = planMachine(profile, vendor, package, is_lead_byte);
+    plan.targetDirectory =
+        addTrailingSeparator(dirs.target.value_or(plan.machine.defaultTarget), is_lead_byte);
+    plan.driversDirectory =
+        addTrailingSeparator(dirs.drivers.value_or(plan.machine.defaultDrivers), is_lead_byte);
     const PlacementContext context{plan.machine.facts, plan.machine.locations,
                                    plan.targetDirectory, plan.driversDirectory};
     for (PlannedRecord& r : records) {

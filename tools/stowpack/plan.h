@@ -14,13 +14,14 @@
 
 #include "engine/install_state.h"
 #include "engine/placement_rule.h"
+#include "platform/sim/profiles.h"
 #include "stowpack/package_file.h"
 
 namespace stow::pack {
 
-enum class PlanProfile { Win9x, Nt32, Nt64, NtNoSetupApi };
-
-// "9x", "nt32", "nt64", "nt-no-setupapi".
+// The machines the plan is made for: the simulated Windows' profiles, by the names "9x",
+// "nt32", "nt64", "nt-no-setupapi".
+using PlanProfile = sim::Profile;
 std::optional<PlanProfile> parsePlanProfile(const std::string& name);
 std::string planProfileName(PlanProfile profile);
 const std::vector<PlanProfile>& allPlanProfiles();
@@ -34,7 +35,7 @@ struct PlanMachine {
     std::string defaultDrivers;
 };
 PlanMachine planMachine(PlanProfile profile, const std::string& vendor = "V",
-                        const std::string& package = "P");
+                        const std::string& package = "P", const LeadBytePredicate& is_lead_byte = {});
 
 struct PlannedRecord {
     int32_t number = 0;        // from 1
@@ -84,11 +85,18 @@ struct Plan {
 };
 
 // target and drivers replace the default directories (a missing trailing "\" is added); they
-// and every text of the plan are code-page bytes, as the installer holds them.
+// and every text of the plan are code-page bytes, as the installer holds them. encoding names
+// that code page ("" for a single-byte one): a "\" that ends a double-byte character is no
+// separator.
 struct PlanDirectories {
     std::optional<std::string> target;
     std::optional<std::string> drivers;
+    std::string encoding;
 };
+
+// IsDBCSLeadByte of the code page an encoding name ("CP932", "windows-936") stands for; no
+// byte leads in a single-byte code page or a name of another form.
+LeadBytePredicate leadBytesOf(const std::string& encoding);
 
 // Decides the records as the installer would on profile. number, first, source, size and
 // timeStamp of each record must be set.
@@ -112,6 +120,9 @@ struct PlanOptions {
     std::optional<std::string> drivers;
     std::string encoding;               // code page of the package's texts
     bool json = false;
+    // Where to write each record's content as DIR/N and, where a planned placement filters
+    // it, the text the installer writes as DIR/N.filtered.
+    std::optional<std::filesystem::path> contents;
 };
 
 // Prints the plan (for every profile with "all"). Returns 0 when every record would be

@@ -1,7 +1,9 @@
 // The plan subcommand: one profile or all, as text or as JSON. The JSON keys are part of the
 // tool's interface (docs/vendor-guide.md lists them); add keys, never rename or drop one.
+#include <fstream>
 #include <string>
 
+#include "engine/inf_filter.h"
 #include "stowpack/format.h"
 #include "stowpack/json_writer.h"
 #include "stowpack/plan.h"
@@ -122,6 +124,35 @@ void writePlan(JsonWriter& json, const Plan& plan, const ShownText& shown) {
     json.endArray().endObject();
 }
 
+void writeBytes(const std::filesystem::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw PackError("cannot write " + file.string());
+}
+
+// The bytes the installer writes for each record read: as packed, and filtered where a plan
+// filters it (the filter does not depend on the profile; whether it applies does).
+void writeContents(const PackageFile& file, const std::vector<Plan>& plans,
+                   const std::filesystem::path& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) throw PackError("cannot make " + dir.string());
+    for (const PackageRecord& record : file.records) {
+        const std::string content = readRecordContent(file, record);
+        const std::filesystem::path raw = dir / std::to_string(record.number);
+        writeBytes(raw, content);
+        bool filtered = false;
+        for (const Plan& plan : plans) {
+            for (const PlannedRecord& r : plan.records) {
+                filtered = filtered || (r.number == record.number && r.decision.filtered &&
+                                       r.decision.kind != DestinationKind::None);
+            }
+        }
+        if (filtered) writeBytes(raw.string() + ".filtered", filterInf(content));
+    }
+}
+
 }  // namespace
 
 int runPlan(const PlanOptions& options, std::ostream& out) {
@@ -137,6 +168,7 @@ int runPlan(const PlanOptions& options, std::ostream& out) {
     const std::string encoding = options.encoding.empty() ? kDefaultEncoding : options.encoding;
     checkEncoding(encoding);
     PlanDirectories dirs;
+    dirs.encoding = encoding;
     if (options.target) dirs.target = toCodePage(*options.target, encoding, "--target");
     if (options.drivers) dirs.drivers = toCodePage(*options.drivers, encoding, "--drivers");
     const ShownText shown = [&encoding](const std::string& bytes) {
@@ -149,6 +181,7 @@ int runPlan(const PlanOptions& options, std::ostream& out) {
     if (loads) {
         for (PlanProfile p : profiles) plans.push_back(makePlan(file, p, dirs));
     }
+    if (options.contents) writeContents(file, plans, *options.contents);
     bool stops = !loads;
     for (const Plan& plan : plans) stops = stops || plan.stop.has_value();
 

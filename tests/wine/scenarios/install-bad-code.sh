@@ -25,19 +25,9 @@ path = "last.txt"
 source = "last.txt"
 TOML
     local exe
-    exe=$(craft_package "$pkg" "$RUN_DIR/packed.exe")
-    # The packer refuses unknown codes, so the placement byte in front of the record's path is
-    # changed afterwards: 0x10 (code 16) becomes 0x06.
-    python3 - "$exe" "$RUN_DIR/bad-code.exe" << 'PY' || die "could not patch the placement byte"
-import sys
-data = bytearray(open(sys.argv[1], "rb").read())
-at = data.find(b"\x10STOWBADCODE.txt")
-assert at > 0 and data.count(b"\x10STOWBADCODE.txt") == 1
-data[at] = 0x06
-open(sys.argv[2], "wb").write(data)
-PY
+    exe=$(craft_bad_code "$(craft_package "$pkg" "$RUN_DIR/packed.exe")" STOWBADCODE.txt)
     local target='C:\Bad Code Target'
-    install_to_end "$RUN_DIR/bad-code.exe" "$target"
+    install_to_end "$exe" "$target"
     expect_end_state "${REPORT_ERROR}PackageError: Invalid LocMode #06h. The package is probably corrupt."
     screenshot
     expect_height locked

@@ -15,72 +15,6 @@ plan_profile() {
     esac
 }
 
-# Writes every record's content of an installer to DIR/N (N counted from 1) and, for an INF
-# placement, the filtered text to DIR/N.filtered: lines end at CR, LF or CR LF, a final break
-# starts no empty line, and a line whose key (before the first "=", trimmed of bytes up to
-# 0x20) is CopyFiles or CatalogFile is dropped; each kept line ends in CR LF.
-extract_records() {
-    python3 - "$1" "$2" << 'PY'
-import struct, sys
-from pathlib import Path
-data = Path(sys.argv[1]).read_bytes()
-out = Path(sys.argv[2])
-out.mkdir(parents=True, exist_ok=True)
-at = data.find(b"zxcv")
-while data[at + 8:at + 12] != b"vbnm":
-    at = data.find(b"zxcv", at + 1)
-(p,) = struct.unpack_from("<i", data, at + 4)
-(length,) = struct.unpack_from("<i", data, p)
-end = p + length
-pos = p + 4
-
-def string():
-    global pos
-    (n,) = struct.unpack_from("<i", data, pos)
-    if n < 0 or pos + 4 + n > end:
-        raise SystemExit("a string runs past the package")
-    value = data[pos + 4:pos + 4 + n]
-    pos += 4 + n
-    return value
-
-def filtered(text):
-    lines, line, i = [], bytearray(), 0
-    while i < len(text):
-        c = text[i]
-        if c in (13, 10):
-            lines.append(bytes(line))
-            line = bytearray()
-            if c == 13 and i + 1 < len(text) and text[i + 1] == 10:
-                i += 1
-        else:
-            line.append(c)
-        i += 1
-    if line:
-        lines.append(bytes(line))
-    keep = []
-    for l in lines:
-        if b"=" in l:
-            key = l.split(b"=", 1)[0]
-            key = key.lstrip(bytes(range(33))).rstrip(bytes(range(33)))
-            if key in (b"CopyFiles", b"CatalogFile"):
-                continue
-        keep.append(l + b"\r\n")
-    return b"".join(keep)
-
-string()
-string()
-(count,) = struct.unpack_from("<i", data, pos)
-pos += 4
-for n in range(1, count + 1):
-    first = string()
-    content = string()
-    string()
-    pos += 4
-    (out / str(n)).write_bytes(content)
-    (out / f"{n}.filtered").write_bytes(filtered(content))
-PY
-}
-
 # Whether C: held a path before the installer started (case folded).
 snapshot_had() {
     local name
@@ -112,11 +46,11 @@ scenario() {
     screenshot
 
     local plan="$RESULT_BASE.plan.json"
-    "$STOW_STOWPACK" plan "$installer" --profile "$(plan_profile)" --target "$target" \
-        --drivers "$drivers" --json > "$plan" 2> "$RUN_DIR/plan.err" ||
-        die "stowpack plan failed: $(cat "$RUN_DIR/plan.err" "$plan")"
+    # The plan, and each record's bytes as the installer writes them (N, N.filtered).
     local records="$RUN_DIR/records"
-    extract_records "$installer" "$records" || die "could not read the records of $installer"
+    "$STOW_STOWPACK" plan "$installer" --profile "$(plan_profile)" --target "$target" \
+        --drivers "$drivers" --json --write-contents "$records" > "$plan" 2> "$RUN_DIR/plan.err" ||
+        die "stowpack plan failed: $(cat "$RUN_DIR/plan.err" "$plan")"
 
     # From the plan: its target and drivers directories, then every destination as
     # "N|PATH|raw" or "N|PATH|filtered", in plan order (driver copy before the record's own

@@ -127,7 +127,8 @@ sweep_unescape() {
 
 scenario() {
     local cases="$RUN_DIR/sweep"
-    python3 "$HERE/sweep_cases.py" "$(installer sample)" "$cases" --seed "$SWEEP_SEED" ||
+    python3 "$HERE/sweep_cases.py" "$(installer sample)" "$STOW_WINE_WORK/packages/sample.json" \
+        "$cases" --seed "$SWEEP_SEED" ||
         die "could not make the damaged installers"
     local summary="$RESULT_BASE.sweep.txt" name kind offset detail
     : > "$summary"

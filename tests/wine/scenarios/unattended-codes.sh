@@ -47,7 +47,7 @@ scenario() {
 
     # An invalid placement code: the installation stops at that record with the error report.
     local bad
-    bad=$(craft_bad_code)
+    bad=$(craft_bad_code "$(installer sample)" ReadMe.txt)
     silent_run 2 "$bad" 'C:\logs-bad.txt' -- '/LOG=C:\logs-bad.txt' -- \
         'PackageError: Invalid LocMode #06h. The package is probably corrupt.'
 
@@ -67,18 +67,4 @@ scenario() {
     silent_run 5 "$(installer sample)" '' -- '/LOG=C:\No Such Folder\setup.log' \
         '/D=C:\Stow Quoted\DAQ' --
     expect_file 'C:\Stow Quoted\DAQ\ReadMe.txt' "$STOW_SAMPLE_DIR/files/ReadMe.txt"
-}
-
-# The packed sample with ReadMe.txt's placement code (16) made 06h, which no code is; prints its
-# path. The packer refuses unknown codes, so the byte is changed afterwards.
-craft_bad_code() {
-    python3 - "$(installer sample)" "$RUN_DIR/bad-code.exe" << 'PY' || die "could not patch the placement byte"
-import sys
-data = bytearray(open(sys.argv[1], "rb").read())
-at = data.find(b"\x10ReadMe.txt")
-assert at > 0 and data.count(b"\x10ReadMe.txt") == 1
-data[at] = 0x06
-open(sys.argv[2], "wb").write(data)
-PY
-    printf '%s' "$RUN_DIR/bad-code.exe"
 }
