@@ -203,10 +203,11 @@ void DriveListModel::followList() {
 
 // --- the dialog ---
 
-TChangeDestForm::TChangeDestForm(Platform& platform, ChangeDestView& view, DriveSource& drives,
-                                 std::string fallback_directory)
+TChangeDestForm::TChangeDestForm(Platform& platform, ChangeDestView& view, MessageBoxes& boxes,
+                                 DriveSource& drives, std::string fallback_directory)
     : platform_(platform),
       view_(view),
+      boxes_(boxes),
       fallback_directory_(std::move(fallback_directory)),
       directory_list_box_(platform),
       drive_combo_box_(platform, drives, directory_list_box_) {
@@ -254,7 +255,7 @@ void TChangeDestForm::OkButtonClick() {
             view_.endModal(kModalOk);
             return;
         }
-        int answer = platform_.system.messageBox(
+        int answer = boxes_.show(
             "The folder " + text + " does not exist. Create the new folder?", "Change Destination",
             kMbYesNo | kMbIconExclamation);
         if (answer == kIdYes) {
@@ -306,7 +307,7 @@ void TChangeDestForm::showDrives() {
 }
 
 void TChangeDestForm::showError(const std::string& text) {
-    platform_.system.messageBox(text, "Error", kMbOk | kMbIconHand);
+    boxes_.show(text, "Error", kMbOk | kMbIconHand);
 }
 
 }  // namespace stow

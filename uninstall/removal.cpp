@@ -107,9 +107,8 @@ UninstallReport Removal::run() {
                 .size());
     }
     if (progress_) {
-        progress_->setPosition(0);
         progress_->setMax(total);
-        progress_->paint();
+        progress_->setPosition(0);
     }
 
     for (size_t i = 0; i < all_.size(); ++i) {
@@ -150,7 +149,6 @@ UninstallReport Removal::run() {
     }
     if (progress_) {
         progress_->setPosition(total);
-        progress_->paint();
     }
     return report_;
 }
@@ -175,7 +173,6 @@ void Removal::noteRemaining() {
 void Removal::step() {
     if (!progress_) return;
     progress_->setPosition(++position_);
-    progress_->paint();
 }
 
 void Removal::removeInstallation(const Installation& inst) {

@@ -1,6 +1,6 @@
 // The uninstaller's window. The removal runs on the GUI thread, as the installer's placement
-// does; the bar is painted at once after every step, so progress shows although the message
-// loop waits.
+// does; the bar is drawn at once when a step moves its fill, so progress shows although the
+// message loop waits.
 #include "uninstall_app/uninstall_window.h"
 
 #include <algorithm>
@@ -161,7 +161,7 @@ void UninstallWindow::removeClick() {
     bar_.setParent(this);
     layout();
     UpdateWindow(window_);
-    const UninstallReport report = session_.remove(selected, this);
+    const UninstallReport report = session_.remove(selected, &progress_);
     if (!log_path_.empty()) {
         // Best effort: the window shows the report in any case.
         Platform& platform = session_.platform();

@@ -9,12 +9,13 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "ui/bar_progress.h"
 #include "ui/tint_progress.h"
 #include "uninstall/uninstall_session.h"
 
 namespace stow {
 
-class UninstallWindow : public ControlHost, public Progress {
+class UninstallWindow : public ControlHost {
 public:
     UninstallWindow(UninstallSession& session, SystemLook& look, std::string log_path);
     ~UninstallWindow() override;
@@ -29,10 +30,6 @@ public:
     void invalidate(int left, int top, int right, int bottom) override;
     Color color() override { return kClBlack; }
     std::unique_ptr<Canvas> canvasAt(int left, int top, int width, int height) override;
-    // --- Progress (the removal's steps) ---
-    void setMax(int max) override { bar_.setMax(max); }
-    void setPosition(int position) override { bar_.setPosition(position); }
-    void paint() override { bar_.Paint(); }
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
@@ -45,6 +42,7 @@ private:
     UninstallSession& session_;
     std::string log_path_;
     TTintProgress bar_;
+    BarProgress progress_{bar_};  // the removal's steps
     win32::Font font_;
     HWND window_ = nullptr;
     HWND head_ = nullptr;

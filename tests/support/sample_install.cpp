@@ -12,19 +12,12 @@
 #include "stowpack/build_command.h"
 #include "stowpack/manifest.h"
 #include "stowpack/uninstaller_record.h"
+#include "support/no_progress.h"
 #include "support/package_builder.h"
 
 namespace stow::test {
 
 namespace {
-
-class Quiet : public Progress, public MessagePump {
-public:
-    void setMax(int) override {}
-    void setPosition(int) override {}
-    void paint() override {}
-    void processMessages() override {}
-};
 
 std::string bytesOf(const pack::PackRecord& r) {
     if (r.contentFile.empty()) return r.content;
@@ -60,10 +53,11 @@ std::string installSample(sim::SimWindows& win, const std::string& target,
     InstallJob job = makeInstallJob(platform, package, at.locations, at.facts,
                                     target.empty() ? at.directories.target : target,
                                     at.directories.drivers);
-    Quiet quiet;
+    NoProgress progress;
+    NoPump pump;
     try {
-        runPlacement(job, quiet);
-        runDriverPhase(job, quiet, quiet);
+        runPlacement(job, progress);
+        runDriverPhase(job, progress, pump);
         runLinkPhase(job);
         return runRegistration(job);
     } catch (const Error& e) {
