@@ -10,10 +10,10 @@
 
 #include "views/directory_list_box.h"
 #include "views/drive_combo_box.h"
-#include "platform/forwarding_system.h"
 #include "views/gui_common.h"
 #include "base/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_message_boxes.h"
 #include "ui/change_dest_form.h"
 #include "ui/change_dest_view.h"
 
@@ -52,22 +52,6 @@ struct WindowTraits {
 };
 using OwnedWindow = Unique<WindowTraits>;
 
-// The application's system services, except that message boxes are owned by the dialog: the
-// main window is disabled while the dialog is up, and a box owned by it would leave the dialog
-// open to clicks behind the question.
-class DialogSystem : public ForwardingSystem {
-public:
-    using ForwardingSystem::ForwardingSystem;
-    void setOwner(HWND owner) { owner_ = owner; }
-
-    int messageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-        return MessageBoxA(owner_, text.c_str(), caption.c_str(), flags);
-    }
-
-private:
-    HWND owner_ = nullptr;
-};
-
 // A drive without a medium must answer "not ready" instead of asking the user to insert one.
 class QuietDriveErrors {
 public:
@@ -100,20 +84,19 @@ HMENU idOf(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
 class ChangeDestWindow::Impl : public ChangeDestView {
 public:
-    Impl(Platform& platform, const std::string& fallback_directory)
-        : system_(platform.system),
-          platform_{platform.files, platform.registry, system_, platform.shell, platform.threads} {
+    Impl(Platform& platform, const std::string& fallback_directory) {
         registerClass();
         font_ = win32::createUiFont();
         // WM_NCCREATE hands the window to window_, before the first message needs it.
         CreateWindowExA(0, kClassName, kTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
                         kLeft, kTop, kWidth, kHeight, nullptr, nullptr, win32::moduleInstance(), this);
         if (!window_) throw EOutOfResources("Failed to create the destination dialog.");
-        system_.setOwner(window_.get());
+        boxes_.setOwner(window_.get());
         createControls();
         layout();
         QuietDriveErrors quiet;
-        form_ = std::make_unique<TChangeDestForm>(platform_, *this, drives_, fallback_directory);
+        form_ = std::make_unique<TChangeDestForm>(platform, *this, boxes_, drives_,
+                                                  fallback_directory);
     }
 
     ~Impl() override {
@@ -150,8 +133,7 @@ private:
     SIZE textExtent(HWND control) const;
     HWND child(const char* cls, const char* text, DWORD style, DWORD ex_style, int id);
 
-    DialogSystem system_;
-    Platform platform_;
+    Win32MessageBoxes boxes_;  // owned by the dialog, not by the main window it disables
     win32::Win32DriveSource drives_;
     Font font_;
     OwnedWindow window_;

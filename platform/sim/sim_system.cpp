@@ -4,6 +4,7 @@
 #include "platform/sim/sim_system.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace stow::sim {
 namespace {
@@ -85,7 +86,9 @@ bool SimSystem::isWow64() { return context_.facts.wow64; }
 
 std::string SimSystem::windowsDirectory() {
     Lock lock(context_.mutex);
-    return context_.faults.failFolderQueries ? std::string() : context_.facts.windows_dir;
+    const Faults& f = context_.faults;
+    if (f.failFolderQueries) return {};
+    return f.windowsDirectory ? *f.windowsDirectory : context_.facts.windows_dir;
 }
 
 std::string SimSystem::systemDirectory() {
@@ -97,6 +100,9 @@ std::string SimSystem::specialFolder(int csidl) {
     Lock lock(context_.mutex);
     const Faults& f = context_.faults;
     if (f.failFolderQueries || f.failSpecialFolders.count(csidl) != 0) return {};
+    if (auto scripted = f.specialFolders.find(csidl); scripted != f.specialFolders.end()) {
+        return scripted->second;
+    }
     auto found = context_.facts.special_folders.find(csidl);
     return found == context_.facts.special_folders.end() ? std::string() : found->second;
 }
@@ -107,6 +113,7 @@ void SimSystem::disableFsRedirection() {
 }
 
 SetupService* SimSystem::findSetupService() {
+    if (context_.faults.setupLookupThrows) throw std::runtime_error("access violation");
     return context_.facts.setup_api ? setup_ : nullptr;
 }
 
