@@ -22,7 +22,7 @@ public:
     UninstallWindow(const UninstallWindow&) = delete;
     UninstallWindow& operator=(const UninstallWindow&) = delete;
 
-    HWND handle() const { return window_; }
+    HWND handle() const { return window_.get(); }
     // Shows the window and runs until it closes; returns the program's exit code.
     int run();
 
@@ -32,9 +32,8 @@ public:
     std::unique_ptr<Canvas> canvasAt(int left, int top, int width, int height) override;
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
+    LRESULT handle(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    LRESULT handlePanel(HWND panel, UINT message, WPARAM wp, LPARAM lp);
     void layout();
     void removeClick();
     void showReport(const UninstallReport& report);
@@ -44,7 +43,7 @@ private:
     TTintProgress bar_;
     BarProgress progress_{bar_};  // the removal's steps
     win32::Font font_;
-    HWND window_ = nullptr;
+    win32::OwnedWindow window_;
     HWND head_ = nullptr;
     HWND list_ = nullptr;
     HWND report_ = nullptr;

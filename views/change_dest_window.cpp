@@ -11,6 +11,7 @@
 #include "views/directory_list_box.h"
 #include "views/drive_combo_box.h"
 #include "views/gui_common.h"
+#include "views/window_class.h"
 #include "base/error.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_message_boxes.h"
@@ -22,7 +23,7 @@ namespace stow {
 namespace {
 
 using win32::Font;
-using win32::Unique;
+using win32::OwnedWindow;
 
 constexpr char kClassName[] = "StowawayChangeDestForm";
 constexpr char kTitle[] = "Change Destination Directory";
@@ -43,14 +44,6 @@ enum ControlId : int {
     kLabel2Id,
     kPathEditId,
 };
-
-struct WindowTraits {
-    using Value = HWND;
-    static Value invalid() { return nullptr; }
-    static bool valid(Value w) { return w != nullptr; }
-    static void close(Value w) { DestroyWindow(w); }
-};
-using OwnedWindow = Unique<WindowTraits>;
 
 // A drive without a medium must answer "not ready" instead of asking the user to insert one.
 class QuietDriveErrors {
@@ -101,7 +94,7 @@ public:
 
     ~Impl() override {
         form_.reset();
-        if (window_) SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+        if (window_) win32::detachWindow(window_.get());
     }
 
     bool pick(const std::string& start, std::string& chosen) {
@@ -125,8 +118,7 @@ public:
 
 private:
     static void registerClass();
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    LRESULT onMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT onMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void onCommand(int id, int code);
     void createControls();
     void layout();
@@ -150,15 +142,8 @@ private:
 };
 
 void ChangeDestWindow::Impl::registerClass() {
-    WNDCLASSEXA cls{};
-    if (GetClassInfoExA(win32::moduleInstance(), kClassName, &cls)) return;
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = &Impl::windowProc;
-    cls.hInstance = win32::moduleInstance();
-    cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    cls.hbrBackground = win32::buttonFaceBrush();
-    cls.lpszClassName = kClassName;
-    RegisterClassExA(&cls);
+    win32::registerWindowClass(kClassName, &win32::routeMessages<Impl, &Impl::onMessage>,
+                               win32::buttonFaceBrush());
 }
 
 HWND ChangeDestWindow::Impl::child(const char* cls, const char* text, DWORD style, DWORD ex_style,
@@ -271,22 +256,13 @@ int ChangeDestWindow::Impl::showModal() {
     return modal_result_;
 }
 
-LRESULT CALLBACK ChangeDestWindow::Impl::windowProc(HWND window, UINT message, WPARAM wparam,
-                                                    LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        // The controls are created while CreateWindowEx has not returned yet.
-        static_cast<Impl*>(create->lpCreateParams)->window_ = OwnedWindow(window);
-    }
-    auto* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wparam, lparam);
-    return self->onMessage(message, wparam, lparam);
-}
-
-LRESULT ChangeDestWindow::Impl::onMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    HWND self = window_.get();
+LRESULT ChangeDestWindow::Impl::onMessage(HWND window, UINT message, WPARAM wparam,
+                                          LPARAM lparam) {
     switch (message) {
+        case WM_NCCREATE:
+            // The controls are created while CreateWindowEx has not returned yet.
+            window_ = OwnedWindow(window);
+            return DefWindowProcA(window, message, wparam, lparam);
         case WM_MEASUREITEM: {
             auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
             if (item->CtlID == kDriveComboId && item->itemID == static_cast<UINT>(-1)) {
@@ -321,7 +297,7 @@ LRESULT ChangeDestWindow::Impl::onMessage(UINT message, WPARAM wparam, LPARAM lp
             if (modal_) endModal(kModalCancel);
             return 0;
         default:
-            return DefWindowProcA(self, message, wparam, lparam);
+            return DefWindowProcA(window, message, wparam, lparam);
     }
 }
 
