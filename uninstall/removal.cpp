@@ -411,7 +411,7 @@ void Removal::removeDrivers() {
         }
         const std::string oem_path = inf_dir + oem_name;
         if (service != nullptr) {
-            if (service->uninstallOEMInf(oem_name.c_str(), 0) != 0) {
+            if (service->uninstallOEMInf(oem_name)) {
                 report_.add(Outcome::Removed, oem_path);
             } else if (fileExists(files_, oem_path)) {
                 report_.add(Outcome::Failed, oem_path, "the setup service refused to remove it");
