@@ -107,7 +107,7 @@ void DirectoryListModel::setDirectory(const std::string& path) {
     if (!platform_.files.setCurrentDirectory(path)) throw cannotEnter(path);
     directory_ = platform_.files.currentDirectory();
     rebuild();
-    if (on_change) on_change();
+    if (onChange) onChange();
 }
 
 void DirectoryListModel::openItem(size_t index) {
@@ -211,7 +211,7 @@ TChangeDestForm::TChangeDestForm(Platform& platform, ChangeDestView& view, Messa
       fallback_directory_(std::move(fallback_directory)),
       directory_list_box_(platform),
       drive_combo_box_(platform, drives, directory_list_box_) {
-    directory_list_box_.on_change = [this] {
+    directory_list_box_.onChange = [this] {
         drive_combo_box_.followList();
         showDrives();
         showDirectories();

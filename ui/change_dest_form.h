@@ -63,7 +63,7 @@ public:
     // The full path that item index stands for.
     std::string itemPath(size_t index) const;
 
-    std::function<void()> on_change;
+    std::function<void()> onChange;
 
 private:
     Platform& platform_;

@@ -213,10 +213,10 @@ TTintProgress::Geometry TTintProgress::geometry() const {
 
     if (b - t <= 0) return g;
     g.fill = true;
-    g.fill_left = l;
-    g.fill_top = t;
-    g.fill_right = r;
-    g.fill_bottom = b;
+    g.fillLeft = l;
+    g.fillTop = t;
+    g.fillRight = r;
+    g.fillBottom = b;
     return g;
 }
 
@@ -230,7 +230,7 @@ void TTintProgress::paintTo(Canvas& canvas) const { draw(canvas, geometry()); }
 
 int TTintProgress::fillEnd() const {
     const Geometry g = geometry();
-    return g.fill ? g.fill_right : 0;
+    return g.fill ? g.fillRight : 0;
 }
 
 void TTintProgress::draw(Canvas& canvas, const Geometry& g) const {
@@ -239,11 +239,11 @@ void TTintProgress::draw(Canvas& canvas, const Geometry& g) const {
     for (int i = 0; i < g.rings; ++i) drawRing(canvas, l, t, r, b);
     if (!g.fill) return;
 
-    int h = g.fill_bottom - g.fill_top;
+    int h = g.fillBottom - g.fillTop;
     for (int i = 0; i < h; ++i) {
         canvas.setPenColor(rowColor(i, h));
-        canvas.moveTo(g.fill_left, g.fill_top + i);
-        canvas.lineTo(g.fill_right, g.fill_top + i);
+        canvas.moveTo(g.fillLeft, g.fillTop + i);
+        canvas.lineTo(g.fillRight, g.fillTop + i);
     }
 }
 

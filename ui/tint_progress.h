@@ -88,7 +88,7 @@ private:
     struct Geometry {
         int rings = 0;
         bool fill = false;
-        int fill_left = 0, fill_top = 0, fill_right = 0, fill_bottom = 0;
+        int fillLeft = 0, fillTop = 0, fillRight = 0, fillBottom = 0;
     };
 
     Geometry geometry() const;

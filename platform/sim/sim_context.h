@@ -16,17 +16,17 @@ namespace stow::sim {
 
 // The folders and facts a profile's machine answers with.
 struct ProfileFacts {
-    uint32_t platform_id = 0;
+    uint32_t platformId = 0;
     bool wow64 = false;
-    bool setup_api = true;
-    std::string windows_dir;
-    std::string system_dir;
-    std::string inf_dir;
-    std::map<int, std::string> special_folders;  // CSIDL -> path; missing ones fail
+    bool setupApi = true;
+    std::string windowsDir;
+    std::string systemDir;
+    std::string infDir;
+    std::map<int, std::string> specialFolders;  // CSIDL -> path; missing ones fail
     std::vector<std::string> folders;            // made when the machine is built
     // WOW64 file-system redirection: the native folder a 32-bit thread sees as the other one.
-    std::string redirect_from;
-    std::string redirect_to;
+    std::string redirectFrom;
+    std::string redirectTo;
 };
 
 const ProfileFacts& profileFacts(Profile profile);
@@ -39,12 +39,12 @@ struct SimContext {
     Faults faults;
     // Recursive: test-side helpers reuse the platform operations under the same lock.
     mutable std::recursive_mutex mutex;
-    std::set<std::thread::id> redirection_off;
-    std::map<std::thread::id, int> com_init_count;
+    std::set<std::thread::id> redirectionOff;
+    std::map<std::thread::id, int> comInitCount;
 
     bool redirectionDisabled() const {
         std::lock_guard<std::recursive_mutex> lock(mutex);
-        return redirection_off.count(std::this_thread::get_id()) != 0;
+        return redirectionOff.count(std::this_thread::get_id()) != 0;
     }
 };
 

@@ -37,13 +37,13 @@ std::vector<std::string> SimSetupService::calls() const {
 std::string SimSetupService::placeCopy(const std::string& content) {
     Lock lock(context_.mutex);
     WinPath inf_dir;
-    if (!parseWindowsPath(context_.facts.inf_dir, WinPath{}, inf_dir)) return {};
+    if (!parseWindowsPath(context_.facts.infDir, WinPath{}, inf_dir)) return {};
     auto listing = files_.listDirectory(inf_dir);
     if (!listing) return {};
     std::set<long> taken;
     for (const auto& entry : *listing) {
         long n = oemNumber(entry.name);
-        if (n < 0 || entry.is_dir) continue;
+        if (n < 0 || entry.isDir) continue;
         taken.insert(n);
         WinPath existing = inf_dir;
         existing.parts.push_back(entry.name);
@@ -92,7 +92,7 @@ bool SimSetupUninstaller::uninstallOEMInf(const std::string& name) {
     // Like the system's, it takes a bare name and touches nothing outside the INF folder.
     if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return false;
     WinPath inf;
-    if (!parseWindowsPath(context_.facts.inf_dir, WinPath{}, inf)) return false;
+    if (!parseWindowsPath(context_.facts.infDir, WinPath{}, inf)) return false;
     inf.parts.push_back(name);
     if (files_.removeFileAt(inf) != DeleteResult::Deleted) return false;
     std::string pnf = name;

@@ -13,11 +13,11 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 ProfileFacts win9xFacts() {
     ProfileFacts f;
-    f.platform_id = kPlatformWin32Windows;
-    f.windows_dir = "C:\\WINDOWS";
-    f.system_dir = "C:\\WINDOWS\\SYSTEM";
-    f.inf_dir = "C:\\WINDOWS\\INF";
-    f.special_folders = {{kCsidlPrograms, "C:\\WINDOWS\\Start Menu\\Programs"},
+    f.platformId = kPlatformWin32Windows;
+    f.windowsDir = "C:\\WINDOWS";
+    f.systemDir = "C:\\WINDOWS\\SYSTEM";
+    f.infDir = "C:\\WINDOWS\\INF";
+    f.specialFolders = {{kCsidlPrograms, "C:\\WINDOWS\\Start Menu\\Programs"},
                          {kCsidlProgramFiles, "C:\\Program Files"},
                          {36, "C:\\WINDOWS"},
                          {37, "C:\\WINDOWS\\SYSTEM"}};
@@ -28,11 +28,11 @@ ProfileFacts win9xFacts() {
 
 ProfileFacts ntFacts() {
     ProfileFacts f;
-    f.platform_id = kPlatformWin32Nt;
-    f.windows_dir = "C:\\WINDOWS";
-    f.system_dir = "C:\\WINDOWS\\system32";
-    f.inf_dir = "C:\\WINDOWS\\INF";
-    f.special_folders = {
+    f.platformId = kPlatformWin32Nt;
+    f.windowsDir = "C:\\WINDOWS";
+    f.systemDir = "C:\\WINDOWS\\system32";
+    f.infDir = "C:\\WINDOWS\\INF";
+    f.specialFolders = {
         {kCsidlPrograms, "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
         {kCsidlCommonPrograms, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
         {kCsidlProgramFiles, "C:\\Program Files"},
@@ -49,18 +49,18 @@ ProfileFacts ntFacts() {
 ProfileFacts nt64Facts() {
     ProfileFacts f = ntFacts();
     f.wow64 = true;
-    f.special_folders[kCsidlProgramFiles] = "C:\\Program Files (x86)";
-    f.special_folders[kCsidlSystemX86] = "C:\\WINDOWS\\SysWOW64";
+    f.specialFolders[kCsidlProgramFiles] = "C:\\Program Files (x86)";
+    f.specialFolders[kCsidlSystemX86] = "C:\\WINDOWS\\SysWOW64";
     f.folders.push_back("C:\\Program Files (x86)");
     f.folders.push_back("C:\\WINDOWS\\SysWOW64\\drivers");
-    f.redirect_from = "C:\\WINDOWS\\system32";
-    f.redirect_to = "C:\\WINDOWS\\SysWOW64";
+    f.redirectFrom = "C:\\WINDOWS\\system32";
+    f.redirectTo = "C:\\WINDOWS\\SysWOW64";
     return f;
 }
 
 ProfileFacts noSetupApiFacts() {
     ProfileFacts f = ntFacts();
-    f.setup_api = false;
+    f.setupApi = false;
     return f;
 }
 
@@ -80,7 +80,7 @@ const ProfileFacts& profileFacts(Profile profile) {
     return kNt32;
 }
 
-uint32_t SimSystem::platformId() { return context_.facts.platform_id; }
+uint32_t SimSystem::platformId() { return context_.facts.platformId; }
 
 bool SimSystem::isWow64() { return context_.facts.wow64; }
 
@@ -88,12 +88,12 @@ std::string SimSystem::windowsDirectory() {
     Lock lock(context_.mutex);
     const Faults& f = context_.faults;
     if (f.failFolderQueries) return {};
-    return f.windowsDirectory ? *f.windowsDirectory : context_.facts.windows_dir;
+    return f.windowsDirectory ? *f.windowsDirectory : context_.facts.windowsDir;
 }
 
 std::string SimSystem::systemDirectory() {
     Lock lock(context_.mutex);
-    return context_.faults.failFolderQueries ? std::string() : context_.facts.system_dir;
+    return context_.faults.failFolderQueries ? std::string() : context_.facts.systemDir;
 }
 
 std::string SimSystem::specialFolder(int csidl) {
@@ -103,23 +103,23 @@ std::string SimSystem::specialFolder(int csidl) {
     if (auto scripted = f.specialFolders.find(csidl); scripted != f.specialFolders.end()) {
         return scripted->second;
     }
-    auto found = context_.facts.special_folders.find(csidl);
-    return found == context_.facts.special_folders.end() ? std::string() : found->second;
+    auto found = context_.facts.specialFolders.find(csidl);
+    return found == context_.facts.specialFolders.end() ? std::string() : found->second;
 }
 
 void SimSystem::disableFsRedirection() {
     Lock lock(context_.mutex);
-    context_.redirection_off.insert(std::this_thread::get_id());
+    context_.redirectionOff.insert(std::this_thread::get_id());
 }
 
 SetupService* SimSystem::findSetupService() {
     if (context_.faults.setupLookupThrows) throw std::runtime_error("access violation");
-    return context_.facts.setup_api ? setup_ : nullptr;
+    return context_.facts.setupApi ? setup_ : nullptr;
 }
 
 SetupUninstaller* SimSystem::findSetupUninstaller() {
     // The export came with Windows XP: never on the 9x family, and not where SetupAPI is cut.
-    return context_.facts.setup_api && context_.facts.platform_id == kPlatformWin32Nt
+    return context_.facts.setupApi && context_.facts.platformId == kPlatformWin32Nt
                ? uninstaller_
                : nullptr;
 }
