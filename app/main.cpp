@@ -9,6 +9,7 @@
 #include "views/change_dest_window.h"
 #include "views/gui_common.h"
 #include "views/main_window.h"
+#include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
@@ -20,7 +21,9 @@ int runWithWindow(stow::Win32Platform& application, stow::InstallPhases& phases,
                   stow::win32::Win32SystemLook& look) {
     stow::MainWindow window(look);
     application.setOwnerWindow(window.handle());
-    stow::TMainForm form(application.platform(), window, phases, look, packageLocatorData());
+    stow::Win32MessageBoxes boxes(window.handle());
+    stow::TMainForm form(application.platform(), window, boxes, phases, look,
+                         packageLocatorData());
     form.FormCreate();
 
     stow::ChangeDestWindow dialog(application.platform(), form.fallbackDirectory());
@@ -43,7 +46,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         silent = stow::parseCommandSwitches(application.platform().system.commandLine()).silent;
         if (silent) {
             stow::SilentView view;
-            stow::TMainForm form(application.platform(), view, phases, look, packageLocatorData());
+            stow::Win32MessageBoxes no_window;  // a silent run shows none
+            stow::TMainForm form(application.platform(), view, no_window, phases, look,
+                                 packageLocatorData());
             return form.runSilent();
         }
         return runWithWindow(application, phases, look);

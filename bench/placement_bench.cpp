@@ -39,7 +39,6 @@ class NoProgress : public Progress {
 public:
     void setMax(int) override {}
     void setPosition(int) override {}
-    void paint() override {}
 };
 
 void put32(std::ostream& out, int32_t v) {

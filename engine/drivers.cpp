@@ -69,9 +69,8 @@ void runDriverPhase(InstallJob& job, Progress& progress, MessagePump& pump) {
     if (!job.facts.driverPreinstallPossible || job.facts.setupService == nullptr) return;
     const std::vector<std::string> infs =
         listDirectory(job.platform.files, job.driversDirectory + "*.inf");
-    progress.setPosition(0);
     progress.setMax(static_cast<int>(infs.size()));
-    progress.paint();
+    progress.setPosition(0);
     // A service that stopped answering most likely holds a lock the next call would wait on
     // too, so the later INFs are not handed to it.
     bool answering = true;
@@ -84,7 +83,6 @@ void runDriverPhase(InstallJob& job, Progress& progress, MessagePump& pump) {
                                       job.infWaitLimitMs);
         }
         progress.setPosition(static_cast<int>(i + 1));
-        progress.paint();
     }
 }
 

@@ -2,7 +2,7 @@
 // thread has finished, so the thread start and its end order every access without a lock.
 #include "engine/inf_thread.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace stow {
 
@@ -30,15 +30,10 @@ bool TINFThread::finished() { return thread_->finished(); }
 
 void TINFThread::Execute() {
     if (cancelled_) return;
-    std::string buffer(kInfNameBufferSize, '\0');
-    uint32_t size = kInfNameBufferSize;
-    success_ = service_.copyOEMInf(inf_path_.c_str(), kSpostPath, 0, &buffer[0],
-                                   kInfNameBufferSize, &size) != 0;
+    InfCopy copy = service_.copyOEMInf(inf_path_);
     inf_path_.clear();
-    // The name ends at its first NUL whatever size says; size counts the terminating NUL.
-    std::string name = buffer.substr(0, buffer.find('\0'));
-    if (success_ && size != 0) name.resize(std::min<size_t>(name.size(), size - 1));
-    destination_inf_name_ = success_ ? name : std::string();
+    success_ = copy.accepted;
+    destination_inf_name_ = copy.accepted ? std::move(copy.destination) : std::string();
 }
 
 }  // namespace stow

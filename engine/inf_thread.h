@@ -11,9 +11,6 @@
 
 namespace stow {
 
-// The destination buffer handed to the service, in characters.
-constexpr uint32_t kInfNameBufferSize = 283;
-
 class TINFThread {
 public:
     // Created suspended; the service is not called before resume().

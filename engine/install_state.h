@@ -44,13 +44,13 @@ struct StartupDirectories {
     std::string fallback;  // drive root of WindowsPath, for the destination dialog
 };
 
-// Advanced by placement and the driver phase; the UI repaints the bar at once on paint().
+// Where a phase stands: each phase sets its own maximum, then advances the position. What the
+// user sees of it, and when, is the UI's to decide.
 class Progress {
 public:
     virtual ~Progress() = default;
     virtual void setMax(int max) = 0;
     virtual void setPosition(int position) = 0;
-    virtual void paint() = 0;
 };
 
 // Handles all pending window messages once; the driver phase calls it while a worker runs.

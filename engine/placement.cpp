@@ -90,6 +90,8 @@ std::string nextFreeGeneratedInf(FileSystem& files, const std::string& inf_direc
 }
 
 void runPlacement(InstallJob& job, Progress& progress) {
+    const int32_t count = job.package.recordCount;
+    progress.setMax(count);
     FileSystem& files = job.platform.files;
     DirectoryMaker directories(files);
     if (!directories.force(job.targetDirectory)) {
@@ -100,7 +102,6 @@ void runPlacement(InstallJob& job, Progress& progress) {
     }
     job.fileLog = FileLog::open(files, job.targetDirectory + "FileLog.ini");
 
-    const int32_t count = job.package.recordCount;
     if (count > 0 && !job.package.stream) throw EReadError();
     const std::string section = fileLogSection(job.package.vendorName, job.package.packageName);
     const PlacementContext context{job.facts, job.locations, job.targetDirectory,
@@ -158,12 +159,8 @@ void runPlacement(InstallJob& job, Progress& progress) {
         }
 
         progress.setPosition(k);
-        progress.paint();
     }
-
-    // The install command set the bar's maximum to the record count.
     progress.setPosition(count);
-    progress.paint();
 }
 
 }  // namespace stow

@@ -1,28 +1,46 @@
-// The system's setup service: SetupCopyOEMInfA, found at run time in SetupAPI.dll.
+// The system's setup service: SetupCopyOEMInfA and SetupUninstallOEMInfA, found at run time in
+// SetupAPI.dll. The service hands its copy's name back in the caller's buffer; a backend turns
+// that into text once, with destinationFromBuffer.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace stow {
 
-constexpr uint32_t kSpostPath = 1;
+// The destination buffer handed to SetupCopyOEMInfA, in characters.
+constexpr uint32_t kInfNameBufferSize = 283;
+
+// What handing an INF to the service came to.
+struct InfCopy {
+    bool accepted = false;
+    std::string destination;  // the path of the system's copy; never holds a NUL
+};
+
+// The name in a buffer as the service filled it: up to its first NUL, and no longer than the
+// size it reported (which counts the NUL) less one; a size of 0 limits nothing.
+inline std::string destinationFromBuffer(std::string_view buffer, uint32_t reported_size) {
+    std::string_view name = buffer.substr(0, buffer.find('\0'));
+    if (reported_size != 0) name = name.substr(0, std::min<size_t>(name.size(), reported_size - 1));
+    return std::string(name);
+}
 
 class SetupService {
 public:
     virtual ~SetupService() = default;
-    // SetupCopyOEMInfA(source, NULL, media_type, copy_style, dest, dest_size, required, NULL).
-    // Returns the call's BOOL result. Called on a worker thread; must not touch windows.
-    virtual int copyOEMInf(const char* source, uint32_t media_type, uint32_t copy_style,
-                           char* destination, uint32_t destination_size,
-                           uint32_t* required_size) = 0;
+    // SetupCopyOEMInfA(source, NULL, SPOST_PATH, 0, buffer, kInfNameBufferSize, &size, NULL).
+    // Called on a worker thread; must not touch windows.
+    virtual InfCopy copyOEMInf(const std::string& source) = 0;
 };
 
 // SetupUninstallOEMInfA, found at run time in SetupAPI.dll (Windows XP and later).
 class SetupUninstaller {
 public:
     virtual ~SetupUninstaller() = default;
-    // SetupUninstallOEMInfA(inf_name, flags, NULL): inf_name is the bare name in the INF folder.
-    virtual int uninstallOEMInf(const char* inf_name, uint32_t flags) = 0;
+    // SetupUninstallOEMInfA(inf_name, 0, NULL): inf_name is the bare name in the INF folder.
+    virtual bool uninstallOEMInf(const std::string& inf_name) = 0;
 };
 
 }  // namespace stow

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/message_boxes.h"
+
 namespace stow {
 
 class SetupService;
@@ -18,15 +20,6 @@ constexpr int kCsidlPrograms = 2;
 constexpr int kCsidlCommonPrograms = 23;
 constexpr int kCsidlProgramFiles = 38;
 constexpr int kCsidlSystemX86 = 41;
-
-// Message box flags and answers, with the values Windows uses.
-constexpr uint32_t kMbOk = 0x00;
-constexpr uint32_t kMbYesNo = 0x04;
-constexpr uint32_t kMbIconHand = 0x10;
-constexpr uint32_t kMbIconExclamation = 0x30;
-constexpr int kIdOk = 1;
-constexpr int kIdYes = 6;
-constexpr int kIdNo = 7;
 
 struct LocalTime {
     int year = 0, month = 0, day = 0;
@@ -69,7 +62,8 @@ public:
     // The locale's short date + " " + long time for t.
     virtual std::string formatDateTime(const LocalTime& t) = 0;
 
-    // A message box owned by the application; returns the button pressed.
+    // A message box owned by the application; returns the button pressed. Only the loader's
+    // error box still comes this way; windows show theirs through their own MessageBoxes.
     virtual int messageBox(const std::string& text, const std::string& caption, uint32_t flags) = 0;
 };
 

@@ -107,7 +107,7 @@ void DirectoryListModel::setDirectory(const std::string& path) {
     if (!platform_.files.setCurrentDirectory(path)) throw cannotEnter(path);
     directory_ = platform_.files.currentDirectory();
     rebuild();
-    if (on_change) on_change();
+    if (onChange) onChange();
 }
 
 void DirectoryListModel::openItem(size_t index) {
@@ -203,14 +203,15 @@ void DriveListModel::followList() {
 
 // --- the dialog ---
 
-TChangeDestForm::TChangeDestForm(Platform& platform, ChangeDestView& view, DriveSource& drives,
-                                 std::string fallback_directory)
+TChangeDestForm::TChangeDestForm(Platform& platform, ChangeDestView& view, MessageBoxes& boxes,
+                                 DriveSource& drives, std::string fallback_directory)
     : platform_(platform),
       view_(view),
+      boxes_(boxes),
       fallback_directory_(std::move(fallback_directory)),
       directory_list_box_(platform),
       drive_combo_box_(platform, drives, directory_list_box_) {
-    directory_list_box_.on_change = [this] {
+    directory_list_box_.onChange = [this] {
         drive_combo_box_.followList();
         showDrives();
         showDirectories();
@@ -254,7 +255,7 @@ void TChangeDestForm::OkButtonClick() {
             view_.endModal(kModalOk);
             return;
         }
-        int answer = platform_.system.messageBox(
+        int answer = boxes_.show(
             "The folder " + text + " does not exist. Create the new folder?", "Change Destination",
             kMbYesNo | kMbIconExclamation);
         if (answer == kIdYes) {
@@ -306,7 +307,7 @@ void TChangeDestForm::showDrives() {
 }
 
 void TChangeDestForm::showError(const std::string& text) {
-    platform_.system.messageBox(text, "Error", kMbOk | kMbIconHand);
+    boxes_.show(text, "Error", kMbOk | kMbIconHand);
 }
 
 }  // namespace stow

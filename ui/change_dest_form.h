@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_boxes.h"
 #include "platform/platform.h"
 #include "ui/change_dest_view.h"
 #include "ui/directory_picker.h"
@@ -62,7 +63,7 @@ public:
     // The full path that item index stands for.
     std::string itemPath(size_t index) const;
 
-    std::function<void()> on_change;
+    std::function<void()> onChange;
 
 private:
     Platform& platform_;
@@ -99,8 +100,9 @@ private:
 
 class TChangeDestForm : public DirectoryPicker {
 public:
-    TChangeDestForm(Platform& platform, ChangeDestView& view, DriveSource& drives,
-                    std::string fallback_directory);
+    // boxes: owned by the dialog.
+    TChangeDestForm(Platform& platform, ChangeDestView& view, MessageBoxes& boxes,
+                    DriveSource& drives, std::string fallback_directory);
 
     // Opens the dialog on start (or on the fallback directory when start does not exist).
     bool pickDirectory(const std::string& start, std::string& chosen) override;
@@ -122,6 +124,7 @@ private:
 
     Platform& platform_;
     ChangeDestView& view_;
+    MessageBoxes& boxes_;
     std::string fallback_directory_;
     DirectoryListModel directory_list_box_;
     DriveListModel drive_combo_box_;

@@ -9,6 +9,7 @@
 #include "engine/install_job.h"
 #include "engine/loader.h"
 #include "engine/locations.h"
+#include "ui/bar_progress.h"
 #include "ui/tint_progress.h"
 
 namespace stow {
@@ -16,18 +17,6 @@ namespace {
 
 constexpr Color kInstallTint = 0xFF0000;
 constexpr Color kInstallBackground = 0x000000;
-
-// Placement and the driver phase advance the bar and see it at once: the GUI thread is busy.
-class BarProgress : public Progress {
-public:
-    explicit BarProgress(TTintProgress& bar) : bar_(bar) {}
-    void setMax(int max) override { bar_.setMax(max); }
-    void setPosition(int position) override { bar_.setPosition(position); }
-    void paint() override { bar_.Paint(); }
-
-private:
-    TTintProgress& bar_;
-};
 
 class ViewPump : public MessagePump {
 public:
@@ -40,9 +29,14 @@ private:
 
 }  // namespace
 
-TMainForm::TMainForm(Platform& platform, MainView& view, InstallPhases& phases, SystemLook& look,
-                     const unsigned char* locator_data)
-    : platform_(platform), view_(view), phases_(phases), look_(look), session_(platform) {
+TMainForm::TMainForm(Platform& platform, MainView& view, MessageBoxes& boxes,
+                     InstallPhases& phases, SystemLook& look, const unsigned char* locator_data)
+    : platform_(platform),
+      view_(view),
+      boxes_(boxes),
+      phases_(phases),
+      look_(look),
+      session_(platform) {
     std::memcpy(locator_.data(), locator_data, locator_.size());
     view_.setEvents(this);
 }
@@ -104,7 +98,7 @@ void TMainForm::failStart(RunEnd end, const std::string& caption, const std::str
     session_.ended(end, {caption, ": ", text});
     try {
         // The load error's box; silent runs only log it.
-        if (!silent()) platform_.system.messageBox(text, caption, kMbOk | kMbIconExclamation);
+        if (!silent()) boxes_.show(text, caption, kMbOk | kMbIconExclamation);
     } catch (...) {
         // Nothing more can be told to the user; the program ends either way.
     }
@@ -157,7 +151,6 @@ void TMainForm::runInstall() {
         bar_ = std::make_unique<TTintProgress>(look_);
         view_.placeProgressBar(*bar_);
         bar_->setTint(kInstallTint);
-        bar_->setMax(package_.recordCount);
         view_.setGoPanelColor(kInstallBackground);
 
         BarProgress progress(*bar_);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/install_state.h"
+#include "platform/message_boxes.h"
 #include "platform/platform.h"
 #include "ui/canvas.h"
 #include "ui/directory_picker.h"
@@ -26,9 +27,10 @@ public:
     // controls' own heights come from the view.
     static constexpr int kEmptyStrip = 8;
 
-    // locator_data: the four data bytes of the package locator in the running image.
-    TMainForm(Platform& platform, MainView& view, InstallPhases& phases, SystemLook& look,
-              const unsigned char* locator_data);
+    // boxes: owned by the main window. locator_data: the four data bytes of the package locator
+    // in the running image.
+    TMainForm(Platform& platform, MainView& view, MessageBoxes& boxes, InstallPhases& phases,
+              SystemLook& look, const unsigned char* locator_data);
     ~TMainForm() override;
     TMainForm(const TMainForm&) = delete;
     TMainForm& operator=(const TMainForm&) = delete;
@@ -75,6 +77,7 @@ private:
 
     Platform& platform_;
     MainView& view_;
+    MessageBoxes& boxes_;
     InstallPhases& phases_;
     SystemLook& look_;
     std::array<unsigned char, 4> locator_{};

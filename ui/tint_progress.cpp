@@ -93,7 +93,6 @@ void TTintProgress::setParent(ControlHost* parent) {
     if (parent == parent_) return;
     requestRepaint();  // the old parent shows what lay under the bar again
     parent_ = parent;
-    shown_.reset();  // nothing of the bar is on the new parent's surface yet
     requestRepaint();
 }
 
@@ -173,17 +172,6 @@ Color TTintProgress::rowColor(int i, int rows) const {
     return BlendColors(gradient_[k], gradient_[k + 1], f);
 }
 
-bool TTintProgress::Geometry::operator==(const Geometry& o) const {
-    return rings == o.rings && fill == o.fill && fill_left == o.fill_left &&
-           fill_top == o.fill_top && fill_right == o.fill_right && fill_bottom == o.fill_bottom;
-}
-
-bool TTintProgress::Picture::operator==(const Picture& o) const {
-    return left == o.left && top == o.top && width == o.width && height == o.height &&
-           background == o.background && shadow == o.shadow && highlight == o.highlight &&
-           face == o.face && geometry == o.geometry && gradient == o.gradient;
-}
-
 TTintProgress::Geometry TTintProgress::geometry() const {
     Geometry g;
     int l = 0, t = 0, r = width_, b = height_;
@@ -225,46 +213,24 @@ TTintProgress::Geometry TTintProgress::geometry() const {
 
     if (b - t <= 0) return g;
     g.fill = true;
-    g.fill_left = l;
-    g.fill_top = t;
-    g.fill_right = r;
-    g.fill_bottom = b;
+    g.fillLeft = l;
+    g.fillTop = t;
+    g.fillRight = r;
+    g.fillBottom = b;
     return g;
-}
-
-TTintProgress::Picture TTintProgress::picture() const {
-    Picture p;
-    p.left = left_;
-    p.top = top_;
-    p.width = width_;
-    p.height = height_;
-    p.background = resolveColor(look_, color());
-    p.geometry = geometry();
-    if (p.geometry.rings > 0) {
-        p.shadow = resolveColor(look_, kClBtnShadow);
-        p.highlight = resolveColor(look_, kClBtnHighlight);
-        p.face = resolveColor(look_, kClBtnFace);
-    }
-    // The row shades come from the table alone, given the fill's height.
-    if (p.geometry.fill) p.gradient = gradient_;
-    return p;
 }
 
 void TTintProgress::Paint() {
     if (!parent_) return;
-    Picture now = picture();
-    if (shown_ && *shown_ == now) return;
     std::unique_ptr<Canvas> canvas = parent_->canvasAt(left_, top_, width_, height_);
-    if (!canvas) return;  // nothing drawn: the surface still shows what it showed
-    draw(*canvas, now.geometry);
-    shown_ = now;
+    if (canvas) draw(*canvas, geometry());
 }
 
-void TTintProgress::paintTo(Canvas& canvas) const {
-    // This drawing may cover only part of what Paint last drew (a paint message clips to the
-    // uncovered area), so the surface is no longer known to hold one whole picture.
-    shown_.reset();
-    draw(canvas, geometry());
+void TTintProgress::paintTo(Canvas& canvas) const { draw(canvas, geometry()); }
+
+int TTintProgress::fillEnd() const {
+    const Geometry g = geometry();
+    return g.fill ? g.fillRight : 0;
 }
 
 void TTintProgress::draw(Canvas& canvas, const Geometry& g) const {
@@ -273,11 +239,11 @@ void TTintProgress::draw(Canvas& canvas, const Geometry& g) const {
     for (int i = 0; i < g.rings; ++i) drawRing(canvas, l, t, r, b);
     if (!g.fill) return;
 
-    int h = g.fill_bottom - g.fill_top;
+    int h = g.fillBottom - g.fillTop;
     for (int i = 0; i < h; ++i) {
         canvas.setPenColor(rowColor(i, h));
-        canvas.moveTo(g.fill_left, g.fill_top + i);
-        canvas.lineTo(g.fill_right, g.fill_top + i);
+        canvas.moveTo(g.fillLeft, g.fillTop + i);
+        canvas.lineTo(g.fillRight, g.fillTop + i);
     }
 }
 

@@ -6,7 +6,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 
 #include "ui/canvas.h"
 
@@ -74,14 +73,12 @@ public:
     // Rebuilds the gradient table; always asks for a repaint, also for an unchanged value.
     void setTint(Color value);
 
-    // Draws the whole bar on the parent's surface at once, without waiting for a paint message,
-    // unless the surface already shows exactly this picture from the previous Paint: a bar a few
-    // hundred pixels wide advanced once per file would otherwise draw the same pixels again and
-    // again.
+    // Draws the whole bar on the parent's surface at once, without waiting for a paint message.
     void Paint();
-    // Draws the whole bar on canvas, whose origin is the bar's top-left corner. It always draws
-    // (the parent's paint message uses it), and the next Paint draws again too.
+    // Draws the whole bar on canvas, whose origin is the bar's top-left corner.
     void paintTo(Canvas& canvas) const;
+    // Where the fill ends, in pixels from the bar's left edge; 0 when there is no fill.
+    int fillEnd() const;
 
     // The colour of row i of a fill of rows rows.
     Color rowColor(int i, int rows) const;
@@ -91,23 +88,10 @@ private:
     struct Geometry {
         int rings = 0;
         bool fill = false;
-        int fill_left = 0, fill_top = 0, fill_right = 0, fill_bottom = 0;
-        bool operator==(const Geometry& o) const;
-    };
-    // Everything the pixels of a paint depend on, colours resolved; equal pictures are equal
-    // pixels in the same place. Parts that draw nothing (ring colours without rings, the shades
-    // without a fill) are left at zero so that they never force a repaint.
-    struct Picture {
-        int left = 0, top = 0, width = 0, height = 0;
-        Color background = 0;
-        Color shadow = 0, highlight = 0, face = 0;
-        Geometry geometry;
-        std::array<Color, 5> gradient{};
-        bool operator==(const Picture& o) const;
+        int fillLeft = 0, fillTop = 0, fillRight = 0, fillBottom = 0;
     };
 
     Geometry geometry() const;
-    Picture picture() const;
     void draw(Canvas& canvas, const Geometry& g) const;
     void requestRepaint();
 
@@ -125,9 +109,6 @@ private:
     TProgressBarOrientation orientation_ = TProgressBarOrientation::pbHorizontal;
     int32_t border_width_ = 1;
     std::array<Color, 5> gradient_{};
-    // What the last Paint put on the parent's surface; unknown after any other drawing of the
-    // bar and on a new parent.
-    mutable std::optional<Picture> shown_;
 };
 
 }  // namespace stow

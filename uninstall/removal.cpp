@@ -107,9 +107,8 @@ UninstallReport Removal::run() {
                 .size());
     }
     if (progress_) {
-        progress_->setPosition(0);
         progress_->setMax(total);
-        progress_->paint();
+        progress_->setPosition(0);
     }
 
     for (size_t i = 0; i < all_.size(); ++i) {
@@ -150,7 +149,6 @@ UninstallReport Removal::run() {
     }
     if (progress_) {
         progress_->setPosition(total);
-        progress_->paint();
     }
     return report_;
 }
@@ -175,7 +173,6 @@ void Removal::noteRemaining() {
 void Removal::step() {
     if (!progress_) return;
     progress_->setPosition(++position_);
-    progress_->paint();
 }
 
 void Removal::removeInstallation(const Installation& inst) {
@@ -414,7 +411,7 @@ void Removal::removeDrivers() {
         }
         const std::string oem_path = inf_dir + oem_name;
         if (service != nullptr) {
-            if (service->uninstallOEMInf(oem_name.c_str(), 0) != 0) {
+            if (service->uninstallOEMInf(oem_name)) {
                 report_.add(Outcome::Removed, oem_path);
             } else if (fileExists(files_, oem_path)) {
                 report_.add(Outcome::Failed, oem_path, "the setup service refused to remove it");

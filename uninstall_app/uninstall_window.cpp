@@ -1,12 +1,13 @@
 // The uninstaller's window. The removal runs on the GUI thread, as the installer's placement
-// does; the bar is painted at once after every step, so progress shows although the message
-// loop waits.
+// does; the bar is drawn at once when a step moves its fill, so progress shows although the
+// message loop waits.
 #include "uninstall_app/uninstall_window.h"
 
 #include <algorithm>
 
 #include "views/gdi_canvas.h"
 #include "views/gui_common.h"
+#include "views/window_class.h"
 
 namespace stow {
 namespace {
@@ -24,27 +25,6 @@ enum : int { kRemoveId = 101, kFinishId = 102 };
 
 HMENU idMenu(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
-void registerClasses(WNDPROC window_proc, WNDPROC panel_proc) {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = window_proc;
-    wc.hInstance = win32::moduleInstance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    wc.hbrBackground = win32::buttonFaceBrush();
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
-    WNDCLASSA panel{};
-    panel.lpfnWndProc = panel_proc;
-    panel.hInstance = win32::moduleInstance();
-    panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    panel.hbrBackground = win32::buttonFaceBrush();
-    panel.lpszClassName = kPanelClass;
-    RegisterClassA(&panel);
-    registered = true;
-}
-
 std::string installationText(const Installation& i) {
     if (!i.usable) return "(unreadable record) " + i.data;
     return i.packageName + "   " + i.targetDirectory;
@@ -54,27 +34,34 @@ std::string installationText(const Installation& i) {
 
 UninstallWindow::UninstallWindow(UninstallSession& session, SystemLook& look, std::string log_path)
     : session_(session), log_path_(std::move(log_path)), bar_(look), font_(win32::createUiFont()) {
-    registerClasses(&UninstallWindow::windowProc, &UninstallWindow::panelProc);
+    win32::registerWindowClass(kWindowClass,
+                               &win32::routeMessages<UninstallWindow, &UninstallWindow::handle>,
+                               win32::buttonFaceBrush(), LoadIcon(nullptr, IDI_APPLICATION));
+    win32::registerWindowClass(
+        kPanelClass, &win32::routeMessages<UninstallWindow, &UninstallWindow::handlePanel>,
+        win32::buttonFaceBrush());
     const std::string title = session_.vendor() + " Uninstall";
-    window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, title.c_str(),
-                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                              kWidth, kHeight, nullptr, nullptr, win32::moduleInstance(), this);
+    // WM_NCCREATE hands the window to window_.
+    CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, title.c_str(),
+                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, kWidth,
+                    kHeight, nullptr, nullptr, win32::moduleInstance(), this);
+    HWND self = window_.get();
     const DWORD child = WS_CHILD | WS_VISIBLE;
     const std::string heading = "These " + session_.vendor() +
                                 " packages are installed. The selected ones will be removed "
                                 "with everything their installation wrote:";
     head_ = CreateWindowExA(0, "STATIC", heading.c_str(), child | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
-                            window_, nullptr, win32::moduleInstance(), nullptr);
+                            self, nullptr, win32::moduleInstance(), nullptr);
     list_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
                             child | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_EXTENDEDSEL |
                                 LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
-                            0, 0, 0, 0, window_, nullptr, win32::moduleInstance(), nullptr);
+                            0, 0, 0, 0, self, nullptr, win32::moduleInstance(), nullptr);
     report_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
                               WS_CHILD | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                                   ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                              0, 0, 0, 0, window_, nullptr, win32::moduleInstance(), nullptr);
+                              0, 0, 0, 0, self, nullptr, win32::moduleInstance(), nullptr);
     panel_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPanelClass, "", child | WS_CLIPCHILDREN, 0, 0, 0,
-                             0, window_, nullptr, win32::moduleInstance(), this);
+                             0, self, nullptr, win32::moduleInstance(), this);
     remove_ = CreateWindowExA(0, "BUTTON", "Remove", child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0,
                               0, 0, panel_, idMenu(kRemoveId), win32::moduleInstance(), nullptr);
     finish_ = CreateWindowExA(0, "BUTTON", "Finish", WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
@@ -91,17 +78,20 @@ UninstallWindow::UninstallWindow(UninstallSession& session, SystemLook& look, st
 
 UninstallWindow::~UninstallWindow() {
     bar_.setParent(nullptr);
-    if (IsWindow(window_)) DestroyWindow(window_);
+    if (window_) {
+        win32::detachWindow(window_.get());
+        window_.reset();  // before the font its controls use
+    }
 }
 
 int UninstallWindow::run() {
-    win32::centerOnScreen(window_);
-    ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
+    win32::centerOnScreen(window_.get());
+    ShowWindow(window_.get(), SW_SHOWNORMAL);
+    UpdateWindow(window_.get());
     SetFocus(list_);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageA(window_, &msg)) continue;
+        if (IsDialogMessageA(window_.get(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -110,7 +100,7 @@ int UninstallWindow::run() {
 
 void UninstallWindow::layout() {
     RECT client;
-    GetClientRect(window_, &client);
+    GetClientRect(window_.get(), &client);
     const int width = client.right;
     const int height = client.bottom;
     MoveWindow(head_, kMargin, kMargin, width - 2 * kMargin, kHeadHeight - 2 * kMargin, TRUE);
@@ -144,13 +134,14 @@ void UninstallWindow::removeClick() {
         any = any || selected[i];
     }
     if (!any) {
-        MessageBoxA(window_, "Select the packages to remove first.", "Uninstall",
+        MessageBoxA(window_.get(), "Select the packages to remove first.", "Uninstall",
                     MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     const std::string question = "Remove the selected " + session_.vendor() +
                                  " software and all of its components?";
-    if (MessageBoxA(window_, question.c_str(), "Uninstall", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (MessageBoxA(window_.get(), question.c_str(), "Uninstall", MB_YESNO | MB_ICONQUESTION) !=
+        IDYES) {
         return;
     }
     removing_ = true;
@@ -160,8 +151,8 @@ void UninstallWindow::removeClick() {
     show_bar_ = true;
     bar_.setParent(this);
     layout();
-    UpdateWindow(window_);
-    const UninstallReport report = session_.remove(selected, this);
+    UpdateWindow(window_.get());
+    const UninstallReport report = session_.remove(selected, &progress_);
     if (!log_path_.empty()) {
         // Best effort: the window shows the report in any case.
         Platform& platform = session_.platform();
@@ -187,19 +178,14 @@ void UninstallWindow::showReport(const UninstallReport& report) {
     SendMessageA(finish_, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
 }
 
-LRESULT CALLBACK UninstallWindow::windowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<UninstallWindow*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_ = window;
-    }
-    auto* self = reinterpret_cast<UninstallWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcA(window, message, wp, lp);
-    return self->handle(message, wp, lp);
-}
-
-LRESULT UninstallWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
+LRESULT UninstallWindow::handle(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
+        case WM_NCCREATE:
+            window_ = win32::OwnedWindow(window);
+            break;
+        case WM_NCDESTROY:
+            window_.release();  // destroyed by its close box or Finish
+            break;
         case WM_SIZE:
             layout();
             return 0;
@@ -217,7 +203,7 @@ LRESULT UninstallWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
             break;
         case WM_CLOSE:
             if (removing_ && !IsWindowVisible(finish_)) return 0;  // not while removing
-            DestroyWindow(window_);
+            DestroyWindow(window);
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -225,33 +211,25 @@ LRESULT UninstallWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
         default:
             break;
     }
-    return DefWindowProcA(window_, message, wp, lp);
+    return DefWindowProcA(window, message, wp, lp);
 }
 
-LRESULT CALLBACK UninstallWindow::panelProc(HWND panel, UINT message, WPARAM wp, LPARAM lp) {
-    if (message == WM_NCCREATE) {
-        SetWindowLongPtrA(panel, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<UninstallWindow*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
-    if (self == nullptr) return DefWindowProcA(panel, message, wp, lp);
+LRESULT UninstallWindow::handlePanel(HWND panel, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
         case WM_COMMAND:
-            if (LOWORD(wp) == kRemoveId && HIWORD(wp) == BN_CLICKED) self->removeClick();
-            if (LOWORD(wp) == kFinishId && HIWORD(wp) == BN_CLICKED) DestroyWindow(self->window_);
+            if (LOWORD(wp) == kRemoveId && HIWORD(wp) == BN_CLICKED) removeClick();
+            if (LOWORD(wp) == kFinishId && HIWORD(wp) == BN_CLICKED) DestroyWindow(window_.get());
             return 0;
         case WM_ERASEBKGND:
-            if (self->show_bar_) return 1;  // the bar covers the whole panel
+            if (show_bar_) return 1;  // the bar covers the whole panel
             break;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(panel, &ps);
-            if (self->show_bar_) {
-                win32::GdiCanvas canvas(dc, self->bar_.left(), self->bar_.top(),
-                                        self->bar_.width(), self->bar_.height());
-                self->bar_.paintTo(canvas);
+            win32::PaintDc dc(panel);
+            if (show_bar_) {
+                win32::GdiCanvas canvas(dc.get(), bar_.left(), bar_.top(), bar_.width(),
+                                        bar_.height());
+                bar_.paintTo(canvas);
             }
-            EndPaint(panel, &ps);
             return 0;
         }
         default:

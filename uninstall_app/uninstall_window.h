@@ -9,19 +9,20 @@
 #include <string>
 
 #include "platform/win32/handles.h"
+#include "ui/bar_progress.h"
 #include "ui/tint_progress.h"
 #include "uninstall/uninstall_session.h"
 
 namespace stow {
 
-class UninstallWindow : public ControlHost, public Progress {
+class UninstallWindow : public ControlHost {
 public:
     UninstallWindow(UninstallSession& session, SystemLook& look, std::string log_path);
     ~UninstallWindow() override;
     UninstallWindow(const UninstallWindow&) = delete;
     UninstallWindow& operator=(const UninstallWindow&) = delete;
 
-    HWND handle() const { return window_; }
+    HWND handle() const { return window_.get(); }
     // Shows the window and runs until it closes; returns the program's exit code.
     int run();
 
@@ -29,15 +30,10 @@ public:
     void invalidate(int left, int top, int right, int bottom) override;
     Color color() override { return kClBlack; }
     std::unique_ptr<Canvas> canvasAt(int left, int top, int width, int height) override;
-    // --- Progress (the removal's steps) ---
-    void setMax(int max) override { bar_.setMax(max); }
-    void setPosition(int position) override { bar_.setPosition(position); }
-    void paint() override { bar_.Paint(); }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
+    LRESULT handle(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    LRESULT handlePanel(HWND panel, UINT message, WPARAM wp, LPARAM lp);
     void layout();
     void removeClick();
     void showReport(const UninstallReport& report);
@@ -45,8 +41,9 @@ private:
     UninstallSession& session_;
     std::string log_path_;
     TTintProgress bar_;
+    BarProgress progress_{bar_};  // the removal's steps
     win32::Font font_;
-    HWND window_ = nullptr;
+    win32::OwnedWindow window_;
     HWND head_ = nullptr;
     HWND list_ = nullptr;
     HWND report_ = nullptr;

@@ -10,10 +10,11 @@
 
 #include "views/directory_list_box.h"
 #include "views/drive_combo_box.h"
-#include "platform/forwarding_system.h"
 #include "views/gui_common.h"
+#include "views/window_class.h"
 #include "base/error.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_message_boxes.h"
 #include "ui/change_dest_form.h"
 #include "ui/change_dest_view.h"
 
@@ -22,7 +23,7 @@ namespace stow {
 namespace {
 
 using win32::Font;
-using win32::Unique;
+using win32::OwnedWindow;
 
 constexpr char kClassName[] = "StowawayChangeDestForm";
 constexpr char kTitle[] = "Change Destination Directory";
@@ -42,30 +43,6 @@ enum ControlId : int {
     kDriveComboId,
     kLabel2Id,
     kPathEditId,
-};
-
-struct WindowTraits {
-    using Value = HWND;
-    static Value invalid() { return nullptr; }
-    static bool valid(Value w) { return w != nullptr; }
-    static void close(Value w) { DestroyWindow(w); }
-};
-using OwnedWindow = Unique<WindowTraits>;
-
-// The application's system services, except that message boxes are owned by the dialog: the
-// main window is disabled while the dialog is up, and a box owned by it would leave the dialog
-// open to clicks behind the question.
-class DialogSystem : public ForwardingSystem {
-public:
-    using ForwardingSystem::ForwardingSystem;
-    void setOwner(HWND owner) { owner_ = owner; }
-
-    int messageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
-        return MessageBoxA(owner_, text.c_str(), caption.c_str(), flags);
-    }
-
-private:
-    HWND owner_ = nullptr;
 };
 
 // A drive without a medium must answer "not ready" instead of asking the user to insert one.
@@ -100,25 +77,24 @@ HMENU idOf(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
 class ChangeDestWindow::Impl : public ChangeDestView {
 public:
-    Impl(Platform& platform, const std::string& fallback_directory)
-        : system_(platform.system),
-          platform_{platform.files, platform.registry, system_, platform.shell, platform.threads} {
+    Impl(Platform& platform, const std::string& fallback_directory) {
         registerClass();
         font_ = win32::createUiFont();
         // WM_NCCREATE hands the window to window_, before the first message needs it.
         CreateWindowExA(0, kClassName, kTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN,
                         kLeft, kTop, kWidth, kHeight, nullptr, nullptr, win32::moduleInstance(), this);
         if (!window_) throw EOutOfResources("Failed to create the destination dialog.");
-        system_.setOwner(window_.get());
+        boxes_.setOwner(window_.get());
         createControls();
         layout();
         QuietDriveErrors quiet;
-        form_ = std::make_unique<TChangeDestForm>(platform_, *this, drives_, fallback_directory);
+        form_ = std::make_unique<TChangeDestForm>(platform, *this, boxes_, drives_,
+                                                  fallback_directory);
     }
 
     ~Impl() override {
         form_.reset();
-        if (window_) SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+        if (window_) win32::detachWindow(window_.get());
     }
 
     bool pick(const std::string& start, std::string& chosen) {
@@ -142,16 +118,14 @@ public:
 
 private:
     static void registerClass();
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    LRESULT onMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT onMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void onCommand(int id, int code);
     void createControls();
     void layout();
     SIZE textExtent(HWND control) const;
     HWND child(const char* cls, const char* text, DWORD style, DWORD ex_style, int id);
 
-    DialogSystem system_;
-    Platform platform_;
+    Win32MessageBoxes boxes_;  // owned by the dialog, not by the main window it disables
     win32::Win32DriveSource drives_;
     Font font_;
     OwnedWindow window_;
@@ -168,15 +142,8 @@ private:
 };
 
 void ChangeDestWindow::Impl::registerClass() {
-    WNDCLASSEXA cls{};
-    if (GetClassInfoExA(win32::moduleInstance(), kClassName, &cls)) return;
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = &Impl::windowProc;
-    cls.hInstance = win32::moduleInstance();
-    cls.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    cls.hbrBackground = win32::buttonFaceBrush();
-    cls.lpszClassName = kClassName;
-    RegisterClassExA(&cls);
+    win32::registerWindowClass(kClassName, &win32::routeMessages<Impl, &Impl::onMessage>,
+                               win32::buttonFaceBrush());
 }
 
 HWND ChangeDestWindow::Impl::child(const char* cls, const char* text, DWORD style, DWORD ex_style,
@@ -289,22 +256,13 @@ int ChangeDestWindow::Impl::showModal() {
     return modal_result_;
 }
 
-LRESULT CALLBACK ChangeDestWindow::Impl::windowProc(HWND window, UINT message, WPARAM wparam,
-                                                    LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        // The controls are created while CreateWindowEx has not returned yet.
-        static_cast<Impl*>(create->lpCreateParams)->window_ = OwnedWindow(window);
-    }
-    auto* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(window, message, wparam, lparam);
-    return self->onMessage(message, wparam, lparam);
-}
-
-LRESULT ChangeDestWindow::Impl::onMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    HWND self = window_.get();
+LRESULT ChangeDestWindow::Impl::onMessage(HWND window, UINT message, WPARAM wparam,
+                                          LPARAM lparam) {
     switch (message) {
+        case WM_NCCREATE:
+            // The controls are created while CreateWindowEx has not returned yet.
+            window_ = OwnedWindow(window);
+            return DefWindowProcA(window, message, wparam, lparam);
         case WM_MEASUREITEM: {
             auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
             if (item->CtlID == kDriveComboId && item->itemID == static_cast<UINT>(-1)) {
@@ -339,7 +297,7 @@ LRESULT ChangeDestWindow::Impl::onMessage(UINT message, WPARAM wparam, LPARAM lp
             if (modal_) endModal(kModalCancel);
             return 0;
         default:
-            return DefWindowProcA(self, message, wparam, lparam);
+            return DefWindowProcA(window, message, wparam, lparam);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "views/diagnostics_window.h"
 
 #include "views/gui_common.h"
+#include "views/window_class.h"
 
 namespace stow {
 namespace {
@@ -34,18 +35,6 @@ LRESULT CALLBACK diagnosticsProc(HWND window, UINT message, WPARAM wp, LPARAM lp
     }
 }
 
-void registerClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = diagnosticsProc;
-    wc.hInstance = win32::moduleInstance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = win32::buttonFaceBrush();
-    wc.lpszClassName = kClassName;
-    registered = RegisterClassA(&wc) != 0;
-}
-
 }  // namespace
 
 void showDiagnosticsWindow(HWND owner, HFONT font, const std::vector<std::string>& lines) {
@@ -55,7 +44,7 @@ void showDiagnosticsWindow(HWND owner, HFONT font, const std::vector<std::string
         text += lines[i];
     }
 
-    registerClass();
+    win32::registerWindowClass(kClassName, &diagnosticsProc, win32::buttonFaceBrush());
     HWND window = CreateWindowExA(0, kClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, kDiagnosticsWidth,
                                   kDiagnosticsHeight, owner, nullptr, win32::moduleInstance(),
                                   nullptr);

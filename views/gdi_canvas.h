@@ -25,7 +25,7 @@ public:
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
     // False when nothing can be drawn (no device context, or an empty control).
-    bool valid() const { return dc_ != nullptr; }
+    bool valid() const { return static_cast<bool>(dc_); }
 
     void fillRect(int left, int top, int right, int bottom, Color color) override;
     void setPenColor(Color color) override;
@@ -43,7 +43,7 @@ private:
     int top_ = 0;
     int width_ = 0;
     int height_ = 0;
-    HDC dc_ = nullptr;  // the off-screen memory DC that the operations draw on
+    MemoryDc dc_;  // the off-screen DC that the operations draw on
     Bitmap bitmap_;
     HGDIOBJ original_bitmap_ = nullptr;
     HGDIOBJ original_pen_ = nullptr;

@@ -11,6 +11,7 @@
 #include "views/diagnostics_window.h"
 #include "views/gdi_canvas.h"
 #include "views/gui_common.h"
+#include "views/window_class.h"
 
 namespace stow {
 namespace {
@@ -32,11 +33,6 @@ constexpr int kFirstId = 100;
 
 int idOf(MainControl control) { return kFirstId + static_cast<int>(control); }
 
-struct PanelData {
-    MainWindow* owner;
-    bool lowered;
-};
-
 HMENU menuId(MainControl control) {
     return reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(control)));
 }
@@ -44,24 +40,11 @@ HMENU menuId(MainControl control) {
 }  // namespace
 
 void MainWindow::registerClasses() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &MainWindow::windowProc;
-    wc.hInstance = win32::moduleInstance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-    wc.hbrBackground = win32::buttonFaceBrush();
-    wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
-
-    WNDCLASSA panel{};
-    panel.lpfnWndProc = &MainWindow::panelProc;
-    panel.hInstance = win32::moduleInstance();
-    panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    panel.lpszClassName = kPanelClass;
-    RegisterClassA(&panel);
-    registered = true;
+    win32::registerWindowClass(kWindowClass, &win32::routeMessages<MainWindow, &MainWindow::handle>,
+                               win32::buttonFaceBrush(), LoadIcon(nullptr, IDI_APPLICATION));
+    // Panels paint every pixel themselves.
+    win32::registerWindowClass(
+        kPanelClass, &win32::routeMessages<MainWindow, &MainWindow::handlePanel>, nullptr);
 }
 
 MainWindow::MainWindow(SystemLook& look) : look_(look), font_(win32::createUiFont()) {
@@ -76,10 +59,11 @@ MainWindow::MainWindow(SystemLook& look) : look_(look), font_(win32::createUiFon
     heights_[index(MainControl::OKButton)] = 25;
 
     registerClasses();
-    window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, "MainForm",
-                              WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                              kDesignedWidth, kDesignedHeight, nullptr, nullptr,
-                              win32::moduleInstance(), this);
+    // WM_NCCREATE hands the window to window_, before the first message needs it.
+    CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, "MainForm",
+                    WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                    kDesignedWidth, kDesignedHeight, nullptr, nullptr, win32::moduleInstance(),
+                    this);
     if (!window_) throw EOSError("The main window could not be created.");
     createControls();
     layout();
@@ -87,52 +71,49 @@ MainWindow::MainWindow(SystemLook& look) : look_(look), font_(win32::createUiFon
 
 MainWindow::~MainWindow() {
     if (bar_) bar_->setParent(nullptr);
-    if (window_ && IsWindow(window_)) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
+    if (window_) {
+        // Its last messages must not reach a window object that is going: no quit message.
+        win32::detachWindow(window_.get());
+        window_.reset();  // before the font its controls use
     }
 }
 
 void MainWindow::createControls() {
     HINSTANCE instance = win32::moduleInstance();
     auto make = [&](MainControl c, DWORD ex_style, const char* cls, const char* text, DWORD style,
-                    HWND parent) {
+                    HWND parent, MainWindow* target = nullptr) {
         HWND hwnd = CreateWindowExA(ex_style, cls, text, WS_CHILD | style, 0, 0, 10, 10, parent,
-                                    menuId(c), instance, nullptr);
+                                    menuId(c), instance, target);
         if (hwnd) win32::setUiFont(hwnd, font_.get());
         controls_[index(c)] = hwnd;
         return hwnd;
     };
-    auto panel = [&](MainControl c, bool lowered) {
-        HWND hwnd = make(c, WS_EX_CONTROLPARENT, kPanelClass, "",
-                         WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, window_);
-        if (hwnd) {
-            auto* data = new PanelData{this, lowered};
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));
-        }
-        return hwnd;
+    auto panel = [&](MainControl c) {
+        return make(c, WS_EX_CONTROLPARENT, kPanelClass, "",
+                    WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, window_.get(), this);
     };
     const DWORD button = WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
     const DWORD label = WS_VISIBLE | SS_OWNERDRAW;
 
     // Creation order is tab order: PathPanel, GoPanel, DriverPathPanel.
-    make(MainControl::HeadLabel, 0, "STATIC", "", label, window_);
-    HWND path = panel(MainControl::PathPanel, true);
+    make(MainControl::HeadLabel, 0, "STATIC", "", label, window_.get());
+    HWND path = panel(MainControl::PathPanel);
     make(MainControl::ChDestButton, 0, "BUTTON", "&Change...", button, path);
-    HWND go = panel(MainControl::GoPanel, false);
+    HWND go = panel(MainControl::GoPanel);
     make(MainControl::InstallButton, 0, "BUTTON", "Install ZYLOR Software", button, go);
     make(MainControl::OKButton, 0, "BUTTON", "Finish", WS_TABSTOP | BS_PUSHBUTTON, go);
-    make(MainControl::DriverLabel, 0, "STATIC", "And drivers to this directory:", label, window_);
-    HWND drivers = panel(MainControl::DriverPathPanel, true);
+    make(MainControl::DriverLabel, 0, "STATIC", "And drivers to this directory:", label,
+         window_.get());
+    HWND drivers = panel(MainControl::DriverPathPanel);
     make(MainControl::ChDriverButton, 0, "BUTTON", "&Change...", button, drivers);
 }
 
 void MainWindow::show() {
-    win32::centerOnScreen(window_);
-    ShowWindow(window_, SW_SHOWNORMAL);
-    UpdateWindow(window_);
-    HWND first = GetNextDlgTabItem(window_, nullptr, FALSE);
-    SetFocus(first ? first : window_);
+    win32::centerOnScreen(window_.get());
+    ShowWindow(window_.get(), SW_SHOWNORMAL);
+    UpdateWindow(window_.get());
+    HWND first = GetNextDlgTabItem(window_.get(), nullptr, FALSE);
+    SetFocus(first ? first : window_.get());
 }
 
 int MainWindow::runMessageLoop() {
@@ -162,7 +143,8 @@ void MainWindow::processMessages() {
 }
 
 bool MainWindow::isMine(HWND hwnd) const {
-    return hwnd && IsWindow(window_) && (hwnd == window_ || IsChild(window_, hwnd));
+    HWND self = window_.get();
+    return hwnd && IsWindow(self) && (hwnd == self || IsChild(self, hwnd));
 }
 
 bool MainWindow::preTranslate(MSG& msg) {
@@ -183,7 +165,7 @@ bool MainWindow::preTranslate(MSG& msg) {
         // The key is not consumed: the focused control still gets it.
         if (!IsWindow(msg.hwnd)) return true;
     }
-    return IsDialogMessageA(window_, &msg) != 0;
+    return IsDialogMessageA(window_.get(), &msg) != 0;
 }
 
 template <typename Handler>
@@ -193,7 +175,7 @@ void MainWindow::fire(Handler&& handler) {
         handler();
     } catch (...) {
         // No error may unwind through the system's window procedures.
-        MessageBoxA(window_, describeCurrentException().c_str(), application_title_.c_str(),
+        MessageBoxA(window_.get(), describeCurrentException().c_str(), application_title_.c_str(),
                     MB_OK | MB_ICONHAND);
     }
 }
@@ -209,20 +191,14 @@ void MainWindow::onCommand(int id) {
         fire([&] { events_->OKButtonClick(); });
 }
 
-LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-        self->window_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, message, wp, lp);
-    return self->handle(message, wp, lp);
-}
-
-LRESULT MainWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
+LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
+        case WM_NCCREATE:
+            window_ = win32::OwnedWindow(window);
+            break;
+        case WM_NCDESTROY:
+            window_.release();  // destroyed by its close box
+            break;
         case WM_SIZE:
             layout();
             return 0;
@@ -239,7 +215,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
             if (LOWORD(wp) == IDOK && lp == 0) {
                 // Enter, as the dialog manager reports it: it presses the focused button.
                 HWND focus = GetFocus();
-                if (isMine(focus) && focus != window_ && IsWindowEnabled(focus))
+                if (isMine(focus) && focus != window_.get() && IsWindowEnabled(focus))
                     onCommand(GetDlgCtrlID(focus));
                 return 0;
             }
@@ -252,7 +228,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
             // Keep the focused control across deactivation, as a dialog does.
             if (LOWORD(wp) == WA_INACTIVE) {
                 HWND focus = GetFocus();
-                if (isMine(focus) && focus != window_) saved_focus_ = focus;
+                if (isMine(focus) && focus != window_.get()) saved_focus_ = focus;
                 return 0;
             }
             if (saved_focus_ && IsWindow(saved_focus_) && IsWindowVisible(saved_focus_) &&
@@ -270,7 +246,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
                     close_now = true;
                 }
             }
-            if (close_now) DestroyWindow(window_);
+            if (close_now) DestroyWindow(window);
             return 0;
         }
         case WM_DESTROY:
@@ -279,18 +255,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wp, LPARAM lp) {
         default:
             break;
     }
-    return DefWindowProcA(window_, message, wp, lp);
-}
-
-LRESULT CALLBACK MainWindow::panelProc(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-    auto* data = reinterpret_cast<PanelData*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!data) return DefWindowProcA(hwnd, message, wp, lp);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        delete data;
-        return DefWindowProcA(hwnd, message, wp, lp);
-    }
-    return data->owner->handlePanel(hwnd, message, wp, lp);
+    return DefWindowProcA(window, message, wp, lp);
 }
 
 LRESULT MainWindow::handlePanel(HWND panel, UINT message, WPARAM wp, LPARAM lp) {
@@ -307,7 +272,7 @@ LRESULT MainWindow::handlePanel(HWND panel, UINT message, WPARAM wp, LPARAM lp) 
         }
         case WM_COMMAND:
             // Buttons report to their panel; the window handles them.
-            return SendMessageA(window_, message, wp, lp);
+            return SendMessageA(window_.get(), message, wp, lp);
         default:
             return DefWindowProcA(panel, message, wp, lp);
     }
@@ -331,8 +296,7 @@ void MainWindow::paintPanel(HWND panel) {
         FillRect(dc.get(), &r, brush.get());
         RestoreDC(dc.get(), saved);
     }
-    auto* data = reinterpret_cast<PanelData*>(GetWindowLongPtrA(panel, GWLP_USERDATA));
-    if (data && data->lowered) {
+    if (!is_go_panel) {  // the directory panels are lowered
         DrawEdge(dc.get(), &r, BDR_SUNKENOUTER, BF_RECT);
         InflateRect(&r, -kBevel, -kBevel);
     }
@@ -379,7 +343,7 @@ void MainWindow::drawLabel(const DRAWITEMSTRUCT& item) {
 void MainWindow::layout() {
     if (!window_ || !controls_[index(MainControl::GoPanel)]) return;
     RECT client;
-    GetClientRect(window_, &client);
+    GetClientRect(window_.get(), &client);
     const int width = client.right;
     const int height = client.bottom;
     auto place = [&](MainControl c, int x, int y, int w, int h) {
@@ -431,7 +395,7 @@ void MainWindow::layout() {
     if (bar_) bar_->setBounds(0, 0, width, go_height);
 }
 
-void MainWindow::setTitle(const std::string& text) { SetWindowTextA(window_, text.c_str()); }
+void MainWindow::setTitle(const std::string& text) { SetWindowTextA(window_.get(), text.c_str()); }
 
 std::string MainWindow::text(MainControl c) { return win32::windowText(control(c)); }
 
@@ -441,7 +405,7 @@ void MainWindow::setText(MainControl c, const std::string& text) {
     SetWindowTextA(hwnd, text.c_str());
     InvalidateRect(hwnd, nullptr, TRUE);
     // Headings change while the install command keeps the thread busy: show them at once.
-    if (c == MainControl::HeadLabel && IsWindowVisible(window_)) UpdateWindow(hwnd);
+    if (c == MainControl::HeadLabel && IsWindowVisible(window_.get())) UpdateWindow(hwnd);
 }
 
 bool MainWindow::visible(MainControl c) {
@@ -455,12 +419,12 @@ void MainWindow::setVisible(MainControl c, bool show) {
     if (!show) {
         // A hidden control cannot keep the focus; the window takes it so keys still arrive.
         HWND focus = GetFocus();
-        if (focus == hwnd || IsChild(hwnd, focus)) SetFocus(window_);
+        if (focus == hwnd || IsChild(hwnd, focus)) SetFocus(window_.get());
         if (saved_focus_ == hwnd) saved_focus_ = nullptr;
     }
     ShowWindow(hwnd, show ? SW_SHOWNA : SW_HIDE);
     layout();
-    if (show && GetFocus() == window_ && (GetWindowLongA(hwnd, GWL_STYLE) & WS_TABSTOP))
+    if (show && GetFocus() == window_.get() && (GetWindowLongA(hwnd, GWL_STYLE) & WS_TABSTOP))
         SetFocus(hwnd);
 }
 
@@ -472,23 +436,23 @@ bool MainWindow::enabled(MainControl c) {
 void MainWindow::setEnabled(MainControl c, bool enable) {
     HWND hwnd = control(c);
     if (!hwnd) return;
-    if (!enable && GetFocus() == hwnd) SetFocus(window_);
+    if (!enable && GetFocus() == hwnd) SetFocus(window_.get());
     EnableWindow(hwnd, enable ? TRUE : FALSE);
 }
 
 void MainWindow::setClientHeight(int height) {
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(window_, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(window_.get(), GWL_STYLE)),
+                       FALSE, static_cast<DWORD>(GetWindowLongA(window_.get(), GWL_EXSTYLE)));
     RECT outer;
-    GetWindowRect(window_, &outer);
-    SetWindowPos(window_, nullptr, 0, 0, outer.right - outer.left,
+    GetWindowRect(window_.get(), &outer);
+    SetWindowPos(window_.get(), nullptr, 0, 0, outer.right - outer.left,
                  height + (frame.bottom - frame.top), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int MainWindow::outerHeight() {
     RECT outer;
-    GetWindowRect(window_, &outer);
+    GetWindowRect(window_.get(), &outer);
     return outer.bottom - outer.top;
 }
 
@@ -530,15 +494,15 @@ void MainWindow::removeProgressBar() {
 }
 
 void MainWindow::repaintNow() {
-    RedrawWindow(window_, nullptr, nullptr,
+    RedrawWindow(window_.get(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void MainWindow::showDiagnostics(const std::vector<std::string>& lines) {
-    showDiagnosticsWindow(window_, font_.get(), lines);
+    showDiagnosticsWindow(window_.get(), font_.get(), lines);
 }
 
-void MainWindow::close() { PostMessageA(window_, WM_CLOSE, 0, 0); }
+void MainWindow::close() { PostMessageA(window_.get(), WM_CLOSE, 0, 0); }
 
 void MainWindow::terminateApplication() { PostQuitMessage(0); }
 

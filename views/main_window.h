@@ -24,7 +24,7 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    HWND handle() const { return window_; }
+    HWND handle() const { return window_.get(); }
     HWND control(MainControl control) const { return controls_[index(control)]; }
 
     // Centres the window on the screen, shows it and focuses the first control in tab order.
@@ -81,11 +81,9 @@ private:
     static constexpr size_t kControlCount = 9;
     static size_t index(MainControl control) { return static_cast<size_t>(control); }
 
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
     static void registerClasses();
 
-    LRESULT handle(UINT message, WPARAM wp, LPARAM lp);
+    LRESULT handle(HWND window, UINT message, WPARAM wp, LPARAM lp);
     LRESULT handlePanel(HWND panel, UINT message, WPARAM wp, LPARAM lp);
     void createControls();
     void layout();
@@ -100,7 +98,7 @@ private:
 
     SystemLook& look_;
     MainViewEvents* events_ = nullptr;
-    HWND window_ = nullptr;
+    win32::OwnedWindow window_;
     std::array<HWND, kControlCount> controls_{};
     std::array<int, kControlCount> heights_{};
     win32::Font font_;

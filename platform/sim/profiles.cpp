@@ -9,11 +9,11 @@ namespace {
 ProfileFacts win9xFacts() {
     ProfileFacts f;
     f.name = "9x";
-    f.platform_id = kPlatformWin32Windows;
-    f.windows_dir = "C:\\WINDOWS";
-    f.system_dir = "C:\\WINDOWS\\SYSTEM";
-    f.inf_dir = "C:\\WINDOWS\\INF";
-    f.special_folders = {{kCsidlPrograms, "C:\\WINDOWS\\Start Menu\\Programs"},
+    f.platformId = kPlatformWin32Windows;
+    f.windowsDir = "C:\\WINDOWS";
+    f.systemDir = "C:\\WINDOWS\\SYSTEM";
+    f.infDir = "C:\\WINDOWS\\INF";
+    f.specialFolders = {{kCsidlPrograms, "C:\\WINDOWS\\Start Menu\\Programs"},
                          {kCsidlProgramFiles, "C:\\Program Files"},
                          {36, "C:\\WINDOWS"},
                          {37, "C:\\WINDOWS\\SYSTEM"}};
@@ -25,11 +25,11 @@ ProfileFacts win9xFacts() {
 ProfileFacts ntFacts() {
     ProfileFacts f;
     f.name = "nt32";
-    f.platform_id = kPlatformWin32Nt;
-    f.windows_dir = "C:\\WINDOWS";
-    f.system_dir = "C:\\WINDOWS\\system32";
-    f.inf_dir = "C:\\WINDOWS\\INF";
-    f.special_folders = {
+    f.platformId = kPlatformWin32Nt;
+    f.windowsDir = "C:\\WINDOWS";
+    f.systemDir = "C:\\WINDOWS\\system32";
+    f.infDir = "C:\\WINDOWS\\INF";
+    f.specialFolders = {
         {kCsidlPrograms, "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
         {kCsidlCommonPrograms, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
         {kCsidlProgramFiles, "C:\\Program Files"},
@@ -47,19 +47,19 @@ ProfileFacts nt64Facts() {
     ProfileFacts f = ntFacts();
     f.name = "nt64";
     f.wow64 = true;
-    f.special_folders[kCsidlProgramFiles] = "C:\\Program Files (x86)";
-    f.special_folders[kCsidlSystemX86] = "C:\\WINDOWS\\SysWOW64";
+    f.specialFolders[kCsidlProgramFiles] = "C:\\Program Files (x86)";
+    f.specialFolders[kCsidlSystemX86] = "C:\\WINDOWS\\SysWOW64";
     f.folders.push_back("C:\\Program Files (x86)");
     f.folders.push_back("C:\\WINDOWS\\SysWOW64\\drivers");
-    f.redirect_from = "C:\\WINDOWS\\system32";
-    f.redirect_to = "C:\\WINDOWS\\SysWOW64";
+    f.redirectFrom = "C:\\WINDOWS\\system32";
+    f.redirectTo = "C:\\WINDOWS\\SysWOW64";
     return f;
 }
 
 ProfileFacts noSetupApiFacts() {
     ProfileFacts f = ntFacts();
     f.name = "nt-no-setupapi";
-    f.setup_api = false;
+    f.setupApi = false;
     return f;
 }
 
@@ -93,8 +93,8 @@ std::optional<Profile> profileNamed(const std::string& name) {
 }
 
 std::string ProfileSystem::specialFolder(int csidl) {
-    const auto found = facts_.special_folders.find(csidl);
-    return found == facts_.special_folders.end() ? std::string() : found->second;
+    const auto found = facts_.specialFolders.find(csidl);
+    return found == facts_.specialFolders.end() ? std::string() : found->second;
 }
 
 std::u16string ProfileSystem::toUtf16(const std::string& text) {

@@ -24,17 +24,17 @@ enum class Profile {
 // The folders and facts a profile's machine answers with.
 struct ProfileFacts {
     std::string name;  // "9x", "nt32", "nt64", "nt-no-setupapi"
-    uint32_t platform_id = 0;
+    uint32_t platformId = 0;
     bool wow64 = false;
-    bool setup_api = true;
-    std::string windows_dir;
-    std::string system_dir;
-    std::string inf_dir;
-    std::map<int, std::string> special_folders;  // CSIDL -> path; missing ones fail
+    bool setupApi = true;
+    std::string windowsDir;
+    std::string systemDir;
+    std::string infDir;
+    std::map<int, std::string> specialFolders;  // CSIDL -> path; missing ones fail
     std::vector<std::string> folders;            // made when the machine is built
     // WOW64 file-system redirection: the native folder a 32-bit thread sees as the other one.
-    std::string redirect_from;
-    std::string redirect_to;
+    std::string redirectFrom;
+    std::string redirectTo;
 };
 
 const ProfileFacts& profileFacts(Profile profile);
@@ -49,13 +49,13 @@ public:
     ProfileSystem(Profile profile, SetupService* setup, LeadBytePredicate is_lead_byte = {})
         : facts_(profileFacts(profile)), setup_(setup), lead_(std::move(is_lead_byte)) {}
 
-    uint32_t platformId() override { return facts_.platform_id; }
+    uint32_t platformId() override { return facts_.platformId; }
     bool isWow64() override { return facts_.wow64; }
-    std::string windowsDirectory() override { return facts_.windows_dir; }
-    std::string systemDirectory() override { return facts_.system_dir; }
+    std::string windowsDirectory() override { return facts_.windowsDir; }
+    std::string systemDirectory() override { return facts_.systemDir; }
     std::string specialFolder(int csidl) override;
     void disableFsRedirection() override {}
-    SetupService* findSetupService() override { return facts_.setup_api ? setup_ : nullptr; }
+    SetupService* findSetupService() override { return facts_.setupApi ? setup_ : nullptr; }
     std::string commandLine() override { return "setup.exe"; }
     std::string executablePath() override { return "C:\\setup.exe"; }
     bool isLeadByte(unsigned char byte) override { return lead_ && lead_(byte); }

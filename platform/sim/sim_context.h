@@ -23,12 +23,12 @@ struct SimContext {
     Faults faults;
     // Recursive: test-side helpers reuse the platform operations under the same lock.
     mutable std::recursive_mutex mutex;
-    std::set<std::thread::id> redirection_off;
-    std::map<std::thread::id, int> com_init_count;
+    std::set<std::thread::id> redirectionOff;
+    std::map<std::thread::id, int> comInitCount;
 
     bool redirectionDisabled() const {
         std::lock_guard<std::recursive_mutex> lock(mutex);
-        return redirection_off.count(std::this_thread::get_id()) != 0;
+        return redirectionOff.count(std::this_thread::get_id()) != 0;
     }
 };
 

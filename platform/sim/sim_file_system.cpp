@@ -120,11 +120,11 @@ bool SimFileSystem::normalise(const std::string& text, bool redirect, WinPath& o
     Lock lock(context_.mutex);
     if (!parseWindowsPath(text, current_, out)) return false;
     const ProfileFacts& facts = context_.facts;
-    if (redirect && !facts.redirect_from.empty() && !context_.redirectionDisabled() &&
-        isUnderNoCase(out.text(), facts.redirect_from)) {
+    if (redirect && !facts.redirectFrom.empty() && !context_.redirectionDisabled() &&
+        isUnderNoCase(out.text(), facts.redirectFrom)) {
         WinPath from, to;
-        parseWindowsPath(facts.redirect_from, WinPath{}, from);
-        parseWindowsPath(facts.redirect_to, WinPath{}, to);
+        parseWindowsPath(facts.redirectFrom, WinPath{}, from);
+        parseWindowsPath(facts.redirectTo, WinPath{}, to);
         to.parts.insert(to.parts.end(), out.parts.begin() + static_cast<long>(from.parts.size()),
                         out.parts.end());
         out = std::move(to);
@@ -151,7 +151,7 @@ SimFileSystem::DirIndex* SimFileSystem::indexOf(const fs::path& host_dir) {
         if (ec) break;
         std::string name = it->path().filename().string();
         std::error_code type_ec;
-        index.by_folded[foldCase(name)] = IndexEntry{name, it->is_directory(type_ec)};
+        index.byFolded[foldCase(name)] = IndexEntry{name, it->is_directory(type_ec)};
     }
     return &(indexes_[key] = std::move(index));
 }
@@ -159,24 +159,24 @@ SimFileSystem::DirIndex* SimFileSystem::indexOf(const fs::path& host_dir) {
 const SimFileSystem::IndexEntry* SimFileSystem::findIn(DirIndex& index, const fs::path& host_dir,
                                                         const std::string& name) {
     std::string folded = foldCase(name);
-    auto found = index.by_folded.find(folded);
-    if (found != index.by_folded.end()) {
+    auto found = index.byFolded.find(folded);
+    if (found != index.byFolded.end()) {
         // Something outside the simulation may have removed it within the folder's time tick.
         if (pathExists(host_dir / found->second.name)) return &found->second;
-        index.by_folded.erase(found);
+        index.byFolded.erase(found);
         return nullptr;
     }
     // Written by the host under exactly this name within the folder's time tick.
     fs::path exact = host_dir / name;
     if (!pathExists(exact)) return nullptr;
     std::error_code ec;
-    return &(index.by_folded[folded] = IndexEntry{name, fs::is_directory(exact, ec)});
+    return &(index.byFolded[folded] = IndexEntry{name, fs::is_directory(exact, ec)});
 }
 
 void SimFileSystem::noteCreated(const fs::path& host_dir, const std::string& name, bool is_dir) {
     auto found = indexes_.find(host_dir.native());
     if (found == indexes_.end()) return;
-    found->second.by_folded[foldCase(name)] = IndexEntry{name, is_dir};
+    found->second.byFolded[foldCase(name)] = IndexEntry{name, is_dir};
     folderStamp(host_dir, found->second.stamp);
 }
 
@@ -186,7 +186,7 @@ void SimFileSystem::noteRemoved(const fs::path& host_dir, const fs::path& host,
     indexes_.erase(host.native());
     auto found = indexes_.find(host_dir.native());
     if (found == indexes_.end()) return;
-    found->second.by_folded.erase(foldCase(name));
+    found->second.byFolded.erase(foldCase(name));
     folderStamp(host_dir, found->second.stamp);
 }
 
@@ -198,7 +198,7 @@ SimFileSystem::Lookup SimFileSystem::lookup(const WinPath& path) {
     fs::path current = drive->second;
     if (path.isRoot()) {
         std::error_code ec;
-        result.exists = result.is_dir = fs::is_directory(current, ec);
+        result.exists = result.isDir = fs::is_directory(current, ec);
         result.host = current;
         return result;
     }
@@ -207,16 +207,16 @@ SimFileSystem::Lookup SimFileSystem::lookup(const WinPath& path) {
         if (index == nullptr) return result;
         const IndexEntry* entry = findIn(*index, current, path.parts[i]);
         if (i + 1 == path.parts.size()) {
-            result.parent_exists = true;
-            result.parent_host = current;
+            result.parentExists = true;
+            result.parentHost = current;
             if (entry != nullptr) {
                 result.exists = true;
-                result.is_dir = entry->is_dir;
+                result.isDir = entry->isDir;
                 result.host = current / entry->name;
             }
             return result;
         }
-        if (entry == nullptr || !entry->is_dir) return result;
+        if (entry == nullptr || !entry->isDir) return result;
         current /= entry->name;
     }
     return result;
@@ -280,15 +280,15 @@ int SimFileSystem::createFileAt(const WinPath& path, bool faults, uint32_t& erro
         return -1;
     }
     Lookup found = lookup(path);
-    if (!found.parent_exists) {
+    if (!found.parentExists) {
         error = kErrorPathNotFound;
         return -1;
     }
-    if (found.exists && (found.is_dir || (extraAttributes(found.host) & kAttrReadOnly) != 0)) {
+    if (found.exists && (found.isDir || (extraAttributes(found.host) & kAttrReadOnly) != 0)) {
         error = kErrorAccessDenied;
         return -1;
     }
-    fs::path host = found.exists ? found.host : found.parent_host / leaf;
+    fs::path host = found.exists ? found.host : found.parentHost / leaf;
     int fd = ::open(host.c_str(), O_RDWR | O_CREAT | (append ? O_APPEND : O_TRUNC) | O_CLOEXEC,
                     0644);
     if (fd < 0) {
@@ -297,7 +297,7 @@ int SimFileSystem::createFileAt(const WinPath& path, bool faults, uint32_t& erro
     }
     if (!found.exists) {
         extra_attributes_.erase(host.native());
-        noteCreated(found.parent_host, leaf, false);
+        noteCreated(found.parentHost, leaf, false);
     }
     return fd;
 }
@@ -309,13 +309,13 @@ uint32_t SimFileSystem::createDirectoryAt(const WinPath& path, bool faults) {
     if (!isValidName(leaf)) return kErrorInvalidName;
     if (faults && denied(path.text())) return kErrorAccessDenied;
     Lookup found = lookup(path);
-    if (!found.parent_exists) return kErrorPathNotFound;
+    if (!found.parentExists) return kErrorPathNotFound;
     if (found.exists) return kErrorAlreadyExists;
-    fs::path host = found.parent_host / leaf;
+    fs::path host = found.parentHost / leaf;
     std::error_code ec;
     if (!fs::create_directory(host, ec) || ec) return kErrorAccessDenied;
     extra_attributes_.erase(host.native());
-    noteCreated(found.parent_host, leaf, true);
+    noteCreated(found.parentHost, leaf, true);
     return 0;
 }
 
@@ -337,15 +337,15 @@ uint32_t SimFileSystem::writeWholeFile(const WinPath& path, const std::string& c
     if (found.exists) {
         std::error_code ec;
         fs::remove(found.host, ec);
-        auto index = indexes_.find(found.parent_host.native());
-        if (index != indexes_.end()) index->second.by_folded.erase(foldCase(path.parts.back()));
+        auto index = indexes_.find(found.parentHost.native());
+        if (index != indexes_.end()) index->second.byFolded.erase(foldCase(path.parts.back()));
     }
     return kErrorDiskFull;
 }
 
 std::optional<std::string> SimFileSystem::readWholeFile(const WinPath& path) {
     Lookup found = lookup(path);
-    if (!found.exists || found.is_dir) return std::nullopt;
+    if (!found.exists || found.isDir) return std::nullopt;
     std::ifstream in(found.host, std::ios::binary);
     if (!in) return std::nullopt;
     std::ostringstream content;
@@ -357,7 +357,7 @@ uint32_t SimFileSystem::attributesAt(const WinPath& path) {
     Lock lock(context_.mutex);
     Lookup found = lookup(path);
     if (!found.exists) return kInvalidAttributes;
-    return (found.is_dir ? kAttrDirectory : kAttrArchive) | extraAttributes(found.host);
+    return (found.isDir ? kAttrDirectory : kAttrArchive) | extraAttributes(found.host);
 }
 
 void SimFileSystem::setExtraAttributes(const WinPath& path, uint32_t attributes) {
@@ -372,13 +372,13 @@ std::optional<std::vector<SimFileSystem::DirEntry>> SimFileSystem::listDirectory
     const WinPath& path) {
     Lock lock(context_.mutex);
     Lookup found = lookup(path);
-    if (!found.exists || !found.is_dir) return std::nullopt;
+    if (!found.exists || !found.isDir) return std::nullopt;
     DirIndex* index = indexOf(found.host);
     if (index == nullptr) return std::nullopt;
     std::vector<DirEntry> entries;
-    entries.reserve(index->by_folded.size());
-    for (const auto& [folded, entry] : index->by_folded) {
-        entries.push_back(DirEntry{entry.name, entry.is_dir});
+    entries.reserve(index->byFolded.size());
+    for (const auto& [folded, entry] : index->byFolded) {
+        entries.push_back(DirEntry{entry.name, entry.isDir});
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return lessNoCase(a.name, b.name); });
@@ -392,7 +392,7 @@ std::unique_ptr<File> SimFileSystem::openRead(const std::string& path) {
     WinPath p;
     if (!normalise(path, true, p)) return nullptr;
     Lookup found = lookup(p);
-    if (!found.exists || found.is_dir) return nullptr;
+    if (!found.exists || found.isDir) return nullptr;
     int fd = ::open(found.host.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<SimFile>(*this, fd, p.text(), false);
@@ -457,7 +457,7 @@ std::unique_ptr<Finder> SimFileSystem::findFirst(const std::string& pattern) {
     }
     for (const DirEntry& entry : *listing) {
         if (!matchesPattern(name_pattern, entry.name)) continue;
-        uint32_t attributes = (entry.is_dir ? kAttrDirectory : kAttrArchive) |
+        uint32_t attributes = (entry.isDir ? kAttrDirectory : kAttrArchive) |
                               extraAttributes(where.host / entry.name);
         entries.push_back(FindEntry{entry.name, attributes});
     }
@@ -475,7 +475,7 @@ bool SimFileSystem::setCurrentDirectory(const std::string& path) {
     WinPath as_given, resolved;
     if (!normalise(path, false, as_given) || !normalise(path, true, resolved)) return false;
     Lookup found = lookup(resolved);
-    if (!found.exists || !found.is_dir) return false;
+    if (!found.exists || !found.isDir) return false;
     current_ = std::move(as_given);
     return true;
 }
@@ -486,12 +486,12 @@ DeleteResult SimFileSystem::removeFileAt(const WinPath& path) {
     Lookup found = lookup(path);
     if (!found.exists) return DeleteResult::Missing;
     // A folder, or a file marked read-only, is refused as DeleteFileA refuses it.
-    if (found.is_dir || (extraAttributes(found.host) & kAttrReadOnly) != 0) {
+    if (found.isDir || (extraAttributes(found.host) & kAttrReadOnly) != 0) {
         return DeleteResult::Failed;
     }
     std::error_code ec;
     if (!fs::remove(found.host, ec) || ec) return DeleteResult::Failed;
-    noteRemoved(found.parent_host, found.host, path.parts.back());
+    noteRemoved(found.parentHost, found.host, path.parts.back());
     return DeleteResult::Deleted;
 }
 
@@ -512,11 +512,11 @@ bool SimFileSystem::removeDirectory(const std::string& path) {
     WinPath p;
     if (!normalise(path, true, p) || p.isRoot() || denied(p.text())) return false;
     Lookup found = lookup(p);
-    if (!found.exists || !found.is_dir) return false;
+    if (!found.exists || !found.isDir) return false;
     std::error_code ec;
     if (!fs::is_empty(found.host, ec) || ec) return false;
     if (!fs::remove(found.host, ec) || ec) return false;
-    noteRemoved(found.parent_host, found.host, p.parts.back());
+    noteRemoved(found.parentHost, found.host, p.parts.back());
     return true;
 }
 
@@ -532,7 +532,7 @@ bool SimFileSystem::setAttributes(const std::string& path, uint32_t attributes) 
 bool SimFileSystem::deleteAtRestart(const std::string& path) {
     Lock lock(context_.mutex);
     // MoveFileExA is not implemented on the 9x family.
-    if (context_.facts.platform_id != kPlatformWin32Nt) return false;
+    if (context_.facts.platformId != kPlatformWin32Nt) return false;
     WinPath p;
     if (!normalise(path, true, p) || !lookup(p).exists) return false;
     restart_deletes_.push_back(p.text());

@@ -48,10 +48,10 @@ public:
     bool normalise(const std::string& text, bool redirect, WinPath& out) const;
 
     struct Lookup {
-        bool parent_exists = false;  // the folder that would hold the leaf exists
-        std::filesystem::path parent_host;
+        bool parentExists = false;  // the folder that would hold the leaf exists
+        std::filesystem::path parentHost;
         bool exists = false;
-        bool is_dir = false;
+        bool isDir = false;
         std::filesystem::path host;  // when it exists
     };
     Lookup lookup(const WinPath& path);
@@ -68,7 +68,7 @@ public:
 
     struct DirEntry {
         std::string name;
-        bool is_dir = false;
+        bool isDir = false;
     };
     // A folder's entries in case-insensitive name order; nullopt when it is not a folder.
     std::optional<std::vector<DirEntry>> listDirectory(const WinPath& path);
@@ -82,7 +82,7 @@ public:
 private:
     struct IndexEntry {
         std::string name;
-        bool is_dir = false;
+        bool isDir = false;
     };
     // A host folder's modification time, to the nanosecond the host keeps.
     struct Stamp {
@@ -94,7 +94,7 @@ private:
     };
     struct DirIndex {
         Stamp stamp;
-        std::unordered_map<std::string, IndexEntry> by_folded;
+        std::unordered_map<std::string, IndexEntry> byFolded;
     };
 
     DirIndex* indexOf(const std::filesystem::path& host_dir);

@@ -4,7 +4,6 @@
 #include "platform/sim/sim_setup_service.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <set>
 #include <thread>
 
@@ -38,13 +37,13 @@ std::vector<std::string> SimSetupService::calls() const {
 std::string SimSetupService::placeCopy(const std::string& content) {
     Lock lock(context_.mutex);
     WinPath inf_dir;
-    if (!parseWindowsPath(context_.facts.inf_dir, WinPath{}, inf_dir)) return {};
+    if (!parseWindowsPath(context_.facts.infDir, WinPath{}, inf_dir)) return {};
     auto listing = files_.listDirectory(inf_dir);
     if (!listing) return {};
     std::set<long> taken;
     for (const auto& entry : *listing) {
         long n = oemNumber(entry.name);
-        if (n < 0 || entry.is_dir) continue;
+        if (n < 0 || entry.isDir) continue;
         taken.insert(n);
         WinPath existing = inf_dir;
         existing.parts.push_back(entry.name);
@@ -58,9 +57,7 @@ std::string SimSetupService::placeCopy(const std::string& content) {
     return copy.text();
 }
 
-int SimSetupService::copyOEMInf(const char* source, uint32_t, uint32_t, char* destination,
-                                uint32_t destination_size, uint32_t* required_size) {
-    std::string source_path = source != nullptr ? source : "";
+InfCopy SimSetupService::copyOEMInf(const std::string& source_path) {
     SetupMode mode;
     std::chrono::milliseconds delay;
     {
@@ -73,45 +70,36 @@ int SimSetupService::copyOEMInf(const char* source, uint32_t, uint32_t, char* de
         for (const std::string& rejected : context_.faults.setupRejects) {
             if (equalsNoCase(rejected, source_path) ||
                 (has_full && equalsNoCase(rejected, full.text()))) {
-                return 0;
+                return {};
             }
         }
     }
-    if (mode == SetupMode::Reject) return 0;
+    if (mode == SetupMode::Reject) return {};
     if (mode == SetupMode::Slow) std::this_thread::sleep_for(delay);
 
     Lock lock(context_.mutex);
     WinPath source_full;
-    if (!files_.normalise(source_path, true, source_full)) return 0;
+    if (!files_.normalise(source_path, true, source_full)) return {};
     auto content = files_.readWholeFile(source_full);
-    if (!content) return 0;
+    if (!content) return {};
     std::string placed = placeCopy(*content);
-    if (placed.empty()) return 0;
-
-    auto required = static_cast<uint32_t>(placed.size() + 1);
-    if (required_size != nullptr) *required_size = required;
-    // Without a buffer the caller only asks for the size; a short buffer is an error, though
-    // the INF has been copied all the same.
-    if (destination == nullptr) return 1;
-    if (destination_size < required) return 0;
-    std::memcpy(destination, placed.c_str(), required);
-    return 1;
+    if (placed.empty()) return {};
+    return {true, placed};
 }
 
-int SimSetupUninstaller::uninstallOEMInf(const char* inf_name, uint32_t) {
+bool SimSetupUninstaller::uninstallOEMInf(const std::string& name) {
     Lock lock(context_.mutex);
-    const std::string name = inf_name != nullptr ? inf_name : "";
     // Like the system's, it takes a bare name and touches nothing outside the INF folder.
-    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return 0;
+    if (name.empty() || name.find_first_of("\\/:") != std::string::npos) return false;
     WinPath inf;
-    if (!parseWindowsPath(context_.facts.inf_dir, WinPath{}, inf)) return 0;
+    if (!parseWindowsPath(context_.facts.infDir, WinPath{}, inf)) return false;
     inf.parts.push_back(name);
-    if (files_.removeFileAt(inf) != DeleteResult::Deleted) return 0;
+    if (files_.removeFileAt(inf) != DeleteResult::Deleted) return false;
     std::string pnf = name;
     if (pnf.size() > 4) pnf.replace(pnf.size() - 4, 4, ".pnf");
     inf.parts.back() = pnf;
     files_.removeFileAt(inf);
-    return 1;
+    return true;
 }
 
 }  // namespace stow::sim

@@ -15,9 +15,7 @@ class SimSetupService final : public SetupService {
 public:
     SimSetupService(SimContext& context, SimFileSystem& files) : context_(context), files_(files) {}
 
-    int copyOEMInf(const char* source, uint32_t media_type, uint32_t copy_style,
-                   char* destination, uint32_t destination_size,
-                   uint32_t* required_size) override;
+    InfCopy copyOEMInf(const std::string& source) override;
 
     std::vector<std::string> calls() const;
 
@@ -36,7 +34,7 @@ class SimSetupUninstaller final : public SetupUninstaller {
 public:
     SimSetupUninstaller(SimContext& context, SimFileSystem& files)
         : context_(context), files_(files) {}
-    int uninstallOEMInf(const char* inf_name, uint32_t flags) override;
+    bool uninstallOEMInf(const std::string& inf_name) override;
 
 private:
     SimContext& context_;

@@ -92,21 +92,21 @@ HResult SimShellLinks::coInitialize() {
     Lock lock(context_.mutex);
     HResult fault = faultAt(ComStep::CoInitialize);
     if (fault != kSOk) return fault;
-    int& count = context_.com_init_count[std::this_thread::get_id()];
+    int& count = context_.comInitCount[std::this_thread::get_id()];
     return ++count == 1 ? kSOk : kSFalse;
 }
 
 void SimShellLinks::coUninitialize() {
     Lock lock(context_.mutex);
-    auto found = context_.com_init_count.find(std::this_thread::get_id());
-    if (found == context_.com_init_count.end()) return;
-    if (--found->second <= 0) context_.com_init_count.erase(found);
+    auto found = context_.comInitCount.find(std::this_thread::get_id());
+    if (found == context_.comInitCount.end()) return;
+    if (--found->second <= 0) context_.comInitCount.erase(found);
 }
 
 HResult SimShellLinks::createShellLink(std::unique_ptr<ShellLinkObject>& link) {
     Lock lock(context_.mutex);
     link.reset();
-    if (context_.com_init_count.count(std::this_thread::get_id()) == 0) return kCoENotInitialized;
+    if (context_.comInitCount.count(std::this_thread::get_id()) == 0) return kCoENotInitialized;
     HResult fault = faultAt(ComStep::CoCreateInstance);
     if (fault != kSOk) return fault;
     link = std::make_unique<SimShellLinkObject>(*this);

@@ -3,6 +3,7 @@
 #include "platform/sim/sim_system.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace stow::sim {
 namespace {
@@ -11,40 +12,46 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 
 }  // namespace
 
-uint32_t SimSystem::platformId() { return context_.facts.platform_id; }
+uint32_t SimSystem::platformId() { return context_.facts.platformId; }
 
 bool SimSystem::isWow64() { return context_.facts.wow64; }
 
 std::string SimSystem::windowsDirectory() {
     Lock lock(context_.mutex);
-    return context_.faults.failFolderQueries ? std::string() : context_.facts.windows_dir;
+    const Faults& f = context_.faults;
+    if (f.failFolderQueries) return {};
+    return f.windowsDirectory ? *f.windowsDirectory : context_.facts.windowsDir;
 }
 
 std::string SimSystem::systemDirectory() {
     Lock lock(context_.mutex);
-    return context_.faults.failFolderQueries ? std::string() : context_.facts.system_dir;
+    return context_.faults.failFolderQueries ? std::string() : context_.facts.systemDir;
 }
 
 std::string SimSystem::specialFolder(int csidl) {
     Lock lock(context_.mutex);
     const Faults& f = context_.faults;
     if (f.failFolderQueries || f.failSpecialFolders.count(csidl) != 0) return {};
-    auto found = context_.facts.special_folders.find(csidl);
-    return found == context_.facts.special_folders.end() ? std::string() : found->second;
+    if (auto scripted = f.specialFolders.find(csidl); scripted != f.specialFolders.end()) {
+        return scripted->second;
+    }
+    auto found = context_.facts.specialFolders.find(csidl);
+    return found == context_.facts.specialFolders.end() ? std::string() : found->second;
 }
 
 void SimSystem::disableFsRedirection() {
     Lock lock(context_.mutex);
-    context_.redirection_off.insert(std::this_thread::get_id());
+    context_.redirectionOff.insert(std::this_thread::get_id());
 }
 
 SetupService* SimSystem::findSetupService() {
-    return context_.facts.setup_api ? setup_ : nullptr;
+    if (context_.faults.setupLookupThrows) throw std::runtime_error("access violation");
+    return context_.facts.setupApi ? setup_ : nullptr;
 }
 
 SetupUninstaller* SimSystem::findSetupUninstaller() {
     // The export came with Windows XP: never on the 9x family, and not where SetupAPI is cut.
-    return context_.facts.setup_api && context_.facts.platform_id == kPlatformWin32Nt
+    return context_.facts.setupApi && context_.facts.platformId == kPlatformWin32Nt
                ? uninstaller_
                : nullptr;
 }

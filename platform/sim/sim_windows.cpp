@@ -76,7 +76,7 @@ bool SimWindows::isDirectory(const std::string& windows_path) const {
     WinPath p;
     if (!state_->files.normalise(windows_path, false, p)) return false;
     auto found = state_->files.lookup(p);
-    return found.exists && found.is_dir;
+    return found.exists && found.isDir;
 }
 
 std::string SimWindows::readFile(const std::string& windows_path) const {
@@ -103,7 +103,7 @@ void SimWindows::makeDirectories(const std::string& windows_path) {
     for (const std::string& part : p.parts) {
         step.parts.push_back(part);
         auto found = state_->files.lookup(step);
-        if (found.exists && found.is_dir) continue;
+        if (found.exists && found.isDir) continue;
         if (state_->files.createDirectoryAt(step, false) != 0) {
             throw std::runtime_error("cannot make \"" + step.text() + "\"");
         }
@@ -123,7 +123,7 @@ std::vector<std::string> SimWindows::listFiles(const std::string& windows_dir) c
         for (const auto& entry : *listing) {
             WinPath child = dir;
             child.parts.push_back(entry.name);
-            if (entry.is_dir) {
+            if (entry.isDir) {
                 walk(child, prefix + entry.name + "\\");
             } else {
                 out.push_back(prefix + entry.name);

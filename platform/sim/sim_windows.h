@@ -36,6 +36,9 @@ struct Faults {
                                              // (counts down as files, INF copies and links are written)
     bool failFolderQueries = false;          // windows/system/special folder queries answer ""
     std::set<int> failSpecialFolders;        // only these CSIDLs answer ""
+    std::optional<std::string> windowsDirectory;    // answered instead of the profile's folder
+    std::map<int, std::string> specialFolders;      // CSIDLs answered with these paths instead
+    bool setupLookupThrows = false;          // looking for the setup service raises an exception
     bool registryReadOnly = false;           // every openOrCreate under HKLM fails
     std::vector<std::string> registryDenied; // key paths (prefix match) that cannot be opened
     std::optional<int> registryWritesBeforeFailure;  // setString fails after this many writes

@@ -93,6 +93,25 @@ using Brush = Unique<GdiObjectTraits<HBRUSH>>;
 using Font = Unique<GdiObjectTraits<HFONT>>;
 using Bitmap = Unique<GdiObjectTraits<HBITMAP>>;
 
+// A device context of our own (CreateCompatibleDC), deleted with DeleteDC.
+struct MemoryDcTraits {
+    using Value = HDC;
+    static Value invalid() { return nullptr; }
+    static bool valid(Value dc) { return dc != nullptr; }
+    static void close(Value dc) { DeleteDC(dc); }
+};
+using MemoryDc = Unique<MemoryDcTraits>;
+
+// A window, destroyed with its children. A window that may be destroyed by other means (its
+// close box) gives up its owner when it receives WM_NCDESTROY.
+struct WindowTraits {
+    using Value = HWND;
+    static Value invalid() { return nullptr; }
+    static bool valid(Value w) { return w != nullptr; }
+    static void close(Value w) { DestroyWindow(w); }
+};
+using OwnedWindow = Unique<WindowTraits>;
+
 // A loaded library that stays loaded until the process ends: the routines found in it are kept
 // for the whole run (possibly by other threads), so unloading it could never be safe.
 class PinnedModule {

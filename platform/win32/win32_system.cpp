@@ -17,6 +17,8 @@ namespace stow {
 
 using win32::PinnedModule;
 
+constexpr DWORD kSpostPath = 1;  // SPOST_PATH: the source path is kept for the device installer
+
 // SetupCopyOEMInfA, reached through the address found in SetupAPI.dll.
 class Win32SetupService final : public SetupService {
 public:
@@ -26,15 +28,15 @@ public:
 
     Win32SetupService(PinnedModule module, CopyOemInf copy) : module_(module), copy_(copy) {}
 
-    int copyOEMInf(const char* source, uint32_t media_type, uint32_t copy_style,
-                   char* destination, uint32_t destination_size,
-                   uint32_t* required_size) override {
-        // The caller's value stays when the service does not write one (it fails early).
-        DWORD required = required_size ? *required_size : 0;
-        BOOL result = copy_(source, nullptr, media_type, copy_style, destination,
-                            destination_size, required_size ? &required : nullptr, nullptr);
-        if (required_size) *required_size = required;
-        return result;
+    InfCopy copyOEMInf(const std::string& source) override {
+        char buffer[kInfNameBufferSize] = {};
+        // Stays the buffer's size when the service does not write one.
+        DWORD required = kInfNameBufferSize;
+        if (!copy_(source.c_str(), nullptr, kSpostPath, 0, buffer, kInfNameBufferSize, &required,
+                   nullptr)) {
+            return {};
+        }
+        return {true, destinationFromBuffer(std::string_view(buffer, sizeof buffer), required)};
     }
 
 private:
@@ -50,8 +52,8 @@ public:
     Win32SetupUninstaller(PinnedModule module, UninstallOemInf uninstall)
         : module_(module), uninstall_(uninstall) {}
 
-    int uninstallOEMInf(const char* inf_name, uint32_t flags) override {
-        return uninstall_(inf_name, flags, nullptr);
+    bool uninstallOEMInf(const std::string& inf_name) override {
+        return uninstall_(inf_name.c_str(), 0, nullptr) != FALSE;
     }
 
 private:

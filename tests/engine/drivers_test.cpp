@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <vector>
@@ -21,28 +20,17 @@
 namespace stow {
 namespace {
 
-// Answers with a fixed result, name and required size, and remembers what it was handed.
+// Answers with a fixed result and remembers what it was handed.
 class ScriptedService : public SetupService {
 public:
-    int result = 1;
-    std::string name;         // copied into the buffer, NULs and all
-    uint32_t required = 0;    // written to *required_size
+    InfCopy answer{true, ""};
     int calls = 0;
     std::string source;
-    uint32_t media_type = 0, copy_style = 99, destination_size = 0;
-    bool buffer_was_all_nul = false;
 
-    int copyOEMInf(const char* src, uint32_t media, uint32_t style, char* destination,
-                   uint32_t size, uint32_t* required_size) override {
+    InfCopy copyOEMInf(const std::string& src) override {
         ++calls;
         source = src;
-        media_type = media;
-        copy_style = style;
-        destination_size = size;
-        buffer_was_all_nul = std::string(destination, size) == std::string(size, '\0');
-        std::memcpy(destination, name.data(), std::min<size_t>(name.size(), size));
-        *required_size = required;
-        return result;
+        return answer;
     }
 };
 
@@ -67,59 +55,30 @@ public:
     uint32_t tickCount() override { return 0; }
 };
 
-TEST(InfThread, MakesTheOneCallWithAFreshBufferAndClearsItsInput) {
+TEST(InfThread, MakesTheOneCallAndClearsItsInput) {
     InlineThreads threads;
     ScriptedService service;
-    service.name = "C:\\WINDOWS\\INF\\oem7.inf";
-    service.required = static_cast<uint32_t>(service.name.size() + 1);
+    service.answer.destination = "C:\\WINDOWS\\INF\\oem7.inf";
     TINFThread thread(threads, service, "D:\\Drivers\\card.inf");
     EXPECT_EQ(service.calls, 0) << "created suspended";
     thread.resume();
     ASSERT_TRUE(thread.finished());
     EXPECT_EQ(service.calls, 1);
     EXPECT_EQ(service.source, "D:\\Drivers\\card.inf");
-    EXPECT_EQ(service.media_type, kSpostPath);
-    EXPECT_EQ(service.copy_style, 0u);
-    EXPECT_EQ(service.destination_size, 283u);
-    EXPECT_TRUE(service.buffer_was_all_nul);
     EXPECT_TRUE(thread.success());
     EXPECT_EQ(thread.destinationInfName(), "C:\\WINDOWS\\INF\\oem7.inf");
     EXPECT_EQ(thread.infPath(), "");
 }
 
-TEST(InfThread, DestinationNameNeverHoldsNulsWhateverSizeIsReported) {
-    struct Case {
-        const char* what;
-        int result;
-        std::string name;
-        uint32_t required;
-        std::string expected;
-    };
-    const std::string oem = "C:\\WINDOWS\\INF\\oem12.inf";
-    const std::vector<Case> cases = {
-        {"size counts the NUL", 1, oem, uint32_t(oem.size() + 1), oem},
-        {"size zero leaves the name at its first NUL", 1, oem, 0, oem},
-        {"size beyond the name", 1, oem, 200, oem},
-        {"size beyond the buffer", 1, oem, 5000, oem},
-        {"size shorter than the name cuts it", 1, oem, 4, "C:\\"},
-        {"size one gives an empty name", 1, oem, 1, ""},
-        {"embedded NUL ends the name", 1, std::string("oem1.inf\0junk", 13), 14, "oem1.inf"},
-        {"a name filling the whole buffer", 1, std::string(283, 'x'), 284, std::string(283, 'x')},
-        {"a rejection has no name", 0, "partial", 8, ""},
-    };
-    for (const Case& c : cases) {
-        InlineThreads threads;
-        ScriptedService service;
-        service.result = c.result;
-        service.name = c.name;
-        service.required = c.required;
-        TINFThread thread(threads, service, "a.inf");
-        thread.resume();
-        EXPECT_EQ(thread.success(), c.result != 0) << c.what;
-        EXPECT_EQ(thread.destinationInfName(), c.expected) << c.what;
-        EXPECT_EQ(thread.destinationInfName().find('\0'), std::string::npos) << c.what;
-        EXPECT_EQ(thread.infPath(), "") << c.what;
-    }
+TEST(InfThread, RejectionReportsFailureWithoutAName) {
+    InlineThreads threads;
+    ScriptedService service;
+    service.answer = {false, "partial"};
+    TINFThread thread(threads, service, "a.inf");
+    thread.resume();
+    EXPECT_FALSE(thread.success());
+    EXPECT_EQ(thread.destinationInfName(), "");
+    EXPECT_EQ(thread.infPath(), "");
 }
 
 TEST(InfThread, AThreadNeverResumedDoesNotCallTheService) {
@@ -166,8 +125,13 @@ protected:
     bool infKeyExists() const { return win.registryKeyExists(win.processView(), "Software\\Acme\\INF"); }
 
     static constexpr const char* kDrivers = "C:\\Acme\\Drivers\\";
+    test::TempDir dir;
+    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
+    LoadedPackage package;
+    InstallLocations locations;
+    PlatformFacts facts;
     test::RecordingProgress bar;
-    test::CountingPump pump;
+    CountingPump pump;
 };
 
 TEST_F(DriverPhase, RecordsTheSystemsNameForEveryAcceptedTopLevelInf) {
@@ -198,8 +162,7 @@ TEST_F(DriverPhase, RecordsTheSystemsNameForEveryAcceptedTopLevelInf) {
         EXPECT_EQ(name.find('\0'), std::string::npos);
         EXPECT_TRUE(win.exists("C:\\WINDOWS\\INF\\" + name)) << name;
     }
-    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 3", "paint", "pos 1", "paint",
-                                                    "pos 2", "paint", "pos 3", "paint"}));
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"max 3", "pos 0", "pos 1", "pos 2", "pos 3"}));
 }
 
 TEST_F(DriverPhase, NothingHappensWhenPreinstallationIsNotPossible) {
@@ -213,13 +176,13 @@ TEST_F(DriverPhase, NothingHappensWhenPreinstallationIsNotPossible) {
 
 TEST_F(DriverPhase, EmptyOrMissingDriversDirectoryEmptiesTheBar) {
     run();
-    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"max 0", "pos 0"}));
     EXPECT_FALSE(infKeyExists());
 
     bar.calls.clear();
     InstallJob job = makeJob("C:\\Acme", "C:\\Nowhere");
     runDriverPhase(job, bar, pump);
-    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 0", "paint"}));
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"max 0", "pos 0"}));
 }
 
 TEST_F(DriverPhase, RejectedInfsAreSkippedWithoutARecord) {
@@ -231,8 +194,7 @@ TEST_F(DriverPhase, RejectedInfsAreSkippedWithoutARecord) {
     const auto values = infValues();
     EXPECT_EQ(values.size(), 1u);
     EXPECT_EQ(values.count("C:\\Acme\\Drivers\\b.inf"), 1u);
-    EXPECT_EQ(bar.calls.back(), "paint");
-    EXPECT_EQ(bar.calls[bar.calls.size() - 2], "pos 2");
+    EXPECT_EQ(bar.calls.back(), "pos 2");
 
     win.faults().setup = sim::SetupMode::Reject;
     win.faults().registryReadOnly = true;  // never reached: no INF is accepted
@@ -265,7 +227,7 @@ TEST_F(DriverPhase, AnUnwritableInfKeyEndsThePhaseWithARegistryError) {
         EXPECT_EQ(e.describe(), "ERegistryException: Failed to set data for '" + first + "'");
     }
     EXPECT_EQ(win.setupCalls().size(), 1u) << "the remaining INFs are not handled";
-    EXPECT_EQ(bar.calls, (std::vector<std::string>{"pos 0", "max 2", "paint"}));
+    EXPECT_EQ(bar.calls, (std::vector<std::string>{"max 2", "pos 0"}));
 }
 
 TEST_F(DriverPhase, AFailedValueWriteIsTheSameRegistryError) {

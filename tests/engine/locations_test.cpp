@@ -8,7 +8,6 @@
 #include <map>
 #include <optional>
 
-#include "platform/forwarding_system.h"
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
 
@@ -134,27 +133,6 @@ TEST(LocationsTest, OneFailedFolderAffectsOnlyWhatIsBuiltOnIt) {
     EXPECT_EQ(c.locations.driverPath, "C:\\WINDOWS\\system32\\Drivers\\");
 }
 
-// The simulated machine with some answers replaced, for folder names no profile has.
-class ScriptedSystem : public ForwardingSystem {
-public:
-    using ForwardingSystem::ForwardingSystem;
-    std::optional<std::string> windowsDir;
-    std::map<int, std::string> specialFolders;
-    bool setupLookupThrows = false;
-
-    std::string windowsDirectory() override {
-        return windowsDir ? *windowsDir : inner().windowsDirectory();
-    }
-    std::string specialFolder(int csidl) override {
-        auto it = specialFolders.find(csidl);
-        return it != specialFolders.end() ? it->second : inner().specialFolder(csidl);
-    }
-    SetupService* findSetupService() override {
-        if (setupLookupThrows) throw std::runtime_error("access violation");
-        return inner().findSetupService();
-    }
-};
-
 TEST(LocationsTest, TrailingSeparatorRule) {
     // 0x95 0x5C is one double-byte character in code page 932 whose trail byte equals "\".
     const std::string dbcs_tail = "C:\\\x95\x5C";
@@ -180,10 +158,9 @@ TEST(LocationsTest, TrailingSeparatorRule) {
         sim::SimWindows win(Profile::Nt32, dir.path() / "machine");
         win.setCommandLine("Setup.exe");
         win.useDoubleByteCodePage(c.double_byte);
-        ScriptedSystem system(win.platform().system);
-        system.windowsDir = c.windows_dir;
-        system.specialFolders[kCsidlProgramFiles] = c.windows_dir;
-        const ComputedLocations loc = computeInstallLocations(system, "V", "P");
+        win.faults().windowsDirectory = c.windows_dir;
+        win.faults().specialFolders[kCsidlProgramFiles] = c.windows_dir;
+        const ComputedLocations loc = computeInstallLocations(win.platform().system, "V", "P");
         EXPECT_EQ(loc.locations.windowsPath, c.windows_path) << c.name;
         EXPECT_EQ(loc.directories.fallback, c.fallback) << c.name;
         EXPECT_EQ(loc.directories.target, c.windows_path + "V\\P") << c.name;
@@ -194,9 +171,8 @@ TEST(LocationsTest, ASetupLookupThatFailsOnlyRulesOutPreinstallation) {
     test::TempDir dir;
     sim::SimWindows win(Profile::Nt32, dir.path() / "machine");
     win.setCommandLine("Setup.exe");
-    ScriptedSystem system(win.platform().system);
-    system.setupLookupThrows = true;
-    const ComputedLocations c = computeInstallLocations(system, "V", "P");
+    win.faults().setupLookupThrows = true;
+    const ComputedLocations c = computeInstallLocations(win.platform().system, "V", "P");
     EXPECT_EQ(c.facts.setupService, nullptr);
     EXPECT_FALSE(c.facts.driverPreinstallPossible);
     EXPECT_TRUE(c.facts.nt);

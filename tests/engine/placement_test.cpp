@@ -309,19 +309,19 @@ TEST(PlacementTest, LogMergesSameSourcesAndEarlierRuns) {
 TEST(PlacementTest, ProgressAdvancesPerRecordAndEndsAtTheCount) {
     Machine m(sim::Profile::Nt32);
     m.place({record(0x01, "a", "", "C:\\a"), record(0x00, "b", "", "C:\\b"), record(0x09, "c", "", "C:\\c")});
-    EXPECT_EQ(m.progress.calls, (std::vector<std::string>{"pos 1", "paint", "pos 2", "paint",
-                                                          "pos 3", "paint", "pos 3", "paint"}));
+    EXPECT_EQ(m.progress.calls,
+              (std::vector<std::string>{"max 3", "pos 1", "pos 2", "pos 3", "pos 3"}));
 
     Machine empty(sim::Profile::Nt32);
     empty.place({});
-    EXPECT_EQ(empty.progress.calls, (std::vector<std::string>{"pos 0", "paint"}));
+    EXPECT_EQ(empty.progress.calls, (std::vector<std::string>{"max 0", "pos 0"}));
     EXPECT_TRUE(empty.win.isDirectory(empty.job->targetDirectory));
     EXPECT_TRUE(empty.win.isDirectory(empty.job->driversDirectory));
     EXPECT_EQ(empty.job->fileLog.entryCount(), 0u);
 
     Machine negative(sim::Profile::Nt32);
     negative.place({}, -4);
-    EXPECT_EQ(negative.progress.calls, (std::vector<std::string>{"pos -4", "paint"}));
+    EXPECT_EQ(negative.progress.calls, (std::vector<std::string>{"max -4", "pos -4"}));
 }
 
 TEST(PlacementTest, AFolderIsCheckedOnceNotForEveryFile) {

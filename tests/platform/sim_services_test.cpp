@@ -4,7 +4,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,13 +64,10 @@ protected:
         sim_.makeDirectories("C:\\Drivers\\dir.inf");
     }
     SetupService& service() { return *sim_.platform().system.findSetupService(); }
-    // The call as the driver phase makes it; "" when the service refused.
-    std::string copy(const std::string& inf, uint32_t* required = nullptr) {
-        char buffer[283] = {};
-        uint32_t size = 283;
-        int ok = service().copyOEMInf(inf.c_str(), kSpostPath, 0, buffer, sizeof buffer, &size);
-        if (required != nullptr) *required = size;
-        return ok ? std::string(buffer) : std::string();
+    // Where the copy went; "" when the service refused.
+    std::string copy(const std::string& inf) {
+        const InfCopy result = service().copyOEMInf(inf);
+        return result.accepted ? result.destination : std::string();
     }
 
     test::TempDir temp_;
@@ -80,9 +76,7 @@ protected:
 
 TEST_F(SimSetupServiceTest, CopiesToTheSmallestFreeOemName) {
     sim_.writeFile("C:\\WINDOWS\\INF\\oem0.inf", "someone else's");
-    uint32_t required = 0;
-    EXPECT_EQ(copy("C:\\Drivers\\a.inf", &required), "C:\\WINDOWS\\INF\\oem1.inf");
-    EXPECT_EQ(required, std::strlen("C:\\WINDOWS\\INF\\oem1.inf") + 1);
+    EXPECT_EQ(copy("C:\\Drivers\\a.inf"), "C:\\WINDOWS\\INF\\oem1.inf");
     EXPECT_EQ(sim_.readFile("C:\\WINDOWS\\INF\\oem1.inf"), "[Version]\r\nA\r\n");
     EXPECT_EQ(copy("c:\\drivers\\B.INF"), "C:\\WINDOWS\\INF\\oem2.inf");
     // The same INF again keeps the name it was given.
@@ -113,19 +107,6 @@ TEST_F(SimSetupServiceTest, Rejections) {
     EXPECT_EQ(sim_.setupCalls().size(), 4u);
 }
 
-TEST_F(SimSetupServiceTest, ShortBufferFailsButReportsTheSize) {
-    const std::string expected = "C:\\WINDOWS\\INF\\oem0.inf";
-    char small[8] = {};
-    uint32_t required = 0;
-    EXPECT_EQ(service().copyOEMInf("C:\\Drivers\\a.inf", kSpostPath, 0, small, sizeof small, &required), 0);
-    EXPECT_EQ(required, expected.size() + 1);
-
-    std::vector<char> exact(expected.size() + 1, 'x');
-    EXPECT_EQ(service().copyOEMInf("C:\\Drivers\\a.inf", kSpostPath, 0, exact.data(),
-                                   static_cast<uint32_t>(exact.size()), &required), 1);
-    EXPECT_EQ(std::string(exact.data()), expected);
-}
-
 TEST_F(SimSetupServiceTest, SlowServiceRunsOnAWorkerWhileTheCallerPolls) {
     sim_.faults().setup = SetupMode::Slow;
     sim_.faults().setupDelay = std::chrono::milliseconds(30);
@@ -150,11 +131,8 @@ TEST(SimSetupServiceProfileTest, Win9xCopiesIntoItsInfFolderToo) {
     test::TempDir temp;
     SimWindows sim(Profile::Win9x, temp.path());
     sim.writeFile("C:\\x.inf", "x");
-    char buffer[283] = {};
-    uint32_t required = 0;
-    ASSERT_EQ(sim.platform().system.findSetupService()->copyOEMInf("C:\\x.inf", kSpostPath, 0, buffer,
-                                                                   sizeof buffer, &required), 1);
-    EXPECT_STREQ(buffer, "C:\\WINDOWS\\INF\\oem0.inf");
+    EXPECT_EQ(sim.platform().system.findSetupService()->copyOEMInf("C:\\x.inf").destination,
+              "C:\\WINDOWS\\INF\\oem0.inf");
     EXPECT_TRUE(sim.isDirectory("C:\\WINDOWS\\INF\\Other"));
 }
 

@@ -13,7 +13,6 @@ class NoProgress : public Progress {
 public:
     void setMax(int) override {}
     void setPosition(int) override {}
-    void paint() override {}
 };
 
 class NoPump : public MessagePump {
@@ -21,12 +20,11 @@ public:
     void processMessages() override {}
 };
 
-// Keeps every call as "max N", "pos N" or "paint", in order.
+// Keeps every call as "max N" or "pos N", in order.
 class RecordingProgress : public Progress {
 public:
     void setMax(int max) override { calls.push_back("max " + std::to_string(max)); }
     void setPosition(int position) override { calls.push_back("pos " + std::to_string(position)); }
-    void paint() override { calls.push_back("paint"); }
     std::vector<std::string> calls;
 };
 

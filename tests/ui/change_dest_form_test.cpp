@@ -9,6 +9,7 @@
 
 #include "base/paths.h"
 #include "platform/sim/sim_windows.h"
+#include "support/recording_message_boxes.h"
 #include "support/temp_dir.h"
 
 namespace stow {
@@ -79,7 +80,7 @@ protected:
         machine.makeDirectories("D:\\Media\\Clips");
         files().setCurrentDirectory("C:\\Data");
         drives = std::make_unique<FileSystemDriveSource>(files());
-        form = std::make_unique<TChangeDestForm>(machine.platform(), view, *drives, "C:\\");
+        form = std::make_unique<TChangeDestForm>(machine.platform(), view, boxes, *drives, "C:\\");
     }
 
     FileSystem& files() { return machine.platform().files; }
@@ -125,6 +126,7 @@ protected:
     test::TempDir temp;
     sim::SimWindows machine;
     ScriptedView view;
+    test::RecordingMessageBoxes boxes;
     std::unique_ptr<DriveSource> drives;
     std::unique_ptr<TChangeDestForm> form;
 };
@@ -143,7 +145,7 @@ TEST_F(ChangeDestFormTest, ExistingFolderClosesAtOnceWithThePathText) {
     EXPECT_PATH(view.opened_with, "C:\\Program Files\\Acme");
     EXPECT_EQ(chosen, view.path_text);
     EXPECT_PATH(chosen, "C:\\Program Files\\Acme");
-    EXPECT_TRUE(machine.messageBoxes().empty());
+    EXPECT_TRUE(boxes.calls.empty());
     EXPECT_PATH(cwd(), "C:\\Program Files\\Acme");
 }
 
@@ -151,33 +153,33 @@ TEST_F(ChangeDestFormTest, TypedExistingFolderIsTakenAsTyped) {
     auto [yes, chosen] = pick("C:\\Data", {type("c:\\program files\\acme\\tools"), clickOk()});
     EXPECT_TRUE(yes);
     EXPECT_EQ(chosen, "c:\\program files\\acme\\tools");
-    EXPECT_TRUE(machine.messageBoxes().empty());
+    EXPECT_TRUE(boxes.calls.empty());
     // Typing does not move the list.
     EXPECT_PATH(cwd(), "C:\\Data");
 }
 
 TEST_F(ChangeDestFormTest, MissingFolderWithYesIsCreatedWithItsParents) {
-    machine.queueMessageBoxAnswer(kIdYes);
+    boxes.answers.push_back(kIdYes);
     auto [yes, chosen] = pick("C:\\Data", {type("C:\\New\\Deeper\\Leaf"), clickOk()});
     EXPECT_TRUE(yes);
     EXPECT_TRUE(machine.isDirectory("C:\\New\\Deeper\\Leaf"));
     // The list's form of the path, as the system reads it back.
     EXPECT_EQ(chosen, cwd());
     EXPECT_PATH(chosen, "C:\\New\\Deeper\\Leaf");
-    ASSERT_EQ(machine.messageBoxes().size(), 1u);
-    const auto& box = machine.messageBoxes()[0];
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    const auto& box = boxes.calls[0];
     EXPECT_EQ(box.text, "The folder C:\\New\\Deeper\\Leaf does not exist. Create the new folder?");
     EXPECT_EQ(box.caption, "Change Destination");
     EXPECT_EQ(box.flags, 0x34u);
 }
 
 TEST_F(ChangeDestFormTest, MissingFolderWithNoClosesWithTheTypedTextAndCreatesNothing) {
-    machine.queueMessageBoxAnswer(kIdNo);
+    boxes.answers.push_back(kIdNo);
     auto [yes, chosen] = pick("C:\\Data", {type("C:\\Later\\Here"), clickOk()});
     EXPECT_TRUE(yes);
     EXPECT_EQ(chosen, "C:\\Later\\Here");
     EXPECT_FALSE(machine.exists("C:\\Later"));
-    EXPECT_EQ(machine.messageBoxes().size(), 1u);
+    EXPECT_EQ(boxes.calls.size(), 1u);
     EXPECT_PATH(cwd(), "C:\\Data");
 }
 
@@ -191,24 +193,24 @@ TEST_F(ChangeDestFormTest, EmptyPathAsksWithAnEmptyName) {
                           {"no closes with the empty text", kIdNo, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        size_t boxes_before = machine.messageBoxes().size();
-        machine.queueMessageBoxAnswer(c.answer);
+        size_t boxes_before = boxes.calls.size();
+        boxes.answers.push_back(c.answer);
         bool stayed_open = false;
         auto [yes, chosen] = pick("C:\\Data", {type(""), clickOk(), [&] { stayed_open = true; }});
-        const auto& boxes = machine.messageBoxes();
-        ASSERT_GE(boxes.size(), boxes_before + 1);
-        EXPECT_EQ(boxes[boxes_before].text, "The folder  does not exist. Create the new folder?");
+        const auto& shown = boxes.calls;
+        ASSERT_GE(shown.size(), boxes_before + 1);
+        EXPECT_EQ(shown[boxes_before].text, "The folder  does not exist. Create the new folder?");
         EXPECT_EQ(yes, c.closes);
         EXPECT_EQ(stayed_open, !c.closes);
         if (c.closes) {
             EXPECT_EQ(chosen, "");
-            EXPECT_EQ(boxes.size(), boxes_before + 1);
+            EXPECT_EQ(shown.size(), boxes_before + 1);
         } else {
             EXPECT_EQ(chosen, "(unchanged)");
-            ASSERT_EQ(boxes.size(), boxes_before + 2);
-            EXPECT_EQ(boxes.back().text, "Invalid folder name. Please try again.");
-            EXPECT_EQ(boxes.back().caption, "Error");
-            EXPECT_EQ(boxes.back().flags, 0x10u);
+            ASSERT_EQ(shown.size(), boxes_before + 2);
+            EXPECT_EQ(shown.back().text, "Invalid folder name. Please try again.");
+            EXPECT_EQ(shown.back().caption, "Error");
+            EXPECT_EQ(shown.back().flags, 0x10u);
         }
         EXPECT_PATH(cwd(), "C:\\Data");
     }
@@ -216,15 +218,15 @@ TEST_F(ChangeDestFormTest, EmptyPathAsksWithAnEmptyName) {
 
 TEST_F(ChangeDestFormTest, FolderThatCannotBeCreatedIsAnErrorAndTheDialogStaysOpen) {
     machine.faults().accessDenied.push_back("C:\\Locked");
-    machine.queueMessageBoxAnswer(kIdYes);
+    boxes.answers.push_back(kIdYes);
     bool stayed_open = false;
     auto [yes, chosen] =
         pick("C:\\Data", {type("C:\\Locked\\Inner"), clickOk(), [&] { stayed_open = true; }});
     EXPECT_FALSE(yes);
     EXPECT_TRUE(stayed_open);
     EXPECT_EQ(view.path_text, "C:\\Locked\\Inner");  // left for the user to correct
-    ASSERT_EQ(machine.messageBoxes().size(), 2u);
-    EXPECT_EQ(machine.messageBoxes()[1].text, "Invalid folder name. Please try again.");
+    ASSERT_EQ(boxes.calls.size(), 2u);
+    EXPECT_EQ(boxes.calls[1].text, "Invalid folder name. Please try again.");
     EXPECT_FALSE(machine.exists("C:\\Locked"));
     EXPECT_PATH(cwd(), "C:\\Data");
 }
@@ -337,8 +339,8 @@ TEST_F(ChangeDestFormTest, FolderThatVanishedReportsAndRefreshes) {
              std::filesystem::remove_all(machine.hostPath("C:\\Program Files\\Acme\\Tools"));
          },
                                       openItem("Tools")});
-    ASSERT_EQ(machine.messageBoxes().size(), 1u);
-    EXPECT_EQ(machine.messageBoxes()[0].caption, "Error");
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].caption, "Error");
     EXPECT_EQ(view.items.size(), 3u);  // Tools is gone from the list
     EXPECT_PATH(cwd(), "C:\\Program Files\\Acme");
 }
@@ -347,7 +349,7 @@ TEST_F(ChangeDestFormTest, FolderThatVanishedReportsAndRefreshes) {
 class ChangeDestDrivesTest : public ::testing::Test {
 protected:
     void chooseDrive(int index, const std::string& start) {
-        TChangeDestForm form(machine.platform(), view, drives, "C:\\");
+        TChangeDestForm form(machine.platform(), view, boxes, drives, "C:\\");
         view.script = {[&] { form.DriveComboBoxChange(index); }};
         std::string chosen;
         form.pickDirectory(start, chosen);
@@ -356,6 +358,7 @@ protected:
     sim::SimWindows machine{sim::Profile::Nt32, temp.path() / "machine"};
     ListedDrives drives;
     ScriptedView view;
+    test::RecordingMessageBoxes boxes;
 };
 
 TEST_F(ChangeDestDrivesTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
@@ -365,9 +368,9 @@ TEST_F(ChangeDestDrivesTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
     chooseDrive(0, "C:\\Data");
     EXPECT_EQ(view.selected_drive, 1);
     EXPECT_PATH(view.path_text, "C:\\Data");
-    ASSERT_EQ(machine.messageBoxes().size(), 1u);
-    EXPECT_EQ(machine.messageBoxes()[0].text, "The drive A: cannot be opened.");
-    EXPECT_EQ(machine.messageBoxes()[0].flags, 0x10u);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, "The drive A: cannot be opened.");
+    EXPECT_EQ(boxes.calls[0].flags, 0x10u);
     EXPECT_PATH(machine.platform().files.currentDirectory(), "C:\\Data");
 }
 

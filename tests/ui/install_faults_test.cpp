@@ -13,6 +13,7 @@
 #include "platform/sim/sim_windows.h"
 #include "support/package_builder.h"
 #include "support/fake_main_view.h"
+#include "support/recording_message_boxes.h"
 #include "support/temp_dir.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
@@ -111,7 +112,8 @@ TEST_P(InstallFaults, IsReportedAndLeavesEarlierFilesIntact) {
     FakeMainView view;
     EnginePhases phases;
     TableSystemLook look;
-    TMainForm form(machine.platform(), view, phases, look,
+    test::RecordingMessageBoxes boxes;
+    TMainForm form(machine.platform(), view, boxes, phases, look,
                    reinterpret_cast<const unsigned char*>(locator.data()));
     form.FormCreate();
     ASSERT_FALSE(view.terminated);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -16,6 +17,7 @@
 #include "platform/sim/sim_windows.h"
 #include "support/fake_main_view.h"
 #include "support/package_builder.h"
+#include "support/recording_message_boxes.h"
 #include "support/temp_dir.h"
 #include "ui/pixel_canvas.h"
 #include "ui/tint_progress.h"
@@ -35,7 +37,6 @@ enum class Phase { Placement, Drivers, Links, Registration };
 struct PhaseVisit {
     Phase phase;
     std::string heading;
-    int32_t bar_max = 0;
     Color tint = 0;
     std::optional<Color> go_color;
     std::string target, drivers;
@@ -47,25 +48,20 @@ public:
 
     void placement(InstallJob& job, Progress& progress) override {
         visit(Phase::Placement, job);
-        for (int k = 1; k <= job.package.recordCount; ++k) {
-            progress.setPosition(k);
-            progress.paint();
-            if (after_placement_paint) after_placement_paint();
+        progress.setMax(job.package.recordCount);
+        for (int k = 1; k <= job.package.recordCount + 1; ++k) {
+            progress.setPosition(std::min(k, job.package.recordCount));
+            if (after_placement_step) after_placement_step();
         }
-        progress.setPosition(job.package.recordCount);
-        progress.paint();
-        if (after_placement_paint) after_placement_paint();
         failIf(Phase::Placement);
     }
     void drivers(InstallJob& job, Progress& progress, MessagePump& pump) override {
         visit(Phase::Drivers, job);
-        progress.setPosition(0);
         progress.setMax(2);
-        progress.paint();
+        progress.setPosition(0);
         for (int i = 1; i <= 2; ++i) {
             pump.processMessages();
             progress.setPosition(i);
-            progress.paint();
         }
         failIf(Phase::Drivers);
     }
@@ -81,7 +77,7 @@ public:
     }
 
     std::optional<Phase> fail_in;
-    std::function<void()> after_placement_paint;
+    std::function<void()> after_placement_step;
     std::vector<std::string> failed_copies;
     std::vector<PhaseVisit> visits;
 
@@ -91,7 +87,6 @@ private:
         v.phase = phase;
         v.heading = view_.texts[MainControl::HeadLabel];
         if (view_.bar) {
-            v.bar_max = view_.bar->max();
             v.tint = view_.bar->tint();
         }
         v.go_color = view_.go_color;
@@ -129,7 +124,7 @@ public:
     }
     void setLocator(const std::string& bytes) { std::memcpy(locator, bytes.data(), 4); }
     TMainForm& create(InstallPhases* phases = nullptr) {
-        form = std::make_unique<TMainForm>(machine->platform(), view,
+        form = std::make_unique<TMainForm>(machine->platform(), view, boxes,
                                            phases ? *phases : scripted, look, locator);
         form->FormCreate();
         return *form;
@@ -140,6 +135,7 @@ public:
     std::unique_ptr<SimWindows> machine;
     FakeMainView view;
     ScriptedPhases scripted{view};
+    test::RecordingMessageBoxes boxes;
     TableSystemLook look;
     unsigned char locator[4] = {'X', 'X', 'X', 'X'};
     std::unique_ptr<TMainForm> form;
@@ -150,7 +146,7 @@ TEST_F(MainUnitTest, CreationShowsTheReadyState) {
     TMainForm& f = create();
     EXPECT_FALSE(f.terminated());
     EXPECT_FALSE(view.terminated);
-    EXPECT_TRUE(machine->messageBoxes().empty());
+    EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(view.events, &f);
     EXPECT_EQ(view.title, "DAQ Suite Installer");
     EXPECT_EQ(view.application_title, "DAQ Suite Installer");
@@ -205,15 +201,16 @@ TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         view = FakeMainView();
+        boxes.calls.clear();
         makeMachine(Profile::Nt32);
         c.prepare(*this);
         TMainForm& f = create();
         EXPECT_TRUE(f.terminated());
         EXPECT_TRUE(view.terminated);
-        ASSERT_EQ(machine->messageBoxes().size(), 1u);
-        EXPECT_EQ(machine->messageBoxes()[0].caption, c.caption);
-        EXPECT_NE(machine->messageBoxes()[0].text.find(c.text), std::string::npos);
-        EXPECT_EQ(machine->messageBoxes()[0].flags, kMbOk | kMbIconExclamation);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].caption, c.caption);
+        EXPECT_NE(boxes.calls[0].text.find(c.text), std::string::npos);
+        EXPECT_EQ(boxes.calls[0].flags, kMbOk | kMbIconExclamation);
         EXPECT_EQ(view.title, c.title);
         EXPECT_EQ(view.max_height, 0);  // no size limits
         // A click that still reached the window installs nothing.
@@ -234,7 +231,6 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
     ASSERT_EQ(scripted.visits.size(), 4u);
     const PhaseVisit& placement = scripted.visits[0];
     EXPECT_EQ(placement.heading, "Installing DAQ Suite package...");
-    EXPECT_EQ(placement.bar_max, 3);
     EXPECT_EQ(placement.tint, 0xFF0000u);
     EXPECT_EQ(placement.go_color, std::optional<Color>(0));
     EXPECT_EQ(placement.target, "E:\\Target\\");
@@ -361,7 +357,7 @@ TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
 
     // After every step GoPanel must show what a bar freshly painted at that step shows.
     int steps = 0, mismatched_steps = 0;
-    scripted.after_placement_paint = [&] {
+    scripted.after_placement_step = [&] {
         ++steps;
         TTintProgress reference(look);
         reference.setParent(&view);

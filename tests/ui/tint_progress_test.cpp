@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -348,113 +347,6 @@ TEST_F(TintProgressTest, PaintDrawsAtOnceOnTheParentInItsColour) {
     host.color_value = kClBlack;
     bar.Paint();
     EXPECT_EQ(host.surface.pixel(5, 4), 0x123456u);
-}
-
-// Paint skips the drawing only when the parent's surface already holds exactly the picture it
-// would draw. The steps run in order on one bar; a twin bar that gets the same writes is drawn
-// fresh after each step, and the surface must match it whether Paint drew or not.
-TEST_F(TintProgressTest, PaintDrawsExactlyWhenThePictureChanges) {
-    struct Step {
-        const char* name;
-        std::function<void(TTintProgress&)> write;
-        bool draws;
-    };
-    const std::vector<Step> steps = {
-        {"first paint", [](TTintProgress&) {}, true},
-        {"nothing changed", [](TTintProgress&) {}, false},
-        // Interior 10 pixels wide, Max 100: Position p fills p/10 pixels, at least 1, at most 9.
-        {"fill appears", [](TTintProgress& b) { b.setPosition(1); }, true},
-        {"0.5 px rounds to the same 1 px", [](TTintProgress& b) { b.setPosition(5); }, false},
-        {"1.4 px is still 1 px", [](TTintProgress& b) { b.setPosition(14); }, false},
-        {"1.5 px rounds up to 2 px", [](TTintProgress& b) { b.setPosition(15); }, true},
-        {"9 px", [](TTintProgress& b) { b.setPosition(94); }, true},
-        {"9.9 px stays short of full", [](TTintProgress& b) { b.setPosition(99); }, false},
-        {"reaching Max fills the bar", [](TTintProgress& b) { b.setPosition(100); }, true},
-        {"Max lowered under a full bar", [](TTintProgress& b) { b.setMax(50); }, false},
-        {"Max raised: 100 of 200 is 5 px", [](TTintProgress& b) { b.setMax(200); }, true},
-        {"same tint again", [](TTintProgress& b) { b.setTint(0xFF0000); }, false},
-        {"new tint", [](TTintProgress& b) { b.setTint(0x00FF00); }, true},
-        {"system colour tint", [](TTintProgress& b) { b.setTint(kClBtnFace); }, true},
-        {"same system colour tint", [](TTintProgress& b) { b.setTint(kClBtnFace); }, false},
-        {"moved, same size", [](TTintProgress& b) { b.setBounds(2, 1, 12, 5); }, true},
-        {"wider", [](TTintProgress& b) { b.setBounds(2, 1, 20, 5); }, true},
-        {"taller", [](TTintProgress& b) { b.setBounds(2, 1, 20, 7); }, true},
-        {"own background", [](TTintProgress& b) { b.setColor(0x123456); }, true},
-        {"same own background", [](TTintProgress& b) { b.setColor(0x123456); }, false},
-        {"two rings", [](TTintProgress& b) { b.setBorderWidth(2); }, true},
-        {"Min raised to Position: no fill", [](TTintProgress& b) { b.setMin(100); }, true},
-        {"tint without a fill", [](TTintProgress& b) { b.setTint(0x0000FF); }, false},
-        {"Min back: fill again", [](TTintProgress& b) { b.setMin(0); }, true},
-        {"no rings", [](TTintProgress& b) { b.setBorderWidth(0); }, true},
-        {"another border width of none", [](TTintProgress& b) { b.setBorderWidth(-3); }, false},
-        {"upright", [](TTintProgress& b) { b.setOrientation(TProgressBarOrientation::pbVertical); },
-         true},
-    };
-
-    auto bar = makeBar(12, 5);
-    TTintProgress twin(look);
-    twin.setParent(&host);
-    twin.setBounds(0, 0, 12, 5);
-    for (const Step& step : steps) {
-        step.write(*bar);
-        step.write(twin);
-        host.canvases = 0;
-        bar->Paint();
-        EXPECT_EQ(host.canvases, step.draws ? 1 : 0) << step.name;
-
-        PixelCanvas fresh(host.surface.width(), host.surface.height(), look);
-        OffsetCanvas at_bar(fresh, twin.left(), twin.top());
-        twin.paintTo(at_bar);
-        for (int y = twin.top(); y < twin.top() + twin.height(); ++y)
-            EXPECT_EQ(host.surface.rowHex(y).substr(twin.left() * 7, twin.width() * 7 - 1),
-                      fresh.rowHex(y).substr(twin.left() * 7, twin.width() * 7 - 1))
-                << step.name << ", row " << y;
-    }
-}
-
-// Whatever else draws the bar, or changes what lies under it, makes the next Paint draw again.
-TEST_F(TintProgressTest, PaintDrawsAgainAfterTheSurfaceChangedBehindIt) {
-    struct Case {
-        const char* name;
-        std::function<void(TTintProgress&, CountingHost&, TableSystemLook&)> change;
-    } const cases[] = {
-        {"paint message drew the bar",
-         [](TTintProgress& b, CountingHost&, TableSystemLook& l) {
-             PixelCanvas elsewhere(b.width(), b.height(), l);
-             b.paintTo(elsewhere);
-         }},
-        {"parent's colour", [](TTintProgress&, CountingHost& h, TableSystemLook&) {
-             h.color_value = 0x00FF00;
-         }},
-        {"system shadow colour", [](TTintProgress&, CountingHost&, TableSystemLook& l) {
-             l.setColor(kColorBtnShadow, 0x404040);
-         }},
-        {"system highlight colour", [](TTintProgress&, CountingHost&, TableSystemLook& l) {
-             l.setColor(kColorBtnHighlight, 0xEEEEEE);
-         }},
-        {"system face colour", [](TTintProgress&, CountingHost&, TableSystemLook& l) {
-             l.setColor(kColorBtnFace, 0xD4D0C8);
-         }},
-        {"parent taken away and given back",
-         [](TTintProgress& b, CountingHost& h, TableSystemLook&) {
-             b.setParent(nullptr);
-             b.setParent(&h);
-         }},
-    };
-    for (const auto& c : cases) {
-        TableSystemLook own_look;
-        CountingHost own_host(own_look);
-        TTintProgress bar(own_look);
-        bar.setParent(&own_host);
-        bar.setBounds(0, 0, 12, 5);
-        bar.setPosition(50);
-        bar.Paint();
-        bar.Paint();
-        ASSERT_EQ(own_host.canvases, 1) << c.name;
-        c.change(bar, own_host, own_look);
-        bar.Paint();
-        EXPECT_EQ(own_host.canvases, 2) << c.name;
-    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/sim/sim_windows.h"
 #include "support/package_builder.h"
 #include "support/fake_main_view.h"
+#include "support/recording_message_boxes.h"
 #include "support/temp_dir.h"
 #include "ui/install_phases.h"
 #include "ui/main_unit.h"
@@ -49,7 +50,7 @@ struct Machine {
     int runSilent(uint32_t inf_wait_limit_ms = kSilentInfWaitLimitMs) {
         SilentView view;
         TableSystemLook look;
-        TMainForm form(windows.platform(), view, phases, look, locator());
+        TMainForm form(windows.platform(), view, boxes, phases, look, locator());
         form.setSilentInfWaitLimit(inf_wait_limit_ms);
         return form.runSilent();
     }
@@ -59,7 +60,7 @@ struct Machine {
     int runWindow(bool click) {
         test::FakeMainView view;
         TableSystemLook look;
-        TMainForm form(windows.platform(), view, phases, look, locator());
+        TMainForm form(windows.platform(), view, boxes, phases, look, locator());
         form.FormCreate();
         target_shown = view.texts[MainControl::PathPanel];
         if (click && !view.terminated) form.InstallButtonClick();
@@ -95,6 +96,7 @@ struct Machine {
 
     test::TempDir temp;
     SimWindows windows;
+    test::RecordingMessageBoxes boxes;
     EnginePhases phases;
     std::string locator_bytes = test::le32(4096);
     std::string target_shown;
@@ -131,7 +133,7 @@ TEST(SilentInstall, LeavesTheMachineAsAClickedInstallationOnEveryProfile) {
 
         EXPECT_EQ(silent.state(), clicked.state());
         EXPECT_GE(silent.state().size(), 8u);  // files, links and values
-        EXPECT_TRUE(silent.windows.messageBoxes().empty());
+        EXPECT_TRUE(silent.boxes.calls.empty());
     }
 }
 
@@ -207,7 +209,7 @@ TEST(SilentInstall, EachOutcomeGivesItsExitCodeAndLog) {
             EXPECT_NE(log.find(line), std::string::npos) << line << "\nin:\n" << log;
         }
         EXPECT_EQ(m.windows.exists(kTarget + "ReadMe.txt"), row.installed);
-        EXPECT_TRUE(m.windows.messageBoxes().empty());
+        EXPECT_TRUE(m.boxes.calls.empty());
         // A worker left behind after its time ran out still uses the machine; let it end.
         if (row.name == "setup service never answers") {
             EXPECT_FALSE(m.windows.registryValue(m.windows.processView(), infKeyPath("ZYLOR"),
@@ -259,7 +261,7 @@ TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
         if (!c.target_shown.empty()) {
             EXPECT_EQ(m.target_shown, c.target_shown);
         }
-        EXPECT_EQ(m.windows.messageBoxes().size(), c.message_boxes);
+        EXPECT_EQ(m.boxes.calls.size(), c.message_boxes);
         EXPECT_NE(m.log().find("Exit code: " + std::to_string(c.code)), std::string::npos)
             << m.log();
     }

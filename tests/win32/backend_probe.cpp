@@ -255,24 +255,16 @@ void probeSetupService(System& system, FileSystem& files, const std::string& roo
     check(system.findSetupService() == service, "findSetupService keeps one service");
     if (!service) return;
 
-    char destination[283] = {};
-    uint32_t required = 283;
-    check(service->copyOEMInf((root + "missing.inf").c_str(), kSpostPath, 0, destination, 283,
-                              &required) == 0,
-          "copyOEMInf rejects a missing INF");
+    check(!service->copyOEMInf(root + "missing.inf").accepted, "copyOEMInf rejects a missing INF");
 
     std::string inf = root + "stowprobe.inf";
     writeFile(files, inf,
               "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=System\r\n"
               "ClassGuid={4D36E97D-E325-11CE-BFC1-08002BE10318}\r\nProvider=Probe\r\n");
-    std::memset(destination, 0, sizeof destination);
-    required = 283;
-    int result = service->copyOEMInf(inf.c_str(), kSpostPath, 0, destination, 283, &required);
-    std::string name(destination);
-    check(result != 0, "copyOEMInf accepts an INF", name);
-    if (result != 0) {
-        check(required == name.size() + 1, "required size counts the NUL",
-              std::to_string(required));
+    const InfCopy copy = service->copyOEMInf(inf);
+    const std::string& name = copy.destination;
+    check(copy.accepted, "copyOEMInf accepts an INF", name);
+    if (copy.accepted) {
         check(iendsWith(name, ".inf") && exists(files, name), "copy exists", name);
         DeleteFileA(name.c_str());
         DeleteFileA((name.substr(0, name.size() - 4) + ".pnf").c_str());

@@ -30,9 +30,7 @@ namespace {
 // Stands for the setup service on profiles that have one; the plan never calls it.
 class PlannedSetupService : public SetupService {
 public:
-    int copyOEMInf(const char*, uint32_t, uint32_t, char*, uint32_t, uint32_t*) override {
-        return 0;
-    }
+    InfCopy copyOEMInf(const std::string&) override { return {}; }
 };
 
 std::string hexByte(unsigned byte) {
