@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "engine/loader.h"
+#include "package/package_records.h"
 #include "stowpack/format.h"
 #include "stowpack/host_file.h"
 #include "stowpack/inspect_command.h"
@@ -59,19 +60,18 @@ TEST(RoundTripTest, RandomPackagesReadBackThroughTheLoader) {
         // The installer's own path: the locator bytes as the stub would see them once patched.
         std::string locator;
         appendInt32(locator, static_cast<int32_t>(stub.size()));
-        HostFileSystem files;
-        LoadedPackage loaded = loadPackage(files, out.string(),
+        LoadedPackage loaded = loadPackage(openHostFile(out.string()),
                                            reinterpret_cast<const unsigned char*>(locator.data()));
         ASSERT_EQ(loaded.vendorName, contents.vendor);
         ASSERT_EQ(loaded.packageName, contents.package);
         ASSERT_EQ(loaded.recordCount, static_cast<int32_t>(contents.records.size()));
         PackageStream& s = *loaded.stream;
         for (const PackRecord& r : contents.records) {
-            ASSERT_EQ(s.readString(), std::string(1, static_cast<char>(r.placementByte)) + r.path);
-            const ContentRef ref = s.skipString();
-            ASSERT_EQ(s.readContent(ref), r.content);
-            ASSERT_EQ(s.readString(), r.key);
-            ASSERT_EQ(s.readInt32(), r.timeStamp);
+            const stow::PackageRecord read = readPackageRecord(s);
+            ASSERT_EQ(read.placement, std::string(1, static_cast<char>(r.placementByte)) + r.path);
+            ASSERT_EQ(s.readContent(read.content), r.content);
+            ASSERT_EQ(read.sourceKey, r.key);
+            ASSERT_EQ(read.timeStamp, r.timeStamp);
         }
         EXPECT_EQ(s.remaining(), summary.padding);
 
