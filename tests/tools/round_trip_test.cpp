@@ -12,7 +12,7 @@
 #include "stowpack/host_file.h"
 #include "stowpack/inspect_command.h"
 #include "stowpack/package_file.h"
-#include "stowpack/package_writer.h"
+#include "stowpack/installer_writer.h"
 #include "support/temp_dir.h"
 #include "tools/fake_stub.h"
 

@@ -1,5 +1,5 @@
 // The packer's records written by the package writer, and the all-or-nothing output file.
-#include "stowpack/package_writer.h"
+#include "stowpack/installer_writer.h"
 
 #include <cerrno>
 #include <cstring>
@@ -63,6 +63,10 @@ int64_t packageLength(const PackageContents& contents) {
     return paddedPackageLength(unpaddedLength(contents));
 }
 
+namespace {
+
+// Writes length field, header, records and padding. Throws PackError when a source file
+// cannot be read or no longer has its planned size.
 void writePackage(std::ostream& out, const PackageContents& contents) {
     const int64_t unpadded = unpaddedLength(contents);
     const int64_t length = paddedPackageLength(unpadded);
@@ -90,6 +94,8 @@ void writePackage(std::ostream& out, const PackageContents& contents) {
     writer.padding(length - unpadded);
     if (!out) throw PackError("cannot write the package (disk full?)");
 }
+
+}  // namespace
 
 BuildSummary writeInstaller(const std::string& stub, const std::string& stub_name,
                             const PackageContents& contents, const fs::path& output) {
