@@ -6,6 +6,7 @@
 
 #include <climits>
 
+#include "package/package_records.h"
 #include "support/counting_file_system.h"
 #include "support/package_builder.h"
 
@@ -62,7 +63,11 @@ TEST(LoaderTest, ReadsTheHeaderAndLeavesTheStreamAtTheFirstRecord) {
     EXPECT_EQ(out.package.recordCount, 1);
     EXPECT_EQ(out.package.startMenuGroup, "ZYLOR DAQ Suite");
     ASSERT_TRUE(out.package.stream);
-    EXPECT_EQ(out.package.stream->readString(), "\x10ReadMe.txt");
+    const PackageRecord record = readPackageRecord(*out.package.stream);
+    EXPECT_EQ(record.placement, "\x10ReadMe.txt");
+    EXPECT_EQ(out.package.stream->readContent(record.content), "hello");
+    EXPECT_EQ(record.sourceKey, "C:\\ReadMe.txt");
+    EXPECT_EQ(record.timeStamp, 0x58210000);
     // The stream ends where the package does; the signature block is out of reach.
     EXPECT_EQ(out.package.stream->position() + out.package.stream->remaining(), 5000 + 4096);
 }
@@ -76,7 +81,8 @@ TEST(LoaderTest, ChecksAtAndAroundEveryLimit) {
     };
     const int64_t big = 0x3FFFFFFF;
     const Case cases[] = {
-        {"locator \"XXXX\": nothing attached", 0x58585858, installer(4092, 4096, body(4096)), 0x00},
+        {"locator unpatched", decodeInt32(reinterpret_cast<const unsigned char*>(kLocatorUnpatched)),
+         installer(4092, 4096, body(4096)), 0x00},
         {"P = 4092 is the smallest offset", 4092, installer(4092, 4096, body(4096)), -1},
         {"P = 4091", 4091, installer(4091, 4096, body(4096)), 0x01},
         {"P = 0", 0, installer(0, 4096, body(4096)), 0x01},

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/install_state.h"
+#include "package/format.h"
 #include "package/package_writer.h"
 
 namespace stow::test {

@@ -128,7 +128,7 @@ TEST_F(DamageTest, EveryDamageGivesItsNumberedError) {
     const Case cases[] = {
         {"intact", good_, -1},
         {"signature block appended", good_ + std::string(5000, 'S'), -1},
-        {"locator reset to XXXX", std::string(good_).replace(1028, 4, "XXXX"), 0x00},
+        {"locator reset to XXXX", std::string(good_).replace(1028, 4, kLocatorUnpatched), 0x00},
         {"P below the minimum", withInt32At(1028, 4091), 0x01},
         {"P negative", withInt32At(1028, -8192), 0x01},
         {"P past the file", withInt32At(1028, 0x3FFFFFF0), 0x02},
@@ -164,7 +164,7 @@ TEST_F(DamageTest, InspectReportsTheVerdict) {
     EXPECT_NE(report.find("Load Error 04h: The package is truncated."), std::string::npos)
         << report;
 
-    report = inspect(std::string(good_).replace(1028, 4, "XXXX"), &code);
+    report = inspect(std::string(good_).replace(1028, 4, kLocatorUnpatched), &code);
     EXPECT_EQ(code, 1);
     EXPECT_NE(report.find("Load Error 00h"), std::string::npos) << report;
 

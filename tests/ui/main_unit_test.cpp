@@ -293,7 +293,7 @@ TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
         std::string locator;
         std::string caption;
     } const cases[] = {
-        {"no package attached", "XXXX", "Load Error 00h"},
+        {"no package attached", kLocatorUnpatched, "Load Error 00h"},
         {"offset too small", test::le32(4091), "Load Error 01h"},
         {"offset past the file", test::le32(0x100000), "Load Error 02h"},
     };
