@@ -17,6 +17,8 @@
 #include "engine/file_log.h"
 #include "engine/install_job.h"
 #include "engine/locations.h"
+#include "package/package_records.h"
+#include "package/package_writer.h"
 #include "platform/sim/sim_windows.h"
 
 namespace fs = std::filesystem;
@@ -41,18 +43,6 @@ public:
     void setPosition(int) override {}
 };
 
-void put32(std::ostream& out, int32_t v) {
-    auto u = static_cast<uint32_t>(v);
-    char b[4] = {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
-                 static_cast<char>(u >> 24)};
-    out.write(b, 4);
-}
-
-void putString(std::ostream& out, const std::string& s) {
-    put32(out, static_cast<int32_t>(s.size()));
-    out.write(s.data(), static_cast<std::streamsize>(s.size()));
-}
-
 // Deterministic, not trivially compressible bytes.
 void fillChunk(std::string& chunk, uint64_t seed) {
     uint64_t x = seed * 0x9E3779B97F4A7C15ull + 1;
@@ -74,9 +64,10 @@ struct PackedFile {
 void writeInputs(const fs::path& package, const fs::path& plain_root,
                  const std::vector<PackedFile>& files) {
     std::ofstream out(package, std::ios::binary);
-    putString(out, "Bench");
-    putString(out, "Placement");
-    put32(out, static_cast<int32_t>(files.size()));
+    PackageWriter writer([&out](const char* bytes, size_t n) {
+        out.write(bytes, static_cast<std::streamsize>(n));
+    });
+    writer.header("Bench", "Placement", static_cast<int32_t>(files.size()));
     std::string chunk(1 << 20, '\0');
     for (size_t i = 0; i < files.size(); ++i) {
         const PackedFile& file = files[i];
@@ -86,17 +77,17 @@ void writeInputs(const fs::path& package, const fs::path& plain_root,
         plain /= rel;
         fs::create_directories(plain.parent_path());
         std::ofstream copy(plain, std::ios::binary);
-        putString(out, "\x10" + file.relative);
-        put32(out, static_cast<int32_t>(file.size));
-        for (int64_t done = 0; done < file.size;) {
-            size_t n = static_cast<size_t>(std::min<int64_t>(chunk.size(), file.size - done));
-            fillChunk(chunk, i * 7919 + static_cast<uint64_t>(done));
-            out.write(chunk.data(), static_cast<std::streamsize>(n));
-            copy.write(chunk.data(), static_cast<std::streamsize>(n));
-            done += static_cast<int64_t>(n);
-        }
-        putString(out, "C:\\src\\" + file.relative);
-        put32(out, 0x5A3C4B21);
+        const auto content = [&](const PackageWriter::Sink& sink) {
+            for (int64_t done = 0; done < file.size;) {
+                size_t n = static_cast<size_t>(std::min<int64_t>(chunk.size(), file.size - done));
+                fillChunk(chunk, i * 7919 + static_cast<uint64_t>(done));
+                sink(chunk.data(), n);
+                copy.write(chunk.data(), static_cast<std::streamsize>(n));
+                done += static_cast<int64_t>(n);
+            }
+        };
+        writer.record("\x10" + file.relative, file.size, content, "C:\\src\\" + file.relative,
+                      0x5A3C4B21);
     }
 }
 
@@ -108,9 +99,10 @@ void place(sim::SimWindows& win, const ComputedLocations& at, int run) {
     const int64_t size = file->size();
     LoadedPackage package;
     package.stream = std::make_unique<PackageStream>(std::move(file), 0, size);
-    package.vendorName = package.stream->readString();
-    package.packageName = package.stream->readString();
-    package.recordCount = package.stream->readInt32();
+    const PackageHeader header = readPackageHeader(*package.stream);
+    package.vendorName = header.vendorName;
+    package.packageName = header.packageName;
+    package.recordCount = header.recordCount;
     InstallJob job = makeInstallJob(win.platform(), package, at.locations, at.facts,
                                     "C:\\T" + std::to_string(run), "C:\\D" + std::to_string(run));
     NoProgress progress;

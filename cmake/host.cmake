@@ -19,6 +19,7 @@ add_subdirectory(tools)
 file(GLOB_RECURSE STOW_TEST_SOURCES CONFIGURE_DEPENDS
      ${PROJECT_SOURCE_DIR}/tests/base/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/engine/*_test.cpp
+     ${PROJECT_SOURCE_DIR}/tests/package/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/ui/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/platform/*_test.cpp
      ${PROJECT_SOURCE_DIR}/tests/tools/*_test.cpp

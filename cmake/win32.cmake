@@ -38,7 +38,7 @@ set(STOW_STATIC_LINK -static -static-libgcc -static-libstdc++ -s)
 # and std::string members instantiated where they are used instead of the library's whole
 # std::string object (cmake/local_instantiation.h). --gc-sections alone removes little here:
 # the unwind tables refer to every function of every object that is linked.
-set(STOW_SIZE_TARGETS stow_base stow_engine stow_ui stow_win32 stow_views stow_uninstall)
+set(STOW_SIZE_TARGETS stow_base stow_package stow_engine stow_ui stow_win32 stow_views stow_uninstall)
 set(STOW_SIZE_COMPILE -include ${PROJECT_SOURCE_DIR}/cmake/local_instantiation.h)
 set(STOW_SIZE_LINK -flto-partition=one -Os)
 function(stow_optimise_size target)

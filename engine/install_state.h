@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/package_stream.h"
+#include "package/package_stream.h"
 
 namespace stow {
 

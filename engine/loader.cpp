@@ -1,5 +1,5 @@
-// Opens the installer's own file, checks the appended package against it and reads the header.
-// The body is not read into memory: the returned stream keeps the file open and reads records
+// Checks the appended package against the installer's own file and reads the header. The body
+// is not read into memory: the returned stream keeps the file open and reads records
 // on demand, so a package costs no more memory than one buffer however large it is.
 #include "engine/loader.h"
 
@@ -7,22 +7,12 @@
 
 #include "base/error.h"
 #include "base/number_text.h"
+#include "package/format.h"
+#include "package/package_records.h"
 
 namespace stow {
 
 namespace {
-
-// Package offsets and lengths the installer accepts: the package starts no earlier than the
-// end of a minimal image, and neither number reaches 1 GiB.
-constexpr int64_t kMinimumPackageEnd = 4096;  // P + 4 must reach this
-constexpr int64_t kMinimumLength = 4096;
-constexpr int64_t kMaximumValue = 0x3FFFFFFF;
-
-int64_t decodeInt32(const unsigned char bytes[4]) {
-    uint32_t v = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                 static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-    return static_cast<int32_t>(v);
-}
 
 bool readFully(File& file, unsigned char* out, size_t n) {
     size_t got = 0;
@@ -34,12 +24,8 @@ bool readFully(File& file, unsigned char* out, size_t n) {
     return true;
 }
 
-LoadedPackage openAndRead(FileSystem& files, const std::string& exe_path, int64_t offset) {
-    std::unique_ptr<File> file = files.openRead(exe_path);
-    if (!file) {
-        throw EFOpenError("Cannot open file \"" + exe_path +
-                          "\". The file could not be opened for reading.");
-    }
+LoadedPackage readPackage(std::unique_ptr<File> file, int64_t offset) {
+    if (!file) throw EReadError();
     const int64_t size = file->size();
     if (size < 0) throw EReadError();
     if (size < offset + 4) throw LoadError(0x02);
@@ -47,14 +33,15 @@ LoadedPackage openAndRead(FileSystem& files, const std::string& exe_path, int64_
     unsigned char length_bytes[4];
     if (!file->seek(offset) || !readFully(*file, length_bytes, 4)) throw EReadError();
     const int64_t length = decodeInt32(length_bytes);
-    if (length < kMinimumLength || length > kMaximumValue) throw LoadError(0x03);
+    if (length < kMinimumPackageLength || length > kMaximumPackageLength) throw LoadError(0x03);
     if (size < offset + length) throw LoadError(0x04);
 
     LoadedPackage package;
     package.stream = std::make_unique<PackageStream>(std::move(file), offset + 4, offset + length);
-    package.vendorName = package.stream->readString();
-    package.packageName = package.stream->readString();
-    package.recordCount = package.stream->readInt32();
+    PackageHeader header = readPackageHeader(*package.stream);
+    package.vendorName = std::move(header.vendorName);
+    package.packageName = std::move(header.packageName);
+    package.recordCount = header.recordCount;
     package.startMenuGroup = package.vendorName + " " + package.packageName;
     return package;
 }
@@ -86,14 +73,17 @@ std::string LoadError::text() const {
     }
 }
 
-LoadedPackage loadPackage(FileSystem& files, const std::string& exe_path,
-                          const unsigned char locator_data[4]) {
-    if (std::memcmp(locator_data, "XXXX", 4) == 0) throw LoadError(0x00);
-    // 64-bit arithmetic: P + 4 must not wrap for P near the int32 limit.
+int64_t packageOffset(const unsigned char locator_data[4]) {
+    if (std::memcmp(locator_data, kLocatorUnpatched, 4) == 0) throw LoadError(0x00);
+    // 64-bit: P near the int32 limits must not wrap anywhere behind this check.
     const int64_t offset = decodeInt32(locator_data);
-    if (offset + 4 < kMinimumPackageEnd || offset > kMaximumValue) throw LoadError(0x01);
+    if (offset < kMinimumPackageOffset || offset > kMaximumPackageOffset) throw LoadError(0x01);
+    return offset;
+}
+
+LoadedPackage loadPackage(std::unique_ptr<File> file, int64_t offset) {
     try {
-        return openAndRead(files, exe_path, offset);
+        return readPackage(std::move(file), offset);
     } catch (const LoadError&) {
         throw;
     } catch (...) {
@@ -101,8 +91,8 @@ LoadedPackage loadPackage(FileSystem& files, const std::string& exe_path,
     }
 }
 
-void showLoadError(System& system, const LoadError& error) {
-    system.messageBox(error.text(), error.caption(), kMbOk | kMbIconExclamation);
+LoadedPackage loadPackage(std::unique_ptr<File> file, const unsigned char locator_data[4]) {
+    return loadPackage(std::move(file), packageOffset(locator_data));
 }
 
 }  // namespace stow

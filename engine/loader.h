@@ -2,10 +2,12 @@
 // against the file, and reads the header. Failures are numbered load errors.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/install_state.h"
-#include "platform/platform.h"
+#include "platform/file_system.h"
 
 namespace stow {
 
@@ -25,12 +27,14 @@ private:
     std::string detail_;
 };
 
-// Loads the package of the executable at exe_path whose locator holds locator_data (the four
-// bytes between "zxcv" and "vbnm"). Throws LoadError; never anything else.
-LoadedPackage loadPackage(FileSystem& files, const std::string& exe_path,
-                          const unsigned char locator_data[4]);
+// The package offset P that the locator's four data bytes hold. Throws LoadError 0x00 (not
+// patched) or 0x01 (out of range); checked before the installer's file is opened.
+int64_t packageOffset(const unsigned char locator_data[4]);
 
-// Shows the load error's box: OK button, exclamation icon.
-void showLoadError(System& system, const LoadError& error);
+// Reads the package at offset of the installer's own file; the stream keeps the file. Throws
+// LoadError; never anything else.
+LoadedPackage loadPackage(std::unique_ptr<File> file, int64_t offset);
+// Both steps, for callers that hold the file already.
+LoadedPackage loadPackage(std::unique_ptr<File> file, const unsigned char locator_data[4]);
 
 }  // namespace stow

@@ -12,6 +12,7 @@
 #include "engine/install_job.h"
 #include "base/paths.h"
 #include "engine/placement_rule.h"
+#include "package/package_records.h"
 
 namespace stow {
 
@@ -110,10 +111,11 @@ void runPlacement(InstallJob& job, Progress& progress) {
 
     for (int32_t k = 1; k <= count; ++k) {
         PackageStream& stream = *job.package.stream;
-        const std::string first = stream.readString();
-        const ContentRef content = stream.skipString();
-        const std::string source = stream.readString();
-        const int32_t stamp = stream.readInt32();
+        const PackageRecord record = readPackageRecord(stream);
+        const std::string& first = record.placement;
+        const ContentRef& content = record.content;
+        const std::string& source = record.sourceKey;
+        const int32_t stamp = record.timeStamp;
 
         const ContentWriter streamed = [&stream, &content](File& file) {
             return stream.copyContent(content, [&file](const char* bytes, size_t n) {

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "engine/install_state.h"
+#include "package/format.h"
 
 namespace stow {
-
-constexpr unsigned kDriverCopyFlag = 0x20;
 
 enum class DestinationKind {
     None,          // not written, not logged

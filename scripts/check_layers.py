@@ -2,10 +2,10 @@
 """Fails on an #include that goes up a layer.
 
 The product's folders stack from the bottom: vocabulary (base/), the platform seam (platform/,
-whose two backends never see each other), the install engine, the UI controllers, the Win32
-views and the start-ups that compose them. The packer and the uninstaller's logic sit beside the
-UI controllers, over the engine; the installer's and the uninstaller's start-ups never see each
-other.
+whose two backends never see each other), the package format, the install engine, the UI
+controllers, the Win32 views and the start-ups that compose them. The packer and the
+uninstaller's logic sit beside the UI controllers, over the engine; the installer's and the
+uninstaller's start-ups never see each other.
 A file may include what lies in its own folder or below it; tests and benchmarks may include
 anything. Usage: check_layers.py [ROOT]; prints each upward include and exits 1 if any.
 """
@@ -20,6 +20,7 @@ LAYERS = {
     "platform/": (1, ""),
     "platform/sim/": (1, "sim"),
     "platform/win32/": (1, "win32"),
+    "package/": (2, ""),
     "engine/": (3, ""),
     "tools/": (4, "tools"),
     "ui/": (4, "ui"),

@@ -49,7 +49,7 @@ void TMainForm::FormCreate() {
         return;
     }
     try {
-        package_ = loadPackage(platform_.files, platform_.system.executablePath(), locator_.data());
+        package_ = loadOwnPackage();
 
         const std::string title = package_.packageName + " Installer";
         view_.setTitle(title);
@@ -83,6 +83,18 @@ void TMainForm::FormCreate() {
     } catch (...) {
         failLoading(LoadError(0xFF, describeCurrentException()));
     }
+}
+
+LoadedPackage TMainForm::loadOwnPackage() {
+    const std::string path = platform_.system.executablePath();
+    // The locator is checked first: an unpatched stub says so even when its file is unreadable.
+    const int64_t offset = packageOffset(locator_.data());
+    std::unique_ptr<File> file = platform_.files.openRead(path);
+    if (!file) {
+        throw EFOpenError("Cannot open file \"" + path +
+                          "\". The file could not be opened for reading.");
+    }
+    return loadPackage(std::move(file), offset);
 }
 
 void TMainForm::failLoading(const LoadError& error) {

@@ -67,6 +67,8 @@ public:
     const PlatformFacts& facts() const { return facts_; }
 
 private:
+    // Throws LoadError, or any error opening the installer's own file.
+    LoadedPackage loadOwnPackage();
     void failLoading(const LoadError& error);
     void refuseCommandLine();
     // Ends the run before the ready state: logged, a box unless silent, then termination.

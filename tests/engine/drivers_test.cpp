@@ -125,13 +125,8 @@ protected:
     bool infKeyExists() const { return win.registryKeyExists(win.processView(), "Software\\Acme\\INF"); }
 
     static constexpr const char* kDrivers = "C:\\Acme\\Drivers\\";
-    test::TempDir dir;
-    sim::SimWindows win{sim::Profile::Nt32, dir.path() / "machine"};
-    LoadedPackage package;
-    InstallLocations locations;
-    PlatformFacts facts;
     test::RecordingProgress bar;
-    CountingPump pump;
+    test::CountingPump pump;
 };
 
 TEST_F(DriverPhase, RecordsTheSystemsNameForEveryAcceptedTopLevelInf) {

@@ -1,64 +1,26 @@
 // The loader against crafted installer files: every numbered load error at and around its
-// limits, damaged header strings, and a header read that leaves the body on disk.
+// limits, damaged header strings, and a header read that leaves the body in the file.
 #include "engine/loader.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <map>
 
-#include "base/error.h"
-#include "platform/sim/sim_windows.h"
-#include "support/memory_file.h"
+#include "package/package_records.h"
+#include "support/counting_file_system.h"
 #include "support/package_builder.h"
-#include "support/temp_dir.h"
 
 namespace stow {
 namespace {
 
 using test::le32;
 
-std::string lstr(const std::string& s) { return le32(static_cast<int64_t>(s.size())) + s; }
-
-// A file that counts the bytes read through it.
-class CountingFile : public test::MemoryFile {
-public:
-    CountingFile(std::string bytes, int64_t& counter)
-        : MemoryFile(std::move(bytes)), counter_(counter) {}
-    size_t read(void* buffer, size_t n) override {
-        size_t r = MemoryFile::read(buffer, n);
-        counter_ += static_cast<int64_t>(r);
-        return r;
-    }
-
-private:
-    int64_t& counter_;
-};
-
-// Only openRead matters to the loader.
-class BytesFileSystem : public FileSystem {
-public:
-    std::map<std::string, std::string> files;
-    int64_t bytesRead = 0;
-
-    std::unique_ptr<File> openRead(const std::string& path) override {
-        auto it = files.find(path);
-        if (it == files.end()) return nullptr;
-        return std::make_unique<CountingFile>(it->second, bytesRead);
-    }
-    std::unique_ptr<File> create(const std::string&) override { return nullptr; }
-    bool createDirectory(const std::string&) override { return false; }
-    uint32_t attributes(const std::string&) override { return kInvalidAttributes; }
-    std::unique_ptr<Finder> findFirst(const std::string&) override { return nullptr; }
-    std::string currentDirectory() override { return "C:\\"; }
-    bool setCurrentDirectory(const std::string&) override { return false; }
-};
-
-const std::string kExe = "C:\\Setup.exe";
+std::string lstr(const std::string& s) { return le32(static_cast<int32_t>(s.size())) + s; }
 
 // An image of `offset` filler bytes followed by the package: length field, then body.
 std::string installer(int64_t offset, int64_t length_field, const std::string& body) {
-    return std::string(static_cast<size_t>(offset), 'M') + le32(length_field) + body;
+    return std::string(static_cast<size_t>(offset), 'M') + le32(static_cast<int32_t>(length_field)) +
+           body;
 }
 
 // A well-formed body of exactly length - 4 bytes: header, one record, zero padding.
@@ -74,24 +36,23 @@ struct Outcome {
     int code = -1;  // -1: loaded
     std::string text;
     LoadedPackage package;
+    int64_t bytesRead = 0;
 };
 
-Outcome load(BytesFileSystem& fs, int64_t locator) {
-    std::string bytes = le32(locator);
+Outcome loadFile(const std::string& file, int64_t locator) {
+    const std::string data = le32(static_cast<int32_t>(locator));
+    auto counted = std::make_unique<test::CountingFile>(file);
+    const test::CountingFile& counts = *counted;
     Outcome out;
     try {
-        out.package = loadPackage(fs, kExe, reinterpret_cast<const unsigned char*>(bytes.data()));
+        out.package =
+            loadPackage(std::move(counted), reinterpret_cast<const unsigned char*>(data.data()));
+        out.bytesRead = counts.bytesRead;
     } catch (const LoadError& e) {
         out.code = e.code();
         out.text = e.text();
     }
     return out;
-}
-
-Outcome loadFile(const std::string& file, int64_t locator) {
-    BytesFileSystem fs;
-    fs.files[kExe] = file;
-    return load(fs, locator);
 }
 
 TEST(LoaderTest, ReadsTheHeaderAndLeavesTheStreamAtTheFirstRecord) {
@@ -102,23 +63,13 @@ TEST(LoaderTest, ReadsTheHeaderAndLeavesTheStreamAtTheFirstRecord) {
     EXPECT_EQ(out.package.recordCount, 1);
     EXPECT_EQ(out.package.startMenuGroup, "ZYLOR DAQ Suite");
     ASSERT_TRUE(out.package.stream);
-    EXPECT_EQ(out.package.stream->readString(), "\x10ReadMe.txt");
-    EXPECT_EQ(out.package.stream->readString(), "hello");
-    EXPECT_EQ(out.package.stream->readString(), "C:\\ReadMe.txt");
-    EXPECT_EQ(out.package.stream->readInt32(), 0x58210000);
+    const PackageRecord record = readPackageRecord(*out.package.stream);
+    EXPECT_EQ(record.placement, "\x10ReadMe.txt");
+    EXPECT_EQ(out.package.stream->readContent(record.content), "hello");
+    EXPECT_EQ(record.sourceKey, "C:\\ReadMe.txt");
+    EXPECT_EQ(record.timeStamp, 0x58210000);
     // The stream ends where the package does; the signature block is out of reach.
     EXPECT_EQ(out.package.stream->position() + out.package.stream->remaining(), 5000 + 4096);
-}
-
-TEST(LoaderTest, NoAttachedPackage) {
-    BytesFileSystem fs;  // the file is not even opened
-    Outcome out;
-    try {
-        loadPackage(fs, kExe, reinterpret_cast<const unsigned char*>("XXXX"));
-    } catch (const LoadError& e) {
-        out.code = e.code();
-    }
-    EXPECT_EQ(out.code, 0x00);
 }
 
 TEST(LoaderTest, ChecksAtAndAroundEveryLimit) {
@@ -130,6 +81,8 @@ TEST(LoaderTest, ChecksAtAndAroundEveryLimit) {
     };
     const int64_t big = 0x3FFFFFFF;
     const Case cases[] = {
+        {"locator unpatched", decodeInt32(reinterpret_cast<const unsigned char*>(kLocatorUnpatched)),
+         installer(4092, 4096, body(4096)), 0x00},
         {"P = 4092 is the smallest offset", 4092, installer(4092, 4096, body(4096)), -1},
         {"P = 4091", 4091, installer(4091, 4096, body(4096)), 0x01},
         {"P = 0", 0, installer(0, 4096, body(4096)), 0x01},
@@ -208,76 +161,53 @@ TEST(LoaderTest, BadStringLengthsAreReadErrors) {
     }
 }
 
-TEST(LoaderTest, RecordCountIsTakenUnchanged) {
-    for (int32_t count : {0, -1, INT32_MIN, INT32_MAX}) {
-        Outcome out = loadFile(installer(4096, 4096, body(4096, "V", "P", count)), 4096);
+TEST(LoaderTest, HeaderFieldsAreTakenUnchanged) {
+    struct Case {
+        std::string vendor, package;
+        int32_t count;
+        std::string group;
+    };
+    const Case cases[] = {
+        {"V", "P", 0, "V P"},           {"V", "P", -1, "V P"},
+        {"V", "P", INT32_MIN, "V P"},   {"V", "P", INT32_MAX, "V P"},
+        {"", "", 1, " "},  // empty names give a group of one blank
+    };
+    for (const Case& c : cases) {
+        Outcome out = loadFile(installer(4096, 4096, body(4096, c.vendor, c.package, c.count)), 4096);
         ASSERT_EQ(out.code, -1);
-        EXPECT_EQ(out.package.recordCount, count);
+        EXPECT_EQ(out.package.recordCount, c.count);
+        EXPECT_EQ(out.package.startMenuGroup, c.group);
     }
 }
 
-TEST(LoaderTest, EmptyNamesGiveAGroupOfOneBlank) {
-    Outcome out = loadFile(installer(4096, 4096, body(4096, "", "")), 4096);
-    ASSERT_EQ(out.code, -1);
-    EXPECT_EQ(out.package.startMenuGroup, " ");
-}
-
-TEST(LoaderTest, AFileThatCannotBeOpenedIsAnOpenError) {
-    BytesFileSystem fs;
-    Outcome out = load(fs, 4096);
-    EXPECT_EQ(out.code, 0xFF);
-    EXPECT_NE(out.text.find("Details are as follows:\r\nEFOpenError: Cannot open file "
-                            "\"C:\\Setup.exe\"."),
-              std::string::npos)
-        << out.text;
-}
-
-TEST(LoaderTest, TheBodyStaysOnDisk) {
+TEST(LoaderTest, TheBodyStaysInTheFile) {
     const int64_t length = 8 * 1024 * 1024;
-    BytesFileSystem fs;
-    fs.files[kExe] = installer(4096, length, body(length));
-    Outcome out = load(fs, 4096);
+    Outcome out = loadFile(installer(4096, length, body(length)), 4096);
     ASSERT_EQ(out.code, -1);
-    EXPECT_LE(fs.bytesRead, 4 + static_cast<int64_t>(PackageStream::kBufferSize));
+    EXPECT_LE(out.bytesRead, 4 + static_cast<int64_t>(PackageStream::kBufferSize));
 }
 
 TEST(LoaderTest, CaptionsAndTexts) {
-    EXPECT_EQ(LoadError(0x00).caption(), "Load Error 00h");
-    EXPECT_EQ(LoadError(0x03).caption(), "Load Error 03h");
-    EXPECT_EQ(LoadError(0xFF, "X").caption(), "Load Error FFh");
-    EXPECT_EQ(LoadError(0x02).text(),
-              "This file is truncated. Try downloading it again, or contact the factory for "
-              "assistance.");
-    EXPECT_EQ(LoadError(0xFF, "EOutOfMemory: Out of memory").text(),
-              "An exception occurred while loading. Please contact the factory for assistance. "
-              "Details are as follows:\r\nEOutOfMemory: Out of memory");
-}
-
-TEST(LoaderTest, OnTheSimulatedMachine) {
-    test::TempDir dir;
-    sim::SimWindows win(sim::Profile::Nt32, dir.path() / "machine");
-    win.writeFile("C:\\Download\\Setup.exe", installer(4096, 4096, body(4096)));
-    const std::string locator = le32(4096);
-    const auto* data = reinterpret_cast<const unsigned char*>(locator.data());
-    LoadedPackage package = loadPackage(win.platform().files, "c:\\download\\SETUP.EXE", data);
-    EXPECT_EQ(package.startMenuGroup, "ZYLOR DAQ Suite");
-
-    try {
-        loadPackage(win.platform().files, "C:\\Download\\Missing.exe", data);
-        FAIL() << "loaded a missing file";
-    } catch (const LoadError& e) {
-        showLoadError(win.platform().system, e);
+    const struct {
+        LoadError error;
+        const char* caption;
+        const char* text;
+    } cases[] = {
+        {LoadError(0x00), "Load Error 00h",
+         "No package is attached. Please contact the factory for assistance."},
+        {LoadError(0x02), "Load Error 02h",
+         "This file is truncated. Try downloading it again, or contact the factory for "
+         "assistance."},
+        {LoadError(0x03), "Load Error 03h",
+         "The package is corrupted. Please contact the factory for assistance."},
+        {LoadError(0xFF, "EOutOfMemory: Out of memory"), "Load Error FFh",
+         "An exception occurred while loading. Please contact the factory for assistance. "
+         "Details are as follows:\r\nEOutOfMemory: Out of memory"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.error.caption(), c.caption);
+        EXPECT_EQ(c.error.text(), c.text);
     }
-    showLoadError(win.platform().system, LoadError(0x03));
-    const auto& boxes = win.messageBoxes();
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].caption, "Load Error FFh");
-    EXPECT_EQ(boxes[0].text.rfind("An exception occurred while loading.", 0), 0u);
-    EXPECT_NE(boxes[0].text.find("\r\nEFOpenError: Cannot open file "), std::string::npos);
-    EXPECT_EQ(boxes[1].caption, "Load Error 03h");
-    EXPECT_EQ(boxes[1].text,
-              "The package is corrupted. Please contact the factory for assistance.");
-    EXPECT_EQ(boxes[1].flags, kMbOk | kMbIconExclamation);
 }
 
 }  // namespace

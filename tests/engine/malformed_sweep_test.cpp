@@ -10,6 +10,7 @@
 #include "engine/loader.h"
 #include "engine/locations.h"
 #include "platform/sim/sim_windows.h"
+#include "support/memory_file.h"
 #include "support/no_progress.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
@@ -40,13 +41,10 @@ class MalformedSweep : public ::testing::Test {
 protected:
     // Loads bytes as the installer file and, when it loads, installs it.
     Outcome run(const std::string& bytes, int* load_code = nullptr) {
-        const std::string exe = "C:\\case" + std::to_string(++case_) + ".exe";
-        sim_.writeFile(exe, bytes);
-        unsigned char locator[4];
-        for (int i = 0; i < 4; ++i) locator[i] = static_cast<unsigned char>((kStubSize >> (8 * i)) & 0xFF);
+        ++case_;
         LoadedPackage package;
         try {
-            package = loadPackage(sim_.platform().files, exe, locator);
+            package = loadPackage(std::make_unique<test::MemoryFile>(bytes), kStubSize);
         } catch (const LoadError& e) {
             if (load_code) *load_code = e.code();
             return Outcome::LoadError;

@@ -10,13 +10,15 @@
 
 namespace stow::test {
 
-// A MemoryFile that counts its reads and seeks.
+// A MemoryFile that counts its reads, the bytes they brought, and its seeks.
 class CountingFile : public MemoryFile {
 public:
     using MemoryFile::MemoryFile;
     size_t read(void* buffer, size_t n) override {
         ++reads;
-        return MemoryFile::read(buffer, n);
+        const size_t got = MemoryFile::read(buffer, n);
+        bytesRead += static_cast<int64_t>(got);
+        return got;
     }
     bool seek(int64_t offset) override {
         ++seeks;
@@ -24,6 +26,7 @@ public:
     }
     int reads = 0;
     int seeks = 0;
+    int64_t bytesRead = 0;
 };
 
 // Forwards to another file system and counts the existence checks and directory creations.

@@ -1,8 +1,10 @@
-// Package bytes for tests, in the appended package's layout.
+// Package bytes for tests, written by the package writer.
 #include "support/package_builder.h"
 
 #include <memory>
 
+#include "package/format.h"
+#include "package/package_records.h"
 #include "support/memory_file.h"
 
 namespace stow::test {
@@ -14,42 +16,24 @@ PackageRecord record(unsigned char placement, const std::string& path, const std
 }
 
 std::string le32(int32_t value) {
-    auto u = static_cast<uint32_t>(value);
-    return std::string{static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-                       static_cast<char>((u >> 16) & 0xFF), static_cast<char>((u >> 24) & 0xFF)};
-}
-
-std::string lengthPrefixed(const std::string& bytes) {
-    return le32(static_cast<int32_t>(bytes.size())) + bytes;
-}
-
-std::string recordBytes(const PackageRecord& r) {
-    return lengthPrefixed(r.first) + lengthPrefixed(r.content) + lengthPrefixed(r.source) +
-           le32(r.stamp);
-}
-
-std::string packageBody(const std::string& vendor, const std::string& package,
-                        const std::vector<PackageRecord>& records, std::optional<int32_t> count) {
-    std::string body = lengthPrefixed(vendor) + lengthPrefixed(package) +
-                       le32(count.value_or(static_cast<int32_t>(records.size())));
-    for (const PackageRecord& r : records) body += recordBytes(r);
-    return body;
+    std::string bytes;
+    appendInt32(bytes, value);
+    return bytes;
 }
 
 std::string appendedPackage(const std::string& vendor, const std::string& package,
                             const std::vector<PackageRecord>& records) {
-    std::string body = packageBody(vendor, package, records);
-    if (body.size() + 4 < 4096) body.resize(4096 - 4, '\0');
-    return le32(static_cast<int32_t>(body.size() + 4)) + body;
+    return packageBytes(vendor, package, records);
 }
 
 LoadedPackage loadedPackageFromBody(const std::string& body) {
     LoadedPackage p;
     p.stream = std::make_unique<PackageStream>(std::make_unique<MemoryFile>(body), 0,
                                                static_cast<int64_t>(body.size()));
-    p.vendorName = p.stream->readString();
-    p.packageName = p.stream->readString();
-    p.recordCount = p.stream->readInt32();
+    PackageHeader header = readPackageHeader(*p.stream);
+    p.vendorName = header.vendorName;
+    p.packageName = header.packageName;
+    p.recordCount = header.recordCount;
     p.startMenuGroup = p.vendorName + " " + p.packageName;
     return p;
 }
@@ -57,7 +41,13 @@ LoadedPackage loadedPackageFromBody(const std::string& body) {
 LoadedPackage loadedPackage(const std::string& vendor, const std::string& package,
                             const std::vector<PackageRecord>& records,
                             std::optional<int32_t> count) {
-    return loadedPackageFromBody(packageBody(vendor, package, records, count));
+    std::string body;
+    PackageWriter writer([&body](const char* p, size_t n) { body.append(p, n); });
+    writer.header(vendor, package, count.value_or(static_cast<int32_t>(records.size())));
+    for (const PackageRecord& r : records) {
+        writer.record(r.placement, r.content, r.sourceKey, r.timeStamp);
+    }
+    return loadedPackageFromBody(body);
 }
 
 }  // namespace stow::test

@@ -171,7 +171,7 @@ TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
     std::string patched = test::fakeStub();
     patched.replace(1028, 4, std::string("\x00\x20\x00\x00", 4));
     std::string twice = test::fakeStub();
-    twice.replace(5000, 12, "zxcvXXXXvbnm");
+    twice.replace(5000, kLocatorSize, unpatchedLocator());
     std::string wrong_tail = test::fakeStub();
     wrong_tail.replace(1032, 4, "vbnX");
     struct Case {

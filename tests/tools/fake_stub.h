@@ -6,12 +6,14 @@
 #include <fstream>
 #include <string>
 
+#include "package/format.h"
+
 namespace stow::test {
 
 inline std::string fakeStub(size_t size = 8192, size_t locator_at = 1024) {
     std::string stub(size, '\0');
     for (size_t i = 0; i < size; ++i) stub[i] = static_cast<char>("MZ\x90\x01stub"[i % 8]);
-    stub.replace(locator_at, 12, "zxcvXXXXvbnm");
+    stub.replace(locator_at, kLocatorSize, unpatchedLocator());
     return stub;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "package/format.h"
+
 namespace stow::test {
 
 constexpr size_t kPeHeaderAt = 0x80;
@@ -58,7 +60,7 @@ inline std::string peStub(size_t size = 8192) {
     putLe(b, section + 20, 0x200, 4);    // raw offset
     putLe(b, section + 36, 0x60000020, 4);
     b[0x200] = '\xC3';  // ret
-    b.replace(kPeLocatorAt, 12, "zxcvXXXXvbnm");
+    b.replace(kPeLocatorAt, kLocatorSize, unpatchedLocator());
     return b;
 }
 

@@ -253,7 +253,7 @@ TEST(PlanTest, JsonTextsAreAlwaysValid) {
 // A stand-in installer image: the locator literal pointing behind the image, then the package.
 std::string installerBytes(const std::string& locator_data, const std::string& appended) {
     std::string image(4096, '\0');
-    image.replace(200, 12, "zxcv" + locator_data + "vbnm");
+    image.replace(200, kLocatorSize, kLocatorHead + locator_data + kLocatorTail);
     return image + appended;
 }
 
@@ -297,7 +297,7 @@ TEST(PlanTest, RunsOnABuiltInstallerFile) {
     EXPECT_THROW(runPlan(options, out), PackError);
 
     std::ofstream(exe, std::ios::binary | std::ios::trunc)
-        << installerBytes("XXXX", test::appendedPackage("V", "P", records));
+        << installerBytes(kLocatorUnpatched, test::appendedPackage("V", "P", records));
     options.profile = "9x";
     std::ostringstream refused;
     EXPECT_EQ(runPlan(options, refused), 1);

@@ -7,11 +7,12 @@
 #include <sstream>
 
 #include "engine/loader.h"
+#include "package/package_records.h"
 #include "stowpack/format.h"
 #include "stowpack/host_file.h"
 #include "stowpack/inspect_command.h"
 #include "stowpack/package_file.h"
-#include "stowpack/package_writer.h"
+#include "stowpack/installer_writer.h"
 #include "support/temp_dir.h"
 #include "tools/fake_stub.h"
 
@@ -59,19 +60,18 @@ TEST(RoundTripTest, RandomPackagesReadBackThroughTheLoader) {
         // The installer's own path: the locator bytes as the stub would see them once patched.
         std::string locator;
         appendInt32(locator, static_cast<int32_t>(stub.size()));
-        HostFileSystem files;
-        LoadedPackage loaded = loadPackage(files, out.string(),
+        LoadedPackage loaded = loadPackage(openHostFile(out.string()),
                                            reinterpret_cast<const unsigned char*>(locator.data()));
         ASSERT_EQ(loaded.vendorName, contents.vendor);
         ASSERT_EQ(loaded.packageName, contents.package);
         ASSERT_EQ(loaded.recordCount, static_cast<int32_t>(contents.records.size()));
         PackageStream& s = *loaded.stream;
         for (const PackRecord& r : contents.records) {
-            ASSERT_EQ(s.readString(), std::string(1, static_cast<char>(r.placementByte)) + r.path);
-            const ContentRef ref = s.skipString();
-            ASSERT_EQ(s.readContent(ref), r.content);
-            ASSERT_EQ(s.readString(), r.key);
-            ASSERT_EQ(s.readInt32(), r.timeStamp);
+            const stow::PackageRecord read = readPackageRecord(s);
+            ASSERT_EQ(read.placement, std::string(1, static_cast<char>(r.placementByte)) + r.path);
+            ASSERT_EQ(s.readContent(read.content), r.content);
+            ASSERT_EQ(read.sourceKey, r.key);
+            ASSERT_EQ(read.timeStamp, r.timeStamp);
         }
         EXPECT_EQ(s.remaining(), summary.padding);
 
@@ -128,7 +128,7 @@ TEST_F(DamageTest, EveryDamageGivesItsNumberedError) {
     const Case cases[] = {
         {"intact", good_, -1},
         {"signature block appended", good_ + std::string(5000, 'S'), -1},
-        {"locator reset to XXXX", std::string(good_).replace(1028, 4, "XXXX"), 0x00},
+        {"locator reset to XXXX", std::string(good_).replace(1028, 4, kLocatorUnpatched), 0x00},
         {"P below the minimum", withInt32At(1028, 4091), 0x01},
         {"P negative", withInt32At(1028, -8192), 0x01},
         {"P past the file", withInt32At(1028, 0x3FFFFFF0), 0x02},
@@ -164,7 +164,7 @@ TEST_F(DamageTest, InspectReportsTheVerdict) {
     EXPECT_NE(report.find("Load Error 04h: The package is truncated."), std::string::npos)
         << report;
 
-    report = inspect(std::string(good_).replace(1028, 4, "XXXX"), &code);
+    report = inspect(std::string(good_).replace(1028, 4, kLocatorUnpatched), &code);
     EXPECT_EQ(code, 1);
     EXPECT_NE(report.find("Load Error 00h"), std::string::npos) << report;
 

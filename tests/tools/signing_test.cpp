@@ -8,11 +8,12 @@
 #include <sstream>
 
 #include "engine/loader.h"
+#include "package/package_records.h"
 #include "stowpack/format.h"
 #include "stowpack/host_file.h"
 #include "stowpack/inspect_command.h"
 #include "stowpack/package_file.h"
-#include "stowpack/package_writer.h"
+#include "stowpack/installer_writer.h"
 #include "stowpack/pe_image.h"
 #include "support/temp_dir.h"
 #include "tools/fake_stub.h"
@@ -203,18 +204,17 @@ TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
 
     // The installer's own loader, given the locator bytes as the signed file holds them.
     const std::string locator = after.substr(test::kPeLocatorAt + kLocatorDataOffset, 4);
-    HostFileSystem files;
-    LoadedPackage loaded = loadPackage(files, signed_file.string(),
+    LoadedPackage loaded = loadPackage(openHostFile(signed_file.string()),
                                        reinterpret_cast<const unsigned char*>(locator.data()));
     EXPECT_EQ(loaded.startMenuGroup, "ZYLOR DAQ Suite");
     const PackageContents contents = sampleContents();
     ASSERT_EQ(loaded.recordCount, static_cast<int32_t>(contents.records.size()));
     for (const PackRecord& r : contents.records) {
-        EXPECT_EQ(loaded.stream->readString(),
-                  std::string(1, static_cast<char>(r.placementByte)) + r.path);
-        EXPECT_EQ(loaded.stream->readContent(loaded.stream->skipString()), r.content);
-        EXPECT_EQ(loaded.stream->readString(), r.key);
-        EXPECT_EQ(loaded.stream->readInt32(), r.timeStamp);
+        const stow::PackageRecord read = readPackageRecord(*loaded.stream);
+        EXPECT_EQ(read.placement, std::string(1, static_cast<char>(r.placementByte)) + r.path);
+        EXPECT_EQ(loaded.stream->readContent(read.content), r.content);
+        EXPECT_EQ(read.sourceKey, r.key);
+        EXPECT_EQ(read.timeStamp, r.timeStamp);
     }
 
     int code = 0;

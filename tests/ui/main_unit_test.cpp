@@ -181,7 +181,7 @@ TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
         std::string text;   // a part of the box's text
         std::string title;  // "" when nothing past loading happened
     } const cases[] = {
-        {"no package attached", [](MainUnitTest& t) { t.setLocator("XXXX"); }, "Load Error 00h",
+        {"no package attached", [](MainUnitTest& t) { t.setLocator(kLocatorUnpatched); }, "Load Error 00h",
          "No package is attached.", ""},
         {"offset too small", [](MainUnitTest& t) { t.setLocator(test::le32(4091)); },
          "Load Error 01h", "", ""},

@@ -174,7 +174,7 @@ std::vector<OutcomeRow> outcomeRows() {
          {"EFCreateError: Failed to create target directory.", "Exit code: 2"}, false},
         {"invalid placement code", "", [](Machine&) {}, kExitErrorReport,
          {"PackageError", "Exit code: 2"}, true},
-        {"no package attached", "", [](Machine& m) { m.locator_bytes = "XXXX"; }, kExitLoadError,
+        {"no package attached", "", [](Machine& m) { m.locator_bytes = kLocatorUnpatched; }, kExitLoadError,
          {"Load Error 00h: No package is attached. Please contact the factory for assistance.",
           "Exit code: 3"},
          false},
@@ -256,7 +256,7 @@ TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Machine m(Profile::Nt32, c.arguments + " /LOG=C:\\setup.log");
-        if (c.no_package) m.locator_bytes = "XXXX";
+        if (c.no_package) m.locator_bytes = kLocatorUnpatched;
         EXPECT_EQ(m.runWindow(c.click), c.code);
         if (!c.target_shown.empty()) {
             EXPECT_EQ(m.target_shown, c.target_shown);

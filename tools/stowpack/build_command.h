@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "stowpack/manifest.h"
-#include "stowpack/package_writer.h"
+#include "stowpack/installer_writer.h"
 
 namespace stow::pack {
 

@@ -70,18 +70,6 @@ uint8_t placementByte(int code, bool driver_copy) {
     return static_cast<uint8_t>(code | (driver_copy ? kDriverCopyFlag : 0));
 }
 
-void appendInt32(std::string& out, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8) out += static_cast<char>((u >> shift) & 0xFF);
-}
-
-int32_t decodeInt32(const unsigned char* bytes) {
-    const uint32_t u = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                       static_cast<uint32_t>(bytes[2]) << 16 |
-                       static_cast<uint32_t>(bytes[3]) << 24;
-    return static_cast<int32_t>(u);
-}
-
 std::string windowsNameProblem(const std::string& name) {
     if (name.empty()) return "is empty";
     for (char c : name) {

@@ -1,12 +1,14 @@
-// The appended-package format as the packer writes and inspects it: the locator literal, the
-// size limits the installer enforces, placement bytes, packed DOS time stamps, and the rules a
-// relative destination path must follow so that no record can escape its location.
+// The packer's side of the package format (its layout, limits and locator are the package
+// module's): refusals, placement codes as the manifest names them, packed DOS time stamps, and
+// the rules a relative destination path must follow so that no record can escape its location.
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "package/format.h"
 
 namespace stow::pack {
 
@@ -40,31 +42,12 @@ struct Warning {
 // breaks them, or "" when it keeps them.
 std::string windowsNameProblem(const std::string& name);
 
-// The 12-byte locator: "zxcv", four data bytes, "vbnm". Unpatched, the data bytes are "XXXX".
-constexpr char kLocatorHead[] = "zxcv";
-constexpr char kLocatorTail[] = "vbnm";
-constexpr char kLocatorUnpatched[] = "XXXX";
-constexpr int64_t kLocatorSize = 12;
-constexpr int64_t kLocatorDataOffset = 4;  // of the data bytes within the literal
-
-// What the installer accepts: the package starts at P >= 4092 and its length L counts its own
-// 4-byte field; both stay below 1 GiB, and L is at least 4096.
-constexpr int64_t kMinimumPackageOffset = 4092;
-constexpr int64_t kMaximumPackageOffset = 0x3FFFFFFF;
-constexpr int64_t kMinimumPackageLength = 4096;
-constexpr int64_t kMaximumPackageLength = 0x3FFFFFFF;
-
-constexpr uint8_t kDriverCopyFlag = 0x20;
-
 bool isValidPlacementCode(int code);
 // "0-5, 8, 9, 12, 13, 16, 17, 18, 20", for messages.
 std::string validPlacementCodesText();
 // A short description of where a code puts its file, e.g. "DriverPath (64-bit only)".
 std::string describePlacementCode(int code);
 uint8_t placementByte(int code, bool driver_copy);
-
-void appendInt32(std::string& out, int32_t value);
-int32_t decodeInt32(const unsigned char* bytes);
 
 // Checks a path relative to some location and returns it with "\" separators. Refused: empty
 // paths, a leading "\" or "/", drive prefixes, "." and ".." components, empty components,

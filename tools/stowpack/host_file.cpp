@@ -33,7 +33,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<File> HostFileSystem::openRead(const std::string& path) {
+std::unique_ptr<File> openHostFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return nullptr;
     return std::make_unique<HostFile>(file);

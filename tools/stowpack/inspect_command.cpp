@@ -99,7 +99,7 @@ int printPackageReport(const PackageFile& p, const std::string& encoding, std::o
     if (p.hasOffset) {
         out << " (package offset " << p.packageOffset << ")\n";
     } else {
-        out << " (\"XXXX\": no package attached)\n";
+        out << " (\"" << kLocatorUnpatched << "\": no package attached)\n";
     }
     if (p.locatorCount > 1) {
         out << "Note:          the locator literal appears " << p.locatorCount

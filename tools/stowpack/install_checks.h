@@ -8,7 +8,7 @@
 
 #include "stowpack/format.h"
 #include "stowpack/manifest.h"
-#include "stowpack/package_writer.h"
+#include "stowpack/installer_writer.h"
 
 namespace stow::pack {
 

@@ -7,6 +7,7 @@
 
 #include "base/error.h"
 #include "engine/loader.h"
+#include "package/package_records.h"
 #include "stowpack/format.h"
 #include "stowpack/host_file.h"
 #include "stowpack/pe_image.h"
@@ -29,19 +30,18 @@ bool readAt(const fs::path& file, int64_t offset, char* out, size_t n) {
 void readRecords(PackageFile& result, PackageStream& stream) {
     try {
         for (int32_t k = 1; k <= result.recordCount; ++k) {
+            const stow::PackageRecord read = readPackageRecord(stream);
             PackageRecord record;
             record.number = k;
-            const std::string first = stream.readString();
-            record.hasPlacementByte = !first.empty();
+            record.hasPlacementByte = !read.placement.empty();
             if (record.hasPlacementByte) {
-                record.placementByte = static_cast<uint8_t>(first[0]);
-                record.path = first.substr(1);
+                record.placementByte = static_cast<uint8_t>(read.placement[0]);
+                record.path = read.placement.substr(1);
             }
-            const ContentRef content = stream.skipString();
-            record.contentOffset = content.offset;
-            record.contentSize = content.length;
-            record.key = stream.readString();
-            record.timeStamp = stream.readInt32();
+            record.contentOffset = read.content.offset;
+            record.contentSize = read.content.length;
+            record.key = read.sourceKey;
+            record.timeStamp = read.timeStamp;
             result.records.push_back(std::move(record));
         }
     } catch (const Error& e) {
@@ -93,9 +93,11 @@ PackageFile readPackageFile(const fs::path& file) {
         }
     }
 
-    HostFileSystem files;
     try {
-        LoadedPackage package = loadPackage(files, file.string(), result.locatorData.data());
+        const int64_t offset = packageOffset(result.locatorData.data());
+        std::unique_ptr<File> own = openHostFile(file.string());
+        if (!own) throw PackError("cannot read " + file.string());
+        LoadedPackage package = loadPackage(std::move(own), offset);
         result.vendorName = package.vendorName;
         result.packageName = package.packageName;
         result.recordCount = package.recordCount;

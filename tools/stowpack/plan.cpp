@@ -19,6 +19,7 @@
 #include "engine/shortcuts.h"
 #include "platform/setup_service.h"
 #include "platform/system.h"
+#include "package/package_records.h"
 #include "stowpack/format.h"
 #include "stowpack/text_encoding.h"
 #include "stowpack/uninstaller_record.h"
@@ -229,12 +230,13 @@ Plan makePlan(LoadedPackage& package, PlanProfile profile, const PlanDirectories
     try {
         for (; k <= package.recordCount; ++k) {
             if (!package.stream) throw EReadError();
+            const stow::PackageRecord read = readPackageRecord(*package.stream);
             PlannedRecord r;
             r.number = k;
-            r.first = package.stream->readString();
-            r.size = package.stream->skipString().length;
-            r.source = package.stream->readString();
-            r.timeStamp = package.stream->readInt32();
+            r.first = read.placement;
+            r.size = read.content.length;
+            r.source = read.sourceKey;
+            r.timeStamp = read.timeStamp;
             records.push_back(r);
         }
     } catch (const Error& e) {

@@ -12,7 +12,8 @@ namespace stow::pack {
 namespace {
 
 bool locatorAt(const char* p) {
-    return std::memcmp(p, kLocatorHead, 4) == 0 && std::memcmp(p + 8, kLocatorTail, 4) == 0;
+    return std::memcmp(p, kLocatorHead, 4) == 0 &&
+           std::memcmp(p + kLocatorTailOffset, kLocatorTail, 4) == 0;
 }
 
 }  // namespace
@@ -21,7 +22,7 @@ std::vector<int64_t> findLocators(const std::string& bytes) {
     std::vector<int64_t> hits;
     if (bytes.size() < static_cast<size_t>(kLocatorSize)) return hits;
     for (size_t i = 0; i + kLocatorSize <= bytes.size(); ++i) {
-        if (bytes[i] == 'z' && locatorAt(bytes.data() + i)) hits.push_back(static_cast<int64_t>(i));
+        if (bytes[i] == kLocatorHead[0] && locatorAt(bytes.data() + i)) hits.push_back(static_cast<int64_t>(i));
     }
     return hits;
 }
@@ -58,8 +59,8 @@ std::vector<int64_t> findLocatorsInFile(const std::filesystem::path& file, size_
 int64_t checkStub(const std::string& stub, const std::string& name) {
     const std::vector<int64_t> hits = findLocators(stub);
     if (hits.empty()) {
-        throw PackError("stub " + name + " holds no package locator (\"zxcvXXXXvbnm\"); it is " +
-                        "not an installer stub");
+        throw PackError("stub " + name + " holds no package locator (\"" + unpatchedLocator() +
+                        "\"); it is not an installer stub");
     }
     if (hits.size() > 1) {
         throw PackError("stub " + name + " holds the package locator " +

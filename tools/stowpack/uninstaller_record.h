@@ -9,7 +9,7 @@
 #include <string>
 
 #include "stowpack/build_command.h"
-#include "stowpack/package_writer.h"
+#include "stowpack/installer_writer.h"
 
 namespace stow::pack {
 

@@ -1,10 +1,11 @@
-// Package encoding and the all-or-nothing output file.
-#include "stowpack/package_writer.h"
+// The packer's records written by the package writer, and the all-or-nothing output file.
+#include "stowpack/installer_writer.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 
+#include "package/package_writer.h"
 #include "stowpack/format.h"
 #include "stowpack/output_file.h"
 #include "stowpack/stub.h"
@@ -15,22 +16,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void putInt32(std::ostream& out, int32_t value) {
-    std::string bytes;
-    appendInt32(bytes, value);
-    out.write(bytes.data(), 4);
-}
-
-void putString(std::ostream& out, const std::string& s) {
-    putInt32(out, static_cast<int32_t>(s.size()));
-    out.write(s.data(), static_cast<std::streamsize>(s.size()));
-}
-
-void putFileContent(std::ostream& out, const PackRecord& record) {
+// Streams a source file into the package, refusing one whose size changed since it was planned.
+void putFileContent(const PackageWriter::Sink& sink, const PackRecord& record) {
     const std::string name = record.contentFile.string();
     std::ifstream in(record.contentFile, std::ios::binary);
     if (!in) throw PackError("cannot read source file " + name + ": " + std::strerror(errno));
-    putInt32(out, static_cast<int32_t>(record.contentSize));
     std::string buffer(1 << 20, '\0');
     int64_t done = 0;
     while (done < record.contentSize) {
@@ -40,7 +30,7 @@ void putFileContent(std::ostream& out, const PackRecord& record) {
         if (in.gcount() != want) {
             throw PackError("source file " + name + " changed (became shorter) while packing");
         }
-        out.write(buffer.data(), want);
+        sink(buffer.data(), static_cast<size_t>(want));
         done += want;
     }
     if (in.peek() != std::char_traits<char>::eof()) {
@@ -48,16 +38,18 @@ void putFileContent(std::ostream& out, const PackRecord& record) {
     }
 }
 
+std::string placementOf(const PackRecord& r) {
+    return std::string(1, static_cast<char>(r.placementByte)) + r.path;
+}
+
 }  // namespace
 
 int64_t unpaddedLength(const PackageContents& contents) {
     // Each step adds at most a few GiB to a total that is checked on the way, so int64 holds it.
-    int64_t total = 4 + 4 + static_cast<int64_t>(contents.vendor.size()) + 4 +
-                    static_cast<int64_t>(contents.package.size()) + 4;
+    int64_t total = headerSize(contents.vendor, contents.package);
     for (const PackRecord& r : contents.records) {
         if (r.contentSize < 0) throw PackError("negative content size");
-        total += 4 + 1 + static_cast<int64_t>(r.path.size()) + 4 + r.contentSize + 4 +
-                 static_cast<int64_t>(r.key.size()) + 4;
+        total += recordSize(1 + r.path.size(), r.contentSize, r.key.size());
         if (total > kMaximumPackageLength) {
             throw PackError("the package would be larger than " +
                             std::to_string(kMaximumPackageLength) +
@@ -68,36 +60,42 @@ int64_t unpaddedLength(const PackageContents& contents) {
 }
 
 int64_t packageLength(const PackageContents& contents) {
-    return std::max(unpaddedLength(contents), kMinimumPackageLength);
+    return paddedPackageLength(unpaddedLength(contents));
 }
 
+namespace {
+
+// Writes length field, header, records and padding. Throws PackError when a source file
+// cannot be read or no longer has its planned size.
 void writePackage(std::ostream& out, const PackageContents& contents) {
     const int64_t unpadded = unpaddedLength(contents);
-    const int64_t length = std::max(unpadded, kMinimumPackageLength);
+    const int64_t length = paddedPackageLength(unpadded);
     if (static_cast<int64_t>(contents.records.size()) > INT32_MAX) {
         throw PackError("too many records");
     }
-    putInt32(out, static_cast<int32_t>(length));
-    putString(out, contents.vendor);
-    putString(out, contents.package);
-    putInt32(out, static_cast<int32_t>(contents.records.size()));
+    PackageWriter writer([&out](const char* bytes, size_t n) {
+        out.write(bytes, static_cast<std::streamsize>(n));
+    });
+    writer.lengthField(length);
+    writer.header(contents.vendor, contents.package, static_cast<int32_t>(contents.records.size()));
     for (const PackRecord& r : contents.records) {
-        putString(out, std::string(1, static_cast<char>(r.placementByte)) + r.path);
         if (r.contentFile.empty()) {
             if (static_cast<int64_t>(r.content.size()) != r.contentSize) {
                 throw PackError("record content size does not match its bytes");
             }
-            putString(out, r.content);
+            writer.record(placementOf(r), r.content, r.key, r.timeStamp);
         } else {
-            putFileContent(out, r);
+            writer.record(
+                placementOf(r), r.contentSize,
+                [&r](const PackageWriter::Sink& sink) { putFileContent(sink, r); }, r.key,
+                r.timeStamp);
         }
-        putString(out, r.key);
-        putInt32(out, r.timeStamp);
     }
-    const std::string padding(static_cast<size_t>(length - unpadded), '\0');
-    out.write(padding.data(), static_cast<std::streamsize>(padding.size()));
+    writer.padding(length - unpadded);
     if (!out) throw PackError("cannot write the package (disk full?)");
 }
+
+}  // namespace
 
 BuildSummary writeInstaller(const std::string& stub, const std::string& stub_name,
                             const PackageContents& contents, const fs::path& output) {

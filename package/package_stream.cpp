@@ -1,11 +1,12 @@
 // Forward reader over the package body. Lengths are checked against the bytes that remain
 // before anything is allocated, so no input can ask for more memory than the body holds.
-#include "engine/package_stream.h"
+#include "package/package_stream.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "base/error.h"
+#include "package/format.h"
 
 namespace stow {
 
@@ -78,9 +79,7 @@ void PackageStream::readExact(void* out, size_t n) {
 int32_t PackageStream::readInt32() {
     unsigned char bytes[4];
     readExact(bytes, 4);
-    uint32_t v = static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                 static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
-    return static_cast<int32_t>(v);
+    return decodeInt32(bytes);
 }
 
 int32_t PackageStream::readLength() {

@@ -1,5 +1,5 @@
 // The forward reader: lengths are checked before allocation, short reads are read errors.
-#include "engine/package_stream.h"
+#include "package/package_stream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,9 @@
-// Writes a package in the installer's format and puts stub + package into place atomically.
-// Contents of source files are streamed; only the stub is held in memory.
+// The packer's records, written by the package writer behind a patched copy of the stub, put
+// into place atomically. Contents of source files are streamed; only the stub is held in memory.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,10 +33,6 @@ int64_t unpaddedLength(const PackageContents& contents);
 // bytes behind the last record, inside L; the installer reads exactly N records and never
 // reaches them.
 int64_t packageLength(const PackageContents& contents);
-
-// Writes length field, header, records and padding. Throws PackError when a source file
-// cannot be read or no longer has its planned size.
-void writePackage(std::ostream& out, const PackageContents& contents);
 
 struct BuildSummary {
     int64_t packageOffset = 0;  // P, the stub's size
