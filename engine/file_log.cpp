@@ -1,5 +1,6 @@
-// The file log in memory. Sections and keys are found through hash maps on their upper-cased
-// text, so merging into a log of many thousands of entries costs the same per entry as a small one.
+// The file log in memory. Sections are found through a hash map on their upper-cased names, each
+// section's lines through its own index, so merging into a log of many thousands of entries costs
+// the same per entry as a small one.
 #include "engine/file_log.h"
 
 #include "base/error.h"
@@ -49,11 +50,11 @@ FileLog FileLog::parse(const std::string& text) {
         if (current == nullptr) continue;  // nothing belongs outside a section
         size_t equals = line.find('=');
         if (equals == std::string::npos) {
-            log.setLine(*current, line, std::string(), true);
+            current->entries.set(line, std::string_view(), true);
         } else {
             std::string key = line.substr(0, equals);
             while (!key.empty() && isBlank(key.back())) key.pop_back();
-            log.setLine(*current, key, line.substr(equals + 1), false);
+            current->entries.set(key, std::string_view(line).substr(equals + 1), false);
         }
     }
     return log;
@@ -64,38 +65,26 @@ FileLog::Section& FileLog::section(const std::string& name) {
         return sections_[last_section_];
     }
     auto [it, added] = section_index_.emplace(upperAscii(name), sections_.size());
-    if (added) {
-        sections_.push_back(Section{name, {}, {}});
-    }
+    if (added) sections_.push_back(Section{name, {}});
     last_section_ = it->second;
     return sections_[it->second];
 }
 
-void FileLog::setLine(Section& section, const std::string& key, const std::string& value,
-                      bool bare) {
-    auto [it, added] = section.index.emplace(upperAscii(key), section.entries.size());
-    if (added) {
-        section.entries.push_back(Entry{key, value, bare});
-    } else {
-        // Replaced in place: the line keeps its position and the spelling it was first given.
-        Entry& entry = section.entries[it->second];
-        entry.value = value;
-        entry.bare = bare;
-    }
-}
-
 void FileLog::set(const std::string& section_name, const std::string& key,
                   const std::string& value) {
-    setLine(section(section_name), key, value, false);
+    section(section_name).entries.set(key, value, false);
 }
 
-const std::string* FileLog::find(const std::string& section_name, const std::string& key) const {
+std::optional<std::string> FileLog::find(const std::string& section_name,
+                                         const std::string& key) const {
     auto s = section_index_.find(upperAscii(section_name));
-    if (s == section_index_.end()) return nullptr;
-    const Section& sec = sections_[s->second];
-    auto e = sec.index.find(upperAscii(key));
-    if (e == sec.index.end() || sec.entries[e->second].bare) return nullptr;
-    return &sec.entries[e->second].value;
+    if (s == section_index_.end()) return std::nullopt;
+    const LogEntries& entries = sections_[s->second].entries;
+    const std::optional<size_t> at = entries.find(key);
+    if (!at) return std::nullopt;
+    LogEntries::Line line = entries.line(*at);
+    if (line.bare) return std::nullopt;
+    return std::move(line.value);
 }
 
 std::vector<std::pair<std::string, std::string>> FileLog::entries(
@@ -103,8 +92,10 @@ std::vector<std::pair<std::string, std::string>> FileLog::entries(
     std::vector<std::pair<std::string, std::string>> out;
     auto s = section_index_.find(upperAscii(section_name));
     if (s == section_index_.end()) return out;
-    for (const Entry& e : sections_[s->second].entries) {
-        if (!e.bare) out.emplace_back(e.key, e.value);
+    const LogEntries& entries = sections_[s->second].entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        LogEntries::Line line = entries.line(i);
+        if (!line.bare) out.emplace_back(std::move(line.key), std::move(line.value));
     }
     return out;
 }
@@ -123,22 +114,14 @@ void FileLog::removeSection(const std::string& section_name) {
 void FileLog::removeEntry(const std::string& section_name, const std::string& key) {
     auto s = section_index_.find(upperAscii(section_name));
     if (s == section_index_.end()) return;
-    Section& sec = sections_[s->second];
-    auto e = sec.index.find(upperAscii(key));
-    if (e == sec.index.end()) return;
-    sec.entries.erase(sec.entries.begin() + static_cast<long>(e->second));
-    reindex();
+    LogEntries& entries = sections_[s->second].entries;
+    if (const std::optional<size_t> at = entries.find(key)) entries.erase(*at);
 }
 
 void FileLog::reindex() {
     section_index_.clear();
     last_section_ = 0;
-    for (size_t i = 0; i < sections_.size(); ++i) {
-        section_index_[upperAscii(sections_[i].name)] = i;
-        Section& sec = sections_[i];
-        sec.index.clear();
-        for (size_t j = 0; j < sec.entries.size(); ++j) sec.index[upperAscii(sec.entries[j].key)] = j;
-    }
+    for (size_t i = 0; i < sections_.size(); ++i) section_index_[upperAscii(sections_[i].name)] = i;
 }
 
 size_t FileLog::entryCount() const {
@@ -154,14 +137,7 @@ void FileLog::write(Sink&& sink) const {
         sink("[", 1);
         sink(s.name.data(), s.name.size());
         sink("]\r\n", 3);
-        for (const Entry& e : s.entries) {
-            sink(e.key.data(), e.key.size());
-            if (!e.bare) {
-                sink("=", 1);
-                sink(e.value.data(), e.value.size());
-            }
-            sink("\r\n", 2);
-        }
+        s.entries.write(sink);
         sink("\r\n", 2);
     }
 }
@@ -169,8 +145,7 @@ void FileLog::write(Sink&& sink) const {
 std::string FileLog::serialize() const {
     size_t size = 0;
     for (const Section& s : sections_) {
-        size += s.name.size() + 6;
-        for (const Entry& e : s.entries) size += e.key.size() + e.value.size() + 3;
+        size += s.name.size() + 6 + s.entries.textSize();
     }
     std::string out;
     out.reserve(size);

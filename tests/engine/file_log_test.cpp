@@ -32,10 +32,9 @@ TEST(FileLogTest, KeysAndSectionsMatchWithoutCaseAndAreReplacedInPlace) {
     EXPECT_EQ(log.serialize(), "[Sec]\r\nKey1=c\r\nKey2=b\r\n\r\n[other]\r\nk=d\r\n\r\n");
     EXPECT_EQ(log.sectionCount(), 2u);
     EXPECT_EQ(log.entryCount(), 3u);
-    ASSERT_NE(log.find("sec", "KEY1"), nullptr);
-    EXPECT_EQ(*log.find("sec", "KEY1"), "c");
-    EXPECT_EQ(log.find("sec", "missing"), nullptr);
-    EXPECT_EQ(log.find("none", "Key1"), nullptr);
+    EXPECT_EQ(log.find("sec", "KEY1"), "c");
+    EXPECT_EQ(log.find("sec", "missing"), std::nullopt);
+    EXPECT_EQ(log.find("none", "Key1"), std::nullopt);
 }
 
 TEST(FileLogTest, ParseDropsStrayLinesAndKeepsForeignContent) {
