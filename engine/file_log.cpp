@@ -131,25 +131,27 @@ size_t FileLog::entryCount() const {
 }
 
 // Hands the log's text to sink piece by piece, in file order.
-template <typename Sink>
-void FileLog::write(Sink&& sink) const {
+// Appends the log's text to out; with a file, hands out to it whenever kSaveBuffer bytes have
+// gathered. False once a write to the file failed.
+bool FileLog::write(std::string& out, File* file) const {
+    bool ok = true;
     for (const Section& s : sections_) {
-        sink("[", 1);
-        sink(s.name.data(), s.name.size());
-        sink("]\r\n", 3);
-        s.entries.write(sink);
-        sink("\r\n", 2);
+        out.append("[").append(s.name).append("]\r\n");
+        for (size_t i = 0; i < s.entries.size(); ++i) {
+            s.entries.appendLine(i, out);
+            if (file && out.size() >= kSaveBuffer) {
+                ok = ok && file->write(out.data(), out.size());
+                out.clear();
+            }
+        }
+        out.append("\r\n");
     }
+    return ok;
 }
 
 std::string FileLog::serialize() const {
-    size_t size = 0;
-    for (const Section& s : sections_) {
-        size += s.name.size() + 6 + s.entries.textSize();
-    }
     std::string out;
-    out.reserve(size);
-    write([&out](const char* p, size_t n) { out.append(p, n); });
+    write(out, nullptr);
     return out;
 }
 
@@ -158,22 +160,10 @@ void FileLog::save(FileSystem& files, const std::string& path) const {
     if (!file) throw EFCreateError("Cannot create file " + path);
     // Written through a small buffer rather than as one string: a log of many thousands of
     // files would otherwise be held twice at the end of the installation.
-    std::vector<char> buffer;
-    buffer.reserve(kSaveBuffer);
-    bool ok = true;
-    const auto flush = [&] {
-        if (ok && !buffer.empty()) ok = file->write(buffer.data(), buffer.size());
-        buffer.clear();
-    };
-    write([&](const char* p, size_t n) {
-        if (buffer.size() + n > kSaveBuffer) flush();
-        if (n > kSaveBuffer) {
-            if (ok) ok = file->write(p, n);
-            return;
-        }
-        buffer.insert(buffer.end(), p, p + n);
-    });
-    flush();
+    std::string buffer;
+    buffer.reserve(kSaveBuffer + 1024);
+    bool ok = write(buffer, file.get());
+    if (ok && !buffer.empty()) ok = file->write(buffer.data(), buffer.size());
     if (!ok) {
         // A write that stopped part way (a full disk) would leave a log cut inside a line,
         // whose last path an uninstaller could take for another file: empty it instead.

@@ -45,8 +45,7 @@ private:
     };
     static constexpr size_t kSaveBuffer = 64 * 1024;
 
-    template <typename Sink>
-    void write(Sink&& sink) const;
+    bool write(std::string& out, File* file) const;
     Section& section(const std::string& name);
     void reindex();
 

@@ -66,14 +66,14 @@ bool equalsUpper(std::string_view a, std::string_view b) {
 
 LogEntries::View LogEntries::view(size_t index) const {
     const uint32_t at = lines_[index];
-    const char* p = blocks_[at >> 16].data() + (at & 0xffff);
+    const char* p = &blocks_[at >> 16][0] + (at & 0xffff);
     View v;
     const auto flags = static_cast<unsigned char>(*p++);
     v.bare = (flags & kBare) != 0;
     v.key_folder_id = static_cast<uint32_t>(getVarint(p));
-    v.key_folder = folders_[v.key_folder_id];
+    v.key_folder = folder(v.key_folder_id);
     v.key_name = getText(p);
-    v.value_folder = folders_[getVarint(p)];
+    v.value_folder = folder(getVarint(p));
     if (flags & kValueRepeatsKeyName) v.value_name = v.key_name;
     v.value_rest = getText(p);
     return v;
@@ -83,21 +83,26 @@ uint32_t LogEntries::store(const std::string& record) {
     if (block_used_ + record.size() > block_size_) {
         // Blocks grow with the section up to kBlock; a record larger than that has its own.
         block_size_ = std::max(record.size(), std::min(kBlock, std::max(kFirstBlock, 2 * block_size_)));
-        blocks_.emplace_back(block_size_);
+        blocks_.push_back(std::string(block_size_, '\0'));
         block_used_ = 0;
     }
     // 65,536 blocks would be gigabytes: more than a 32-bit process holds.
     const auto at = static_cast<uint32_t>((blocks_.size() - 1) << 16 | block_used_);
-    std::memcpy(blocks_.back().data() + block_used_, record.data(), record.size());
+    std::memcpy(&blocks_.back()[0] + block_used_, record.data(), record.size());
     block_used_ += record.size();
     return at;
 }
 
-uint32_t LogEntries::folderId(std::string_view folder, uint32_t hint) {
-    if (folders_[hint] == folder) return hint;
-    auto [it, added] = folder_ids_.emplace(std::string(folder), static_cast<uint32_t>(folders_.size()));
+std::string_view LogEntries::folder(size_t id) const {
+    return id == 0 ? std::string_view() : std::string_view(folders_[id - 1]);
+}
+
+uint32_t LogEntries::folderId(std::string_view name, uint32_t hint) {
+    if (name.empty()) return 0;
+    if (folder(hint) == name) return hint;
+    auto [it, added] = folder_ids_.emplace(std::string(name), folders_.size() + 1);
     if (added) folders_.push_back(it->first);
-    return it->second;
+    return static_cast<uint32_t>(it->second);
 }
 
 uint32_t LogEntries::encode(uint32_t key_folder, std::string_view key_name,
@@ -137,7 +142,7 @@ size_t LogEntries::slotOf(std::string_view key) const {
 
 void LogEntries::rebuildIndex(size_t capacity) {
     while (lines_.size() * 4 >= capacity * 3) capacity *= 2;
-    slots_.assign(capacity, 0);
+    slots_ = std::vector<uint32_t>(capacity);
     const size_t mask = capacity - 1;
     for (size_t i = 0; i < lines_.size(); ++i) {
         const View v = view(i);
@@ -187,10 +192,11 @@ void LogEntries::erase(size_t index) {
     rebuildIndex(16);
 }
 
-size_t LogEntries::textSize() const {
-    size_t size = 0;
-    write([&size](const char*, size_t n) { size += n; });
-    return size;
+void LogEntries::appendLine(size_t index, std::string& out) const {
+    const View v = view(index);
+    out.append(v.key_folder).append(v.key_name);
+    if (!v.bare) out.append("=").append(v.value_folder).append(v.value_name).append(v.value_rest);
+    out.append("\r\n");
 }
 
 }  // namespace stow

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,11 +28,8 @@ public:
     std::optional<size_t> find(std::string_view key) const;
     Line line(size_t index) const;
     void erase(size_t index);
-    // Hands every line's text to sink in pieces, in order, each line ending in CR LF.
-    template <typename Sink>
-    void write(Sink&& sink) const;
-    // The bytes write() hands out.
-    size_t textSize() const;
+    // Appends the line's text, ending in CR LF.
+    void appendLine(size_t index, std::string& out) const;
 
 private:
     // A line decoded in place: views into the blocks and the folder table.
@@ -49,36 +45,21 @@ private:
     uint32_t encode(uint32_t key_folder, std::string_view key_name, std::string_view value,
                     bool bare);
     uint32_t folderId(std::string_view folder, uint32_t hint);
+    std::string_view folder(size_t id) const;
     bool keyEquals(const View& line, std::string_view key) const;
     size_t slotOf(std::string_view key) const;
     void rebuildIndex(size_t capacity);
 
-    std::deque<uint32_t> lines_;  // block << 16 | offset of each line's record, in file order
-    std::vector<std::vector<char>> blocks_;  // never resized, so views into them stay valid
+    std::vector<uint32_t> lines_;  // block << 16 | offset of each line's record, in file order
+    std::vector<std::string> blocks_;  // never resized, so views into them stay valid
     size_t block_size_ = 0;
     size_t block_used_ = 0;
-    std::vector<std::string> folders_{std::string()};  // id 0: no folder
-    std::unordered_map<std::string, uint32_t> folder_ids_{{std::string(), 0}};
+    std::vector<std::string> folders_;  // id n names folders_[n - 1]; 0 is no folder
+    std::unordered_map<std::string, size_t> folder_ids_;
     uint32_t last_key_folder_ = 0;  // consecutive lines mostly share their folders
     uint32_t last_value_folder_ = 0;
     std::vector<uint32_t> slots_;  // line index + 1, 0 for free; keys hashed upper-cased
     std::string scratch_;
 };
-
-template <typename Sink>
-void LogEntries::write(Sink&& sink) const {
-    for (size_t i = 0; i < lines_.size(); ++i) {
-        const View v = view(i);
-        sink(v.key_folder.data(), v.key_folder.size());
-        sink(v.key_name.data(), v.key_name.size());
-        if (!v.bare) {
-            sink("=", 1);
-            sink(v.value_folder.data(), v.value_folder.size());
-            sink(v.value_name.data(), v.value_name.size());
-            sink(v.value_rest.data(), v.value_rest.size());
-        }
-        sink("\r\n", 2);
-    }
-}
 
 }  // namespace stow
