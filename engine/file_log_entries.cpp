@@ -16,13 +16,27 @@ namespace {
 constexpr unsigned char kBare = 1;
 constexpr unsigned char kValueRepeatsKeyName = 2;
 constexpr size_t kFirstBlock = 256;
+constexpr size_t kRecentFolders = 16;
 
-void putVarint(std::string& out, size_t n) {
+size_t varintSize(size_t n) {
+    size_t size = 1;
+    while (n >>= 7) ++size;
+    return size;
+}
+
+char* putVarint(char* p, size_t n) {
     while (n >= 0x80) {
-        out.push_back(static_cast<char>(n | 0x80));
+        *p++ = static_cast<char>(n | 0x80);
         n >>= 7;
     }
-    out.push_back(static_cast<char>(n));
+    *p++ = static_cast<char>(n);
+    return p;
+}
+
+char* putText(char* p, std::string_view text) {
+    p = putVarint(p, text.size());
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
 }
 
 size_t getVarint(const char*& p) {
@@ -79,30 +93,35 @@ LogEntries::View LogEntries::view(size_t index) const {
     return v;
 }
 
-uint32_t LogEntries::store(const std::string& record) {
-    if (block_used_ + record.size() > block_size_) {
+char* LogEntries::reserve(size_t size, uint32_t& at) {
+    if (block_used_ + size > block_size_) {
         // Blocks grow with the section up to kBlock; a record larger than that has its own.
-        block_size_ = std::max(record.size(), std::min(kBlock, std::max(kFirstBlock, 2 * block_size_)));
+        block_size_ = std::max(size, std::min(kBlock, std::max(kFirstBlock, 2 * block_size_)));
         blocks_.push_back(std::string(block_size_, '\0'));
         block_used_ = 0;
     }
     // 65,536 blocks would be gigabytes: more than a 32-bit process holds.
-    const auto at = static_cast<uint32_t>((blocks_.size() - 1) << 16 | block_used_);
-    std::memcpy(&blocks_.back()[0] + block_used_, record.data(), record.size());
-    block_used_ += record.size();
-    return at;
+    at = static_cast<uint32_t>((blocks_.size() - 1) << 16 | block_used_);
+    char* p = &blocks_.back()[block_used_];
+    block_used_ += size;
+    return p;
 }
 
 std::string_view LogEntries::folder(size_t id) const {
     return id == 0 ? std::string_view() : std::string_view(folders_[id - 1]);
 }
 
+// The id of a folder among the last few stored, else of a new one. Ids only share text, so a
+// folder that comes back after many others is simply stored again.
 uint32_t LogEntries::folderId(std::string_view name, uint32_t hint) {
     if (name.empty()) return 0;
     if (folder(hint) == name) return hint;
-    auto [it, added] = folder_ids_.emplace(std::string(name), folders_.size() + 1);
-    if (added) folders_.push_back(it->first);
-    return static_cast<uint32_t>(it->second);
+    const size_t n = folders_.size();
+    for (size_t id = n; id > 0 && id + kRecentFolders > n; --id) {
+        if (folders_[id - 1] == name) return static_cast<uint32_t>(id);
+    }
+    folders_.push_back(std::string(name));
+    return static_cast<uint32_t>(folders_.size());
 }
 
 uint32_t LogEntries::encode(uint32_t key_folder, std::string_view key_name,
@@ -114,15 +133,15 @@ uint32_t LogEntries::encode(uint32_t key_folder, std::string_view key_name,
         value_rest.remove_prefix(key_name.size());
     }
     last_value_folder_ = folderId(value_folder, last_value_folder_);
-    scratch_.clear();
-    scratch_.push_back(static_cast<char>(flags));
-    putVarint(scratch_, key_folder);
-    putVarint(scratch_, key_name.size());
-    scratch_.append(key_name);
-    putVarint(scratch_, last_value_folder_);
-    putVarint(scratch_, value_rest.size());
-    scratch_.append(value_rest);
-    return store(scratch_);
+    const size_t size = 1 + varintSize(key_folder) + varintSize(key_name.size()) +
+                        key_name.size() + varintSize(last_value_folder_) +
+                        varintSize(value_rest.size()) + value_rest.size();
+    uint32_t at = 0;
+    char* p = reserve(size, at);
+    *p++ = static_cast<char>(flags);
+    p = putText(putVarint(p, key_folder), key_name);
+    putText(putVarint(p, last_value_folder_), value_rest);
+    return at;
 }
 
 bool LogEntries::keyEquals(const View& line, std::string_view key) const {
@@ -142,13 +161,13 @@ size_t LogEntries::slotOf(std::string_view key) const {
 
 void LogEntries::rebuildIndex(size_t capacity) {
     while (lines_.size() * 4 >= capacity * 3) capacity *= 2;
-    slots_ = std::vector<uint32_t>(capacity);
+    slots_.zeros(capacity);
     const size_t mask = capacity - 1;
     for (size_t i = 0; i < lines_.size(); ++i) {
         const View v = view(i);
         size_t s = hashUpper(v.key_name, hashUpper(v.key_folder)) & mask;
         while (slots_[s] != 0) s = (s + 1) & mask;
-        slots_[s] = static_cast<uint32_t>(i + 1);
+        slots_.set(s, static_cast<uint32_t>(i + 1));
     }
 }
 
@@ -158,7 +177,7 @@ void LogEntries::set(std::string_view key, std::string_view value, bool bare) {
     if (slots_[s] != 0) {
         const size_t index = slots_[s] - 1;
         const View old = view(index);  // its name lies in a block, which never moves
-        lines_[index] = encode(old.key_folder_id, old.key_name, value, bare);
+        lines_.set(index, encode(old.key_folder_id, old.key_name, value, bare));
         return;
     }
     if ((lines_.size() + 1) * 4 >= slots_.size() * 3) {
@@ -168,7 +187,7 @@ void LogEntries::set(std::string_view key, std::string_view value, bool bare) {
     const auto [key_folder, key_name] = splitFolder(key);
     last_key_folder_ = folderId(key_folder, last_key_folder_);
     lines_.push_back(encode(last_key_folder_, key_name, value, bare));
-    slots_[s] = static_cast<uint32_t>(lines_.size());
+    slots_.set(s, static_cast<uint32_t>(lines_.size()));
 }
 
 std::optional<size_t> LogEntries::find(std::string_view key) const {
@@ -188,7 +207,7 @@ LogEntries::Line LogEntries::line(size_t index) const {
 }
 
 void LogEntries::erase(size_t index) {
-    lines_.erase(lines_.begin() + static_cast<long>(index));
+    lines_.erase(index);
     rebuildIndex(16);
 }
 

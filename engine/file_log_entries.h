@@ -1,16 +1,37 @@
 // One file-log section's lines, kept compact: an installation logs a line per file and holds them
 // all until the end, so each line is a few packed bytes in shared blocks, with every folder of
-// its key and value stored once, found through an open-addressed index of 32-bit slots.
+// its key and value stored once while its lines come together, found through an open-addressed
+// index of 32-bit slots.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace stow {
+
+// 32-bit values in a string's bytes: the stub carries std::string's code already, and a vector
+// of them would add its own.
+class Words {
+public:
+    size_t size() const { return bytes_.size() / 4; }
+    bool empty() const { return bytes_.empty(); }
+    uint32_t operator[](size_t i) const {
+        uint32_t value;
+        std::memcpy(&value, bytes_.data() + 4 * i, 4);
+        return value;
+    }
+    void set(size_t i, uint32_t value) { std::memcpy(&bytes_[4 * i], &value, 4); }
+    void push_back(uint32_t value) { bytes_.append(reinterpret_cast<const char*>(&value), 4); }
+    void erase(size_t i) { bytes_.erase(4 * i, 4); }
+    void zeros(size_t n) { bytes_.assign(4 * n, '\0'); }
+
+private:
+    std::string bytes_;
+};
 
 class LogEntries {
 public:
@@ -41,7 +62,8 @@ private:
     static constexpr size_t kBlock = 64 * 1024;
 
     View view(size_t index) const;
-    uint32_t store(const std::string& record);
+    // Room for a record of size bytes; at receives its block and offset.
+    char* reserve(size_t size, uint32_t& at);
     uint32_t encode(uint32_t key_folder, std::string_view key_name, std::string_view value,
                     bool bare);
     uint32_t folderId(std::string_view folder, uint32_t hint);
@@ -50,16 +72,14 @@ private:
     size_t slotOf(std::string_view key) const;
     void rebuildIndex(size_t capacity);
 
-    std::vector<uint32_t> lines_;  // block << 16 | offset of each line's record, in file order
+    Words lines_;  // block << 16 | offset of each line's record, in file order
     std::vector<std::string> blocks_;  // never resized, so views into them stay valid
     size_t block_size_ = 0;
     size_t block_used_ = 0;
     std::vector<std::string> folders_;  // id n names folders_[n - 1]; 0 is no folder
-    std::unordered_map<std::string, size_t> folder_ids_;
     uint32_t last_key_folder_ = 0;  // consecutive lines mostly share their folders
     uint32_t last_value_folder_ = 0;
-    std::vector<uint32_t> slots_;  // line index + 1, 0 for free; keys hashed upper-cased
-    std::string scratch_;
+    Words slots_;  // line index + 1, 0 for free; keys hashed upper-cased
 };
 
 }  // namespace stow
