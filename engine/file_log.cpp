@@ -38,23 +38,23 @@ FileLog FileLog::parse(const std::string& text) {
         size_t last = end;
         while (first < last && isBlank(text[first])) ++first;
         while (last > first && isBlank(text[last - 1])) --last;
-        const std::string line = text.substr(first, last - first);
+        const std::string_view line(text.data() + first, last - first);
         if (end + 1 < n && text[end] == '\r' && text[end + 1] == '\n') ++end;
         begin = end + 1;
 
         if (line.empty() || line[0] == ';') continue;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            current = &log.section(line.substr(1, line.size() - 2));
+            current = &log.section(std::string(line.substr(1, line.size() - 2)));
             continue;
         }
         if (current == nullptr) continue;  // nothing belongs outside a section
-        size_t equals = line.find('=');
-        if (equals == std::string::npos) {
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
             current->entries.set(line, std::string_view(), true);
         } else {
-            std::string key = line.substr(0, equals);
-            while (!key.empty() && isBlank(key.back())) key.pop_back();
-            current->entries.set(key, std::string_view(line).substr(equals + 1), false);
+            std::string_view key = line.substr(0, equals);
+            while (!key.empty() && isBlank(key.back())) key.remove_suffix(1);
+            current->entries.set(key, line.substr(equals + 1), false);
         }
     }
     return log;

@@ -69,10 +69,13 @@ uint32_t hashUpper(std::string_view text, uint32_t hash = 2166136261u) {
     return hash;
 }
 
-bool equalsUpper(std::string_view a, std::string_view b) {
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (upperAscii(a[i]) != upperAscii(b[i])) return false;
+// Whether text begins with part, without regard to case; what is left of text after it.
+bool skipUpper(std::string_view& text, std::string_view part) {
+    if (text.size() < part.size()) return false;
+    for (size_t i = 0; i < part.size(); ++i) {
+        if (upperAscii(text[i]) != upperAscii(part[i])) return false;
     }
+    text.remove_prefix(part.size());
     return true;
 }
 
@@ -111,11 +114,11 @@ std::string_view LogEntries::folder(size_t id) const {
     return id == 0 ? std::string_view() : std::string_view(folders_[id - 1]);
 }
 
-// The id of a folder among the last few stored, else of a new one. Ids only share text, so a
-// folder that comes back after many others is simply stored again.
-uint32_t LogEntries::folderId(std::string_view name, uint32_t hint) {
+// The id of a folder among the last few stored (consecutive lines mostly share their folders),
+// else of a new one. Ids only share text, so a folder that comes back after many others is
+// simply stored again.
+uint32_t LogEntries::folderId(std::string_view name) {
     if (name.empty()) return 0;
-    if (folder(hint) == name) return hint;
     const size_t n = folders_.size();
     for (size_t id = n; id > 0 && id + kRecentFolders > n; --id) {
         if (folders_[id - 1] == name) return static_cast<uint32_t>(id);
@@ -132,23 +135,21 @@ uint32_t LogEntries::encode(uint32_t key_folder, std::string_view key_name,
         flags |= kValueRepeatsKeyName;
         value_rest.remove_prefix(key_name.size());
     }
-    last_value_folder_ = folderId(value_folder, last_value_folder_);
+    const uint32_t value_folder_id = folderId(value_folder);
     const size_t size = 1 + varintSize(key_folder) + varintSize(key_name.size()) +
-                        key_name.size() + varintSize(last_value_folder_) +
+                        key_name.size() + varintSize(value_folder_id) +
                         varintSize(value_rest.size()) + value_rest.size();
     uint32_t at = 0;
     char* p = reserve(size, at);
     *p++ = static_cast<char>(flags);
     p = putText(putVarint(p, key_folder), key_name);
-    putText(putVarint(p, last_value_folder_), value_rest);
+    putText(putVarint(p, value_folder_id), value_rest);
     return at;
 }
 
 bool LogEntries::keyEquals(const View& line, std::string_view key) const {
-    const size_t folder = line.key_folder.size();
-    return key.size() == folder + line.key_name.size() &&
-           equalsUpper(line.key_name, key.substr(folder)) &&
-           equalsUpper(line.key_folder, key.substr(0, folder));
+    return key.size() == line.key_folder.size() + line.key_name.size() &&
+           skipUpper(key, line.key_folder) && skipUpper(key, line.key_name);
 }
 
 // The slot holding key, or the free slot where it would go (linear probing).
@@ -185,8 +186,7 @@ void LogEntries::set(std::string_view key, std::string_view value, bool bare) {
         s = slotOf(key);
     }
     const auto [key_folder, key_name] = splitFolder(key);
-    last_key_folder_ = folderId(key_folder, last_key_folder_);
-    lines_.push_back(encode(last_key_folder_, key_name, value, bare));
+    lines_.push_back(encode(folderId(key_folder), key_name, value, bare));
     slots_.set(s, static_cast<uint32_t>(lines_.size()));
 }
 

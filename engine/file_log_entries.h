@@ -66,7 +66,7 @@ private:
     char* reserve(size_t size, uint32_t& at);
     uint32_t encode(uint32_t key_folder, std::string_view key_name, std::string_view value,
                     bool bare);
-    uint32_t folderId(std::string_view folder, uint32_t hint);
+    uint32_t folderId(std::string_view folder);
     std::string_view folder(size_t id) const;
     bool keyEquals(const View& line, std::string_view key) const;
     size_t slotOf(std::string_view key) const;
@@ -77,8 +77,6 @@ private:
     size_t block_size_ = 0;
     size_t block_used_ = 0;
     std::vector<std::string> folders_;  // id n names folders_[n - 1]; 0 is no folder
-    uint32_t last_key_folder_ = 0;  // consecutive lines mostly share their folders
-    uint32_t last_value_folder_ = 0;
     Words slots_;  // line index + 1, 0 for free; keys hashed upper-cased
 };
 
