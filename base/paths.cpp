@@ -38,9 +38,7 @@ std::string fileNamePart(const std::string& path) {
 }
 
 std::string upperAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : text) c = upperAscii(c);
     return text;
 }
 

@@ -20,5 +20,6 @@ std::string directoryPart(const std::string& path);
 std::string fileNamePart(const std::string& path);
 // Changes only a-z.
 std::string upperAscii(std::string text);
+inline char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace stow

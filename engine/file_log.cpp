@@ -1,5 +1,6 @@
-// The file log in memory. Sections and keys are found through hash maps on their upper-cased
-// text, so merging into a log of many thousands of entries costs the same per entry as a small one.
+// The file log in memory. Sections are found through a hash map on their upper-cased names, each
+// section's lines through its own index, so merging into a log of many thousands of entries costs
+// the same per entry as a small one.
 #include "engine/file_log.h"
 
 #include "base/error.h"
@@ -37,23 +38,23 @@ FileLog FileLog::parse(const std::string& text) {
         size_t last = end;
         while (first < last && isBlank(text[first])) ++first;
         while (last > first && isBlank(text[last - 1])) --last;
-        const std::string line = text.substr(first, last - first);
+        const std::string_view line(text.data() + first, last - first);
         if (end + 1 < n && text[end] == '\r' && text[end + 1] == '\n') ++end;
         begin = end + 1;
 
         if (line.empty() || line[0] == ';') continue;
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            current = &log.section(line.substr(1, line.size() - 2));
+            current = &log.section(std::string(line.substr(1, line.size() - 2)));
             continue;
         }
         if (current == nullptr) continue;  // nothing belongs outside a section
-        size_t equals = line.find('=');
-        if (equals == std::string::npos) {
-            log.setLine(*current, line, std::string(), true);
+        const size_t equals = line.find('=');
+        if (equals == std::string_view::npos) {
+            current->entries.set(line, std::string_view(), true);
         } else {
-            std::string key = line.substr(0, equals);
-            while (!key.empty() && isBlank(key.back())) key.pop_back();
-            log.setLine(*current, key, line.substr(equals + 1), false);
+            std::string_view key = line.substr(0, equals);
+            while (!key.empty() && isBlank(key.back())) key.remove_suffix(1);
+            current->entries.set(key, line.substr(equals + 1), false);
         }
     }
     return log;
@@ -64,38 +65,26 @@ FileLog::Section& FileLog::section(const std::string& name) {
         return sections_[last_section_];
     }
     auto [it, added] = section_index_.emplace(upperAscii(name), sections_.size());
-    if (added) {
-        sections_.push_back(Section{name, {}, {}});
-    }
+    if (added) sections_.push_back(Section{name, {}});
     last_section_ = it->second;
     return sections_[it->second];
 }
 
-void FileLog::setLine(Section& section, const std::string& key, const std::string& value,
-                      bool bare) {
-    auto [it, added] = section.index.emplace(upperAscii(key), section.entries.size());
-    if (added) {
-        section.entries.push_back(Entry{key, value, bare});
-    } else {
-        // Replaced in place: the line keeps its position and the spelling it was first given.
-        Entry& entry = section.entries[it->second];
-        entry.value = value;
-        entry.bare = bare;
-    }
-}
-
 void FileLog::set(const std::string& section_name, const std::string& key,
                   const std::string& value) {
-    setLine(section(section_name), key, value, false);
+    section(section_name).entries.set(key, value, false);
 }
 
-const std::string* FileLog::find(const std::string& section_name, const std::string& key) const {
+std::optional<std::string> FileLog::find(const std::string& section_name,
+                                         const std::string& key) const {
     auto s = section_index_.find(upperAscii(section_name));
-    if (s == section_index_.end()) return nullptr;
-    const Section& sec = sections_[s->second];
-    auto e = sec.index.find(upperAscii(key));
-    if (e == sec.index.end() || sec.entries[e->second].bare) return nullptr;
-    return &sec.entries[e->second].value;
+    if (s == section_index_.end()) return std::nullopt;
+    const LogEntries& entries = sections_[s->second].entries;
+    const std::optional<size_t> at = entries.find(key);
+    if (!at) return std::nullopt;
+    LogEntries::Line line = entries.line(*at);
+    if (line.bare) return std::nullopt;
+    return std::move(line.value);
 }
 
 std::vector<std::pair<std::string, std::string>> FileLog::entries(
@@ -103,8 +92,10 @@ std::vector<std::pair<std::string, std::string>> FileLog::entries(
     std::vector<std::pair<std::string, std::string>> out;
     auto s = section_index_.find(upperAscii(section_name));
     if (s == section_index_.end()) return out;
-    for (const Entry& e : sections_[s->second].entries) {
-        if (!e.bare) out.emplace_back(e.key, e.value);
+    const LogEntries& entries = sections_[s->second].entries;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        LogEntries::Line line = entries.line(i);
+        if (!line.bare) out.emplace_back(std::move(line.key), std::move(line.value));
     }
     return out;
 }
@@ -123,22 +114,14 @@ void FileLog::removeSection(const std::string& section_name) {
 void FileLog::removeEntry(const std::string& section_name, const std::string& key) {
     auto s = section_index_.find(upperAscii(section_name));
     if (s == section_index_.end()) return;
-    Section& sec = sections_[s->second];
-    auto e = sec.index.find(upperAscii(key));
-    if (e == sec.index.end()) return;
-    sec.entries.erase(sec.entries.begin() + static_cast<long>(e->second));
-    reindex();
+    LogEntries& entries = sections_[s->second].entries;
+    if (const std::optional<size_t> at = entries.find(key)) entries.erase(*at);
 }
 
 void FileLog::reindex() {
     section_index_.clear();
     last_section_ = 0;
-    for (size_t i = 0; i < sections_.size(); ++i) {
-        section_index_[upperAscii(sections_[i].name)] = i;
-        Section& sec = sections_[i];
-        sec.index.clear();
-        for (size_t j = 0; j < sec.entries.size(); ++j) sec.index[upperAscii(sec.entries[j].key)] = j;
-    }
+    for (size_t i = 0; i < sections_.size(); ++i) section_index_[upperAscii(sections_[i].name)] = i;
 }
 
 size_t FileLog::entryCount() const {
@@ -148,33 +131,27 @@ size_t FileLog::entryCount() const {
 }
 
 // Hands the log's text to sink piece by piece, in file order.
-template <typename Sink>
-void FileLog::write(Sink&& sink) const {
+// Appends the log's text to out; with a file, hands out to it whenever kSaveBuffer bytes have
+// gathered. False once a write to the file failed.
+bool FileLog::write(std::string& out, File* file) const {
+    bool ok = true;
     for (const Section& s : sections_) {
-        sink("[", 1);
-        sink(s.name.data(), s.name.size());
-        sink("]\r\n", 3);
-        for (const Entry& e : s.entries) {
-            sink(e.key.data(), e.key.size());
-            if (!e.bare) {
-                sink("=", 1);
-                sink(e.value.data(), e.value.size());
+        out.append("[").append(s.name).append("]\r\n");
+        for (size_t i = 0; i < s.entries.size(); ++i) {
+            s.entries.appendLine(i, out);
+            if (file && out.size() >= kSaveBuffer) {
+                ok = ok && file->write(out.data(), out.size());
+                out.clear();
             }
-            sink("\r\n", 2);
         }
-        sink("\r\n", 2);
+        out.append("\r\n");
     }
+    return ok;
 }
 
 std::string FileLog::serialize() const {
-    size_t size = 0;
-    for (const Section& s : sections_) {
-        size += s.name.size() + 6;
-        for (const Entry& e : s.entries) size += e.key.size() + e.value.size() + 3;
-    }
     std::string out;
-    out.reserve(size);
-    write([&out](const char* p, size_t n) { out.append(p, n); });
+    write(out, nullptr);
     return out;
 }
 
@@ -183,22 +160,10 @@ void FileLog::save(FileSystem& files, const std::string& path) const {
     if (!file) throw EFCreateError("Cannot create file " + path);
     // Written through a small buffer rather than as one string: a log of many thousands of
     // files would otherwise be held twice at the end of the installation.
-    std::vector<char> buffer;
-    buffer.reserve(kSaveBuffer);
-    bool ok = true;
-    const auto flush = [&] {
-        if (ok && !buffer.empty()) ok = file->write(buffer.data(), buffer.size());
-        buffer.clear();
-    };
-    write([&](const char* p, size_t n) {
-        if (buffer.size() + n > kSaveBuffer) flush();
-        if (n > kSaveBuffer) {
-            if (ok) ok = file->write(p, n);
-            return;
-        }
-        buffer.insert(buffer.end(), p, p + n);
-    });
-    flush();
+    std::string buffer;
+    buffer.reserve(kSaveBuffer + 1024);
+    bool ok = write(buffer, file.get());
+    if (ok && !buffer.empty()) ok = file->write(buffer.data(), buffer.size());
     if (!ok) {
         // A write that stopped part way (a full disk) would leave a log cut inside a line,
         // whose last path an uninstaller could take for another file: empty it instead.

@@ -2,12 +2,13 @@
 // replaced in place, new ones appended; written once with CR LF and an empty line per section.
 #pragma once
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "engine/file_log_entries.h"
 #include "platform/file_system.h"
 
 namespace stow {
@@ -28,8 +29,8 @@ public:
 
     size_t sectionCount() const { return sections_.size(); }
     size_t entryCount() const;
-    // The value of key in section, or nullptr; both matched without regard to case.
-    const std::string* find(const std::string& section, const std::string& key) const;
+    // The value of key in section, if there is one; both matched without regard to case.
+    std::optional<std::string> find(const std::string& section, const std::string& key) const;
     // Every key = value entry of section in file order (foreign lines without "=" left out).
     std::vector<std::pair<std::string, std::string>> entries(const std::string& section) const;
     bool hasSection(const std::string& section) const;
@@ -38,22 +39,14 @@ public:
     void removeEntry(const std::string& section, const std::string& key);
 
 private:
-    struct Entry {
-        std::string key;
-        std::string value;
-        bool bare = false;  // a foreign line without "=", written back as it was read
-    };
     struct Section {
         std::string name;
-        std::vector<Entry> entries;
-        std::unordered_map<std::string, size_t> index;  // upper-cased key -> entries_ index
+        LogEntries entries;
     };
     static constexpr size_t kSaveBuffer = 64 * 1024;
 
-    template <typename Sink>
-    void write(Sink&& sink) const;
+    bool write(std::string& out, File* file) const;
     Section& section(const std::string& name);
-    void setLine(Section& section, const std::string& key, const std::string& value, bool bare);
     void reindex();
 
     std::string path_;

@@ -162,7 +162,7 @@ void Removal::noteRemaining() {
         for (const auto& [key, value] : log.entries(section)) {
             shared_files_.insert(upperAscii(value.substr(0, value.rfind(','))));
         }
-        if (const std::string* group = log.find("START", section)) {
+        if (const auto group = log.find("START", section)) {
             shared_groups_.insert(upperAscii(asDirectory(*group)));
         }
         shared_logs_.insert(upperAscii(inst.targetDirectory + "|" + inst.packageName));
@@ -236,8 +236,8 @@ void Removal::removeInstallation(const Installation& inst) {
 
 void Removal::removeLinks(const FileLog& log, const std::string& section,
                           const Installation& inst) {
-    const std::string* start = log.find("START", section);
-    if (start == nullptr) return;  // no links were recorded
+    const auto start = log.find("START", section);
+    if (!start) return;  // no links were recorded
     const std::string group = asDirectory(*start);
     if (!isPlainAbsolutePath(group) || !isInsideDirectory(group, m_.locations.programsPath)) {
         report_.add(Outcome::KeptUnknown, group, "the Start-menu group the file log names lies "

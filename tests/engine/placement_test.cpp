@@ -53,8 +53,7 @@ public:
     }
 
     std::string logged(const std::string& source) const {
-        const std::string* v = job->fileLog.find(kSection, source);
-        return v ? *v : "(none)";
+        return job->fileLog.find(kSection, source).value_or("(none)");
     }
 
     test::TempDir dir_;

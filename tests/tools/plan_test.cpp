@@ -82,17 +82,17 @@ TEST(PlanTest, AgreesWithPlacementOnTheSimulatedMachines) {
         size_t placed = 0;
         for (const PlannedRecord& r : plan.records) {
             const PlacementDecision& d = r.decision;
-            const std::string* logged = job.fileLog.find(section, r.source);
+            const std::optional<std::string> logged = job.fileLog.find(section, r.source);
             const std::string where = name + " " + r.source;
             if (d.driverCopy) {
                 EXPECT_TRUE(win.exists(*d.driverCopy)) << where;
             }
             if (d.kind == DestinationKind::None) {
-                EXPECT_EQ(logged, nullptr) << where;
+                EXPECT_EQ(logged, std::nullopt) << where;
                 continue;
             }
             ++placed;
-            ASSERT_NE(logged, nullptr) << where;
+            ASSERT_TRUE(logged) << where;
             const std::string destination = logged->substr(0, logged->rfind(','));
             if (d.kind == DestinationKind::GeneratedInf) {
                 EXPECT_TRUE(std::regex_match(destination,
@@ -153,8 +153,8 @@ TEST(PlanTest, LaterPhasesAgreeWithAWholeInstallation) {
         const FileLog log = FileLog::parse(win.readFile(plan.fileLogPath));
         size_t entries = 0;
         for (const PlannedLogEntry& e : plan.fileLog) {
-            const std::string* value = log.find(e.section, e.key);
-            ASSERT_NE(value, nullptr) << name << " " << e.key;
+            const std::optional<std::string> value = log.find(e.section, e.key);
+            ASSERT_TRUE(value) << name << " " << e.key;
             const std::regex expected(std::regex_replace(
                 std::regex_replace(e.value, std::regex(R"([\\.()^$|+*?\[\]{}])"), R"(\$&)"),
                 std::regex("oem<n>"), R"(oem\d+)"));
