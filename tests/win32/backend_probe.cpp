@@ -22,18 +22,19 @@ namespace {
 FILE* g_out = nullptr;
 int g_failures = 0;
 
-void check(bool condition, const std::string& what, const std::string& detail = {}) {
-    if (!condition) ++g_failures;
-    std::fprintf(g_out, "%s %s%s%s\n", condition ? "ok" : "FAIL", what.c_str(),
-                 detail.empty() ? "" : ": ", detail.c_str());
+void report(const char* verdict, const std::string& what, const std::string& detail) {
+    std::fprintf(g_out, "%s %s%s%s\n", verdict, what.c_str(), detail.empty() ? "" : ": ",
+                 detail.c_str());
     std::fflush(g_out);
 }
 
-// A check the system would not let us make: said so, neither passed nor failed.
-void skip(const std::string& what, const std::string& why) {
-    std::fprintf(g_out, "skip %s: %s\n", what.c_str(), why.c_str());
-    std::fflush(g_out);
+void check(bool condition, const std::string& what, const std::string& detail = {}) {
+    if (!condition) ++g_failures;
+    report(condition ? "ok" : "FAIL", what, detail);
 }
+
+// A check the system would not let us make: said so, neither passed nor failed.
+void skip(const std::string& what, const std::string& why) { report("skip", what, why); }
 
 bool iequals(const std::string& a, const std::string& b) {
     return a.size() == b.size() && CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, a.data(),
@@ -283,13 +284,12 @@ void probeThreads(Threads& threads, FileSystem& files, const std::string& redire
     check(thread && !thread->finished(), "created suspended");
     threads.sleep(20);
     check(!ran, "body waits for resume");
+    auto finishes = [&](Thread& t) {
+        for (int polls = 0; !t.finished() && polls < 5000; ++polls) threads.sleep(1);
+        return t.finished();
+    };
     thread->resume();
-    int polls = 0;
-    while (!thread->finished() && polls < 5000) {
-        threads.sleep(1);
-        ++polls;
-    }
-    check(thread->finished() && ran, "body ran and the thread finished");
+    check(finishes(*thread) && ran, "body ran and the thread finished");
     if (wow64) check(worker_sees_redirection, "worker keeps redirection");
     thread.reset();
 
@@ -301,8 +301,7 @@ void probeThreads(Threads& threads, FileSystem& files, const std::string& redire
 
     auto thrower = threads.createSuspended([] { throw 42; });
     thrower->resume();
-    for (polls = 0; !thrower->finished() && polls < 5000; ++polls) threads.sleep(1);
-    check(thrower->finished(), "a throwing body ends its thread only");
+    check(finishes(*thrower), "a throwing body ends its thread only");
 }
 
 void probeShellLinks(ShellLinks& shell, System& system, FileSystem& files,

@@ -302,6 +302,15 @@ package_info() {
     sed -n "s/^$1=//p" "$STOW_WINE_WORK/packages/sample.info"
 }
 
+# The sample's vendor and package and its default target and drivers directories, set in the
+# caller's variables of those names (declare them local first).
+sample_dirs() {
+    vendor=$(package_info vendor)
+    package=$(package_info package)
+    target="$(program_files)\\$vendor\\$package"
+    drivers="$(program_files)\\$vendor\\Common Drivers"
+}
+
 # The program files folder that the installer sees in this profile (a 32-bit one on 64-bit
 # Windows gets the x86 folder; the x64 build is a native program).
 program_files() {
@@ -349,11 +358,10 @@ expect_load_error() {
 # button; the Finish button is not shown yet. Closing the window then ends the program and
 # nothing has been installed.
 expect_ready_window() {
-    local target=$1
+    local shown=$1
     shift
-    local vendor package title
-    vendor=$(package_info vendor)
-    package=$(package_info package)
+    local vendor package title target drivers
+    sample_dirs
     title="$package Installer"
     start_installer "$(installer sample)" "$@"
     drive wait-window "$title" 60
@@ -362,9 +370,8 @@ expect_ready_window() {
     expect_line "heading" \
         "text=\"$(esc "This program will install the $package package"$'\r\n'"to this directory:")\"" \
         "visible=1"
-    expect_line "target directory" "text=\"$(esc "$target")\"" "visible=1"
-    expect_line "drivers directory" \
-        "text=\"$(esc "$(program_files)\\$vendor\\Common Drivers")\"" "visible=1"
+    expect_line "target directory" "text=\"$(esc "$shown")\"" "visible=1"
+    expect_line "drivers directory" "text=\"$(esc "$drivers")\"" "visible=1"
     expect_line "drivers label" 'text="And drivers to this directory:"' "visible=1"
     expect_line "install button" 'text="Install ZYLOR Software"' "visible=1" "enabled=1"
     local changes
@@ -484,6 +491,20 @@ expect_reg_values() {
 
 expect_no_reg_key() {
     if reg_query "$1"; then die "registry key $1 exists"; fi
+}
+
+# The vendor's INF key records exactly one preinstalled INF: named by its path in the drivers
+# directory, its data the bare name the setup service gave the copy in the system's INF folder,
+# which holds the given bytes.
+expect_inf_key() {
+    local vendor=$1 inf=$2 source=$3 values name
+    reg_query "HKLM\\Software\\$vendor\\INF" || die "no INF key"
+    values=$(reg_values)
+    expect_eq "INF values" "1" "$(grep -c . <<< "$values")"
+    expect_eq "INF value name" "$inf" "$(cut -f1 <<< "$values")"
+    name=$(cut -f2 <<< "$values")
+    [[ -n $name && $name != *\\* ]] || die "INF value data is not a bare name: $name"
+    expect_file "${LOC_WINDOWS}inf\\$name" "$source"
 }
 
 # The registry file that holds the installer's HKLM\Software keys, and the key's prefix there:

@@ -217,6 +217,17 @@ expect_panels() {
     expect_line "drivers directory" 'class="StowawayPanel"' "rect=0,99," "text=\"$(esc "$drivers")\""
 }
 
+# Types a folder that does not exist into the dialog, presses OK and gives the answer to the
+# question whether to create it.
+answer_create() {
+    local path=$1 answer=$2
+    drive settext "$DIALOG_TITLE" Edit "$path"
+    drive click "$DIALOG_TITLE" OK
+    expect_msgbox "Change Destination" "The folder $path does not exist. Create the new folder?" Yes No
+    if [[ -n ${3:-} ]]; then screenshot "$3"; fi
+    drive msgbox-press "$answer" 10
+}
+
 # The message box on top: caption, text, buttons (one per argument, in order) and an icon.
 expect_msgbox() {
     local caption=$1 text=$2

@@ -136,22 +136,31 @@ std::string className(HWND hwnd) {
     return buffer;
 }
 
-std::string processName(DWORD pid) {
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) return {};
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        if (entry.th32ProcessID == pid) return entry.szExeFile;
-    }
-    return {};
-}
-
 bool sameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(),
                                                   static_cast<int>(a.size()), b.data(),
                                                   static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+// The file name of the first running process that accept takes, or empty.
+template <typename Accept>
+std::string findProcess(Accept accept) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = snapshot.valid() && Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (accept(entry)) return entry.szExeFile;
+    }
+    return {};
+}
+
+std::string processName(DWORD pid) {
+    return findProcess([&](const PROCESSENTRY32& e) { return e.th32ProcessID == pid; });
+}
+
+bool processRunning(const std::string& name) {
+    return !findProcess([&](const PROCESSENTRY32& e) { return sameText(e.szExeFile, name); }).empty();
 }
 
 // "&Change..." reads "Change..." on screen; a test may name a button either way.
@@ -186,10 +195,8 @@ std::vector<HWND> descendants(HWND parent) {
     return windows;
 }
 
-// A visible top-level window with exactly this title. An application may keep hidden windows
-// with the same title; they are never what a user sees.
 // A visible top-level window by its title, or by its class as "class=NAME" (for windows
-// without a title).
+// without a title). Hidden windows of the same title are never what a user sees.
 HWND findVisibleWindow(const std::string& title) {
     const std::string by_class = "class=";
     bool match_class = title.compare(0, by_class.size(), by_class) == 0;
@@ -217,13 +224,14 @@ HWND findMessageBox() {
     return nullptr;
 }
 
-// Polls find until it yields a window whose thread answers, or the timeout passes.
+// Polls find until it yields a window whose thread answers (or any window, when it need not
+// answer), or the timeout passes.
 template <typename Find>
-HWND waitFor(Find find, DWORD timeout_ms) {
+HWND waitFor(Find find, DWORD timeout_ms, bool must_answer = true) {
     DWORD start = GetTickCount();
     for (;;) {
         HWND hwnd = find();
-        if (hwnd && answers(hwnd)) return hwnd;
+        if (hwnd && (!must_answer || answers(hwnd))) return hwnd;
         if (GetTickCount() - start >= timeout_ms) return nullptr;
         Sleep(kPollMs);
     }
@@ -235,8 +243,21 @@ DWORD parseTimeout(int argc, char** argv, int index) {
     return seconds > 0 ? static_cast<DWORD>(seconds * 1000) : kDefaultTimeoutMs;
 }
 
-HWND requireWindow(const std::string& title, DWORD timeout_ms = kDefaultTimeoutMs) {
-    return waitFor([&] { return findVisibleWindow(title); }, timeout_ms);
+// Until the window is closed or hidden, or the timeout passes.
+bool waitGone(HWND hwnd, DWORD timeout_ms) {
+    DWORD start = GetTickCount();
+    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+        if (GetTickCount() - start >= timeout_ms) return false;
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+// The command's window, titled argv[2]; reports the failure when none appears in time.
+HWND requireWindow(char** argv, DWORD timeout_ms = kDefaultTimeoutMs, bool must_answer = true) {
+    HWND hwnd = waitFor([&] { return findVisibleWindow(argv[2]); }, timeout_ms, must_answer);
+    if (!hwnd) fail("no window titled \"" + std::string(argv[2]) + "\"");
+    return hwnd;
 }
 
 // Child rectangles relative to the top-level window's client area, as a layout test wants them.
@@ -281,9 +302,12 @@ void printChildren(HWND top) {
     }
 }
 
-HWND findButton(HWND top, const std::string& text) {
+// The n-th button (from 1, in child-window order) with this text: windows may hold several
+// buttons of the same text, such as the two Change buttons.
+HWND findButton(HWND top, const std::string& text, int nth = 1) {
     for (HWND child : descendants(top)) {
-        if (sameText(className(child), "Button") && buttonMatches(windowText(child), text))
+        if (sameText(className(child), "Button") && buttonMatches(windowText(child), text) &&
+            --nth == 0)
             return child;
     }
     return nullptr;
@@ -291,16 +315,19 @@ HWND findButton(HWND top, const std::string& text) {
 
 int cmdWaitWindow(int argc, char** argv) {
     if (argc < 3) return 2;
-    HWND hwnd = requireWindow(argv[2], parseTimeout(argc, argv, 3));
-    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\" appeared");
+    HWND hwnd = requireWindow(argv, parseTimeout(argc, argv, 3));
+    if (!hwnd) return 1;
     printWindowLine(hwnd);
     return 0;
 }
 
+// "peek" reads texts without sending messages and does not wait for the thread to answer: for
+// a window whose thread is busy in a long handler.
 int cmdDump(int argc, char** argv) {
     if (argc < 3) return 2;
-    HWND hwnd = requireWindow(argv[2], parseTimeout(argc, argv, 3));
-    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    g_no_messages = std::strcmp(argv[1], "peek") == 0;
+    HWND hwnd = requireWindow(argv, parseTimeout(argc, argv, 3), !g_no_messages);
+    if (!hwnd) return 1;
     printWindowLine(hwnd);
     printChildren(hwnd);
     return 0;
@@ -316,49 +343,20 @@ int cmdList(int, char**) {
     return 0;
 }
 
-int cmdRect(int argc, char** argv) {
-    if (argc < 3) return 2;
-    HWND hwnd = requireWindow(argv[2]);
-    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
-    printWindowLine(hwnd);
-    return 0;
-}
-
-// Posted, not sent: a click handler may run for the whole installation, and the driver must
-// not hang on it.
+// "click TITLE BUTTON [SECONDS]" or "click-nth TITLE BUTTON N [SECONDS]". Posted, not sent: a
+// click handler may run for the whole installation, and the driver must not hang on it.
 int cmdClick(int argc, char** argv) {
-    if (argc < 4) return 2;
-    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 4));
-    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
-    HWND button = findButton(top, argv[3]);
-    if (!button) return fail("no button \"" + std::string(argv[3]) + "\" in \"" + argv[2] + "\"");
+    const bool nth = std::strcmp(argv[1], "click-nth") == 0;
+    if (argc < (nth ? 5 : 4)) return 2;
+    HWND top = requireWindow(argv, parseTimeout(argc, argv, nth ? 5 : 4));
+    if (!top) return 1;
+    const std::string which = quoted(argv[3]) + (nth ? std::string(" #") + argv[4] : "");
+    HWND button = findButton(top, argv[3], nth ? std::atoi(argv[4]) : 1);
+    if (!button) return fail("no button " + which + " in \"" + argv[2] + "\"");
     if (!IsWindowVisible(button) || !IsWindowEnabled(button))
-        return fail("button \"" + std::string(argv[3]) + "\" is hidden or disabled");
+        return fail("button " + which + " is hidden or disabled");
     PostMessageA(button, BM_CLICK, 0, 0);
-    out("clicked " + quoted(argv[3]));
-    return 0;
-}
-
-// The n-th button (from 1, in child-window order) with this text: windows may hold several
-// buttons of the same text, such as the two Change buttons.
-int cmdClickNth(int argc, char** argv) {
-    if (argc < 5) return 2;
-    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 5));
-    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
-    int wanted = std::atoi(argv[4]);
-    HWND button = nullptr;
-    for (HWND child : descendants(top)) {
-        if (sameText(className(child), "Button") && buttonMatches(windowText(child), argv[3]) &&
-            --wanted == 0) {
-            button = child;
-            break;
-        }
-    }
-    if (!button) return fail("no button \"" + std::string(argv[3]) + "\" #" + argv[4]);
-    if (!IsWindowVisible(button) || !IsWindowEnabled(button))
-        return fail("button \"" + std::string(argv[3]) + "\" is hidden or disabled");
-    PostMessageA(button, BM_CLICK, 0, 0);
-    out("clicked " + quoted(argv[3]) + " #" + argv[4]);
+    out("clicked " + which);
     return 0;
 }
 
@@ -366,8 +364,8 @@ int cmdClickNth(int argc, char** argv) {
 // control reports the change to its parent as after typing.
 int cmdSetText(int argc, char** argv) {
     if (argc < 5) return 2;
-    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 5));
-    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND top = requireWindow(argv, parseTimeout(argc, argv, 5));
+    if (!top) return 1;
     for (HWND child : descendants(top)) {
         if (!IsWindowVisible(child) || !sameText(className(child), argv[3])) continue;
         DWORD_PTR ignored = 0;
@@ -393,8 +391,8 @@ HWND findChildOfClass(HWND top, const std::string& cls) {
 // The items of a list box (one that keeps its strings): index, text and whether selected.
 int cmdItems(int argc, char** argv) {
     if (argc < 3) return 2;
-    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 3));
-    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND top = requireWindow(argv, parseTimeout(argc, argv, 3));
+    if (!top) return 1;
     HWND list = findChildOfClass(top, "ListBox");
     if (!list) return fail("no list box in \"" + std::string(argv[2]) + "\"");
     LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
@@ -415,8 +413,8 @@ int cmdItems(int argc, char** argv) {
 // Double-clicks the list box item of this text with real mouse input, as a user opens a folder.
 int cmdDoubleClickItem(int argc, char** argv) {
     if (argc < 4) return 2;
-    HWND top = requireWindow(argv[2], parseTimeout(argc, argv, 4));
-    if (!top) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND top = requireWindow(argv, parseTimeout(argc, argv, 4));
+    if (!top) return 1;
     HWND list = findChildOfClass(top, "ListBox");
     if (!list) return fail("no list box in \"" + std::string(argv[2]) + "\"");
     LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -451,35 +449,14 @@ int cmdDoubleClickItem(int argc, char** argv) {
     return 0;
 }
 
-// Like dump, but reads texts without sending messages and does not wait for the thread to
-// answer: for a window whose thread is busy in a long handler.
-int cmdPeek(int argc, char** argv) {
-    if (argc < 3) return 2;
-    g_no_messages = true;
-    DWORD timeout = parseTimeout(argc, argv, 3);
-    DWORD start = GetTickCount();
-    HWND hwnd = nullptr;
-    while (!(hwnd = findVisibleWindow(argv[2]))) {
-        if (GetTickCount() - start >= timeout) return fail("no window titled \"" + std::string(argv[2]) + "\"");
-        Sleep(kPollMs);
-    }
-    printWindowLine(hwnd);
-    printChildren(hwnd);
-    return 0;
-}
-
 // Asks the window to close, as its close box would, and waits until it is gone.
 int cmdClose(int argc, char** argv) {
     if (argc < 3) return 2;
     DWORD timeout = parseTimeout(argc, argv, 3);
-    HWND hwnd = requireWindow(argv[2], timeout);
-    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND hwnd = requireWindow(argv, timeout);
+    if (!hwnd) return 1;
     PostMessageA(hwnd, WM_CLOSE, 0, 0);
-    DWORD start = GetTickCount();
-    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
-        if (GetTickCount() - start >= timeout) return fail("the window stayed open");
-        Sleep(kPollMs);
-    }
+    if (!waitGone(hwnd, timeout)) return fail("the window stayed open");
     out("closed " + quoted(argv[2]));
     return 0;
 }
@@ -522,11 +499,7 @@ int cmdMsgboxPress(int argc, char** argv) {
     HWND button = findButton(box, argv[2]);
     if (!button) return fail("the message box has no button \"" + std::string(argv[2]) + "\"");
     PostMessageA(button, BM_CLICK, 0, 0);
-    DWORD start = GetTickCount();
-    while (IsWindow(box) && IsWindowVisible(box)) {
-        if (GetTickCount() - start >= timeout) return fail("the message box stayed open");
-        Sleep(kPollMs);
-    }
+    if (!waitGone(box, timeout)) return fail("the message box stayed open");
     out("pressed " + quoted(argv[2]));
     return 0;
 }
@@ -582,17 +555,17 @@ bool makeForeground(HWND hwnd, DWORD timeout_ms) {
 // Real keyboard input, so that the target sees Shift, Ctrl and Alt as held.
 int cmdKey(int argc, char** argv) {
     if (argc < 4) return 2;
-    HWND hwnd = requireWindow(argv[2]);
-    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND hwnd = requireWindow(argv);
+    if (!hwnd) return 1;
     WORD vk = parseKey(argv[3]);
     if (!vk) return fail("unknown key \"" + std::string(argv[3]) + "\"");
     std::vector<WORD> modifiers;
     for (int i = 4; i < argc; ++i) {
-        std::string m = argv[i];
-        if (sameText(m, "shift")) modifiers.push_back(VK_SHIFT);
-        else if (sameText(m, "ctrl")) modifiers.push_back(VK_CONTROL);
-        else if (sameText(m, "alt")) modifiers.push_back(VK_MENU);
-        else return fail("unknown modifier \"" + m + "\"");
+        WORD vk_modifier = sameText(argv[i], "shift") ? VK_SHIFT
+                           : sameText(argv[i], "ctrl") ? VK_CONTROL
+                           : sameText(argv[i], "alt")  ? VK_MENU : 0;
+        if (!vk_modifier) return fail("unknown modifier \"" + std::string(argv[i]) + "\"");
+        modifiers.push_back(vk_modifier);
     }
     if (!makeForeground(hwnd, kDefaultTimeoutMs / 3))
         return fail("window \"" + std::string(argv[2]) + "\" did not come to the foreground");
@@ -610,8 +583,8 @@ int cmdKey(int argc, char** argv) {
 
 int cmdResize(int argc, char** argv) {
     if (argc < 5) return 2;
-    HWND hwnd = requireWindow(argv[2]);
-    if (!hwnd) return fail("no window titled \"" + std::string(argv[2]) + "\"");
+    HWND hwnd = requireWindow(argv);
+    if (!hwnd) return 1;
     int width = std::atoi(argv[3]);
     int height = std::atoi(argv[4]);
     SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -626,18 +599,6 @@ bool isNumber(const std::string& text) {
         if (c < '0' || c > '9') return false;
     }
     return true;
-}
-
-bool processRunning(const std::string& name) {
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) return false;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        if (sameText(entry.szExeFile, name)) return true;
-    }
-    return false;
 }
 
 int cmdWaitExit(int argc, char** argv) {
@@ -779,21 +740,25 @@ int cmdHold(int argc, char** argv) {
 
 int usage() {
     std::fputs(
-        "usage: stowdriver COMMAND ...   (TITLE may be class=NAME)\n"
+        "usage: stowdriver COMMAND ...   (TITLE may be class=NAME; texts print with C escapes)\n"
         "  wait-window TITLE [SECONDS]   wait for a visible window that answers messages\n"
-        "  dump TITLE [SECONDS]          the window and all its child windows\n"
-        "  list                          all visible top-level windows\n"
-        "  rect TITLE                    the window's rectangle and client size\n"
-        "  click TITLE BUTTON [SECONDS]  click a button (text with or without '&')\n"
+        "  rect TITLE [SECONDS]          the same: the window's rectangle and client size\n"
+        "  dump TITLE [SECONDS]          the window and all its child windows (class, text,\n"
+        "                                rect relative to its client area, flags)\n"
+        "  peek TITLE [SECONDS]          like dump, with texts by GetWindowText and no waiting\n"
+        "                                for the thread: reads a window whose thread is busy\n"
+        "  list                          all visible top-level windows and their owners\n"
+        "  watch-windows NAME [SECONDS]  run before NAME starts: each of its top-level windows\n"
+        "                                until it ends, again after \"shown:\" once visible\n"
+        "  click TITLE BUTTON [SECONDS]  post BM_CLICK to a button (text with or without '&')\n"
         "  click-nth TITLE BUTTON N [SECONDS]  click the N-th button with that text\n"
         "  settext TITLE CLASS TEXT [SECONDS]  set the text of the first visible CLASS child\n"
-        "  peek TITLE [SECONDS]          like dump, without messages to a busy window\n"
         "  items TITLE [SECONDS]         the items of the window's list box\n"
-        "  dblclick-item TITLE TEXT [SECONDS]  double-click the list box item of that text\n"
+        "  dblclick-item TITLE TEXT [SECONDS]  double-click that list box item (real mouse)\n"
         "  close TITLE [SECONDS]         close the window and wait until it is gone\n"
-        "  msgbox-read [SECONDS]         caption, texts and buttons of a message box\n"
+        "  msgbox-read [SECONDS]         caption, process, texts, buttons, icon of a message box\n"
         "  msgbox-press BUTTON [SECONDS] press a message box button and wait until it closes\n"
-        "  key TITLE KEY [shift|ctrl|alt ...]  keyboard input to the window\n"
+        "  key TITLE KEY [shift|ctrl|alt ...]  keyboard input once the window is foreground\n"
         "  resize TITLE WIDTH HEIGHT     set the outer size; prints the size the window took\n"
         "  wait-exit PID|NAME [SECONDS]  wait until the process has ended\n"
         "  link FILE.lnk...              target path and working directory of shell links\n"
@@ -814,11 +779,11 @@ int main(int argc, char** argv) {
         int (*run)(int, char**);
     };
     static const Command kCommands[] = {
-        {"wait-window", cmdWaitWindow}, {"dump", cmdDump},          {"list", cmdList}, {"watch-windows", cmdWatchWindows},
-        {"rect", cmdRect},              {"click", cmdClick},        {"close", cmdClose},
-        {"msgbox-read", cmdMsgboxRead},
+        {"wait-window", cmdWaitWindow}, {"dump", cmdDump},          {"list", cmdList},
+        {"watch-windows", cmdWatchWindows}, {"rect", cmdWaitWindow}, {"click", cmdClick},
+        {"close", cmdClose},            {"msgbox-read", cmdMsgboxRead},
         {"msgbox-press", cmdMsgboxPress}, {"key", cmdKey},          {"resize", cmdResize},
-        {"click-nth", cmdClickNth},     {"settext", cmdSetText},    {"peek", cmdPeek},
+        {"click-nth", cmdClick},        {"settext", cmdSetText},    {"peek", cmdDump},
         {"items", cmdItems},            {"dblclick-item", cmdDoubleClickItem},
         {"wait-exit", cmdWaitExit},     {"link", cmdLink},          {"reg-volatile", cmdRegVolatile},
         {"hold", cmdHold},

@@ -72,20 +72,14 @@ scenario() {
 
     # A missing folder, No: taken as typed, nothing created yet.
     open_dialog 2
-    drive settext "$DIALOG_TITLE" Edit 'C:\Stow Later\Sub'
-    drive click "$DIALOG_TITLE" OK
-    expect_msgbox "Change Destination" 'The folder C:\Stow Later\Sub does not exist. Create the new folder?' Yes No
-    drive msgbox-press No 10
+    answer_create 'C:\Stow Later\Sub' No
     expect_dialog_closed
     expect_no_file 'C:\Stow Later'
     expect_panels "$target" 'C:\Stow Later\Sub'
 
     # A new folder, created after Yes, becomes the drivers directory and the current directory.
     open_dialog 2
-    drive settext "$DIALOG_TITLE" Edit "$current"
-    drive click "$DIALOG_TITLE" OK
-    expect_msgbox "Change Destination" "The folder $current does not exist. Create the new folder?" Yes No
-    drive msgbox-press Yes 10
+    answer_create "$current" Yes
     expect_dialog_closed
     expect_panels "$target" "$current"
 

@@ -44,11 +44,8 @@ expect_dialog_layout() {
 
 scenario() {
     local vendor package target drivers
-    vendor=$(package_info vendor)
-    package=$(package_info package)
+    sample_dirs
     TITLE="$package Installer"
-    target="$(program_files)\\$vendor\\$package"
-    drivers="$(program_files)\\$vendor\\Common Drivers"
     start_installer "$(installer sample)"
     drive wait-window "$TITLE" 60
 
@@ -80,11 +77,7 @@ scenario() {
     open_dialog 1
     expect_eq "path of an existing start folder" 'c:\\windows' "$(dialog_path | tr 'A-Z' 'a-z')"
     # A missing folder with a missing parent, Yes: both created, the list's form taken.
-    drive settext "$DIALOG_TITLE" Edit 'C:\Stow New\Deep'
-    drive click "$DIALOG_TITLE" OK
-    expect_msgbox "Change Destination" 'The folder C:\Stow New\Deep does not exist. Create the new folder?' Yes No
-    screenshot question
-    drive msgbox-press Yes 10
+    answer_create 'C:\Stow New\Deep' Yes question
     expect_dialog_closed
     [[ -d $(host_path 'C:\Stow New\Deep') ]] || die "C:\\Stow New\\Deep was not created"
     expect_panels 'C:\Stow New\Deep' "$drivers"
@@ -92,10 +85,7 @@ scenario() {
     # An empty path, Yes: the error box, and the dialog stays open until cancelled.
     open_dialog 1
     expect_eq "path of the created folder" "$(esc 'C:\Stow New\Deep')" "$(dialog_path)"
-    drive settext "$DIALOG_TITLE" Edit ''
-    drive click "$DIALOG_TITLE" OK
-    expect_msgbox "Change Destination" 'The folder  does not exist. Create the new folder?' Yes No
-    drive msgbox-press Yes 10
+    answer_create '' Yes
     expect_msgbox "Error" 'Invalid folder name. Please try again.' OK
     screenshot error
     drive msgbox-press OK 10

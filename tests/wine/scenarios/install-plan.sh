@@ -32,12 +32,8 @@ snapshot_name() {
 
 scenario() {
     profile_locations
-    local vendor package
-    vendor=$(package_info vendor)
-    package=$(package_info package)
-    local target drivers installer
-    target="$(program_files)\\$vendor\\$package"
-    drivers="$(program_files)\\$vendor\\Common Drivers"
+    local vendor package target drivers installer
+    sample_dirs
     installer=$(installer sample)
 
     install_to_end "$installer"

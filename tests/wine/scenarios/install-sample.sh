@@ -63,13 +63,8 @@ sample_run_installer() {
 
 scenario() {
     profile_locations
-    local vendor package files
-    vendor=$(package_info vendor)
-    package=$(package_info package)
-    files="$STOW_SAMPLE_DIR/files"
-    local pf='C:\Program Files'
-    [[ $PROFILE == win64 ]] && pf='C:\Program Files (x86)'
-    local target="$pf\\$vendor\\$package" drivers="$pf\\$vendor\\Common Drivers"
+    local vendor package target drivers files="$STOW_SAMPLE_DIR/files"
+    sample_dirs
     local column=3
     ((BITS == 64)) && column=4
     ((NT)) || column=5
@@ -149,14 +144,7 @@ scenario() {
     # The driver INF went to the system's INF folder under the name the service chose, recorded
     # under the INF key; without preinstallation (9x) there is no INF key.
     if ((NT)); then
-        reg_query "HKLM\\Software\\$vendor\\INF" || die "no INF key"
-        local values name
-        values=$(reg_values)
-        expect_eq "INF values" "1" "$(grep -c . <<< "$values")"
-        expect_eq "INF value name" "$drivers\\zydaq.inf" "$(cut -f1 <<< "$values")"
-        name=$(cut -f2 <<< "$values")
-        [[ -n $name && $name != *\\* ]] || die "INF value data is not a bare name: $name"
-        expect_file "${LOC_WINDOWS}inf\\$name" "$files/drivers/zydaq.inf"
+        expect_inf_key "$vendor" "$drivers\\zydaq.inf" "$files/drivers/zydaq.inf"
     else
         expect_no_reg_key "HKLM\\Software\\$vendor\\INF"
     fi

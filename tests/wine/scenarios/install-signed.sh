@@ -3,9 +3,8 @@
 # loads and installs like the unsigned one.
 scenario() {
     profile_locations
-    local vendor package
-    vendor=$(package_info vendor)
-    package=$(package_info package)
+    local vendor package target drivers
+    sample_dirs
     command -v openssl > /dev/null || die "openssl is not installed"
     command -v osslsigncode > /dev/null || die "osslsigncode is not installed"
 
@@ -54,8 +53,7 @@ scenario() {
         die "signing changed the package's bytes"
 
     # Under Wine: the ready window, Install, the end state with the completion report.
-    local target files="$STOW_SAMPLE_DIR/files"
-    target="$(program_files)\\$vendor\\$package"
+    local files="$STOW_SAMPLE_DIR/files"
     install_to_end "$signed"
     screenshot
     expect_end_state "$REPORT_COMPLETE"

@@ -4,10 +4,8 @@
 # between the runs is gone).
 scenario() {
     profile_locations
-    local vendor package target
-    vendor=$(package_info vendor)
-    package=$(package_info package)
-    target="$(program_files)\\$vendor\\$package"
+    local vendor package target drivers
+    sample_dirs
     local log
     log="$(drive_c)/${target:3}"
     log="${log//\\//}/FileLog.ini"

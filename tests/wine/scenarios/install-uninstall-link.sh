@@ -3,9 +3,8 @@
 # the installed-packages value is still written and the installation completes.
 scenario() {
     profile_locations
-    local vendor package
-    vendor=$(package_info vendor)
-    package=$(package_info package)
+    local vendor package target drivers
+    sample_dirs
     local uninstall='Software\Microsoft\Windows\CurrentVersion\Uninstall'
     TITLE="$package Installer"
     start_installer "$(installer sample)"

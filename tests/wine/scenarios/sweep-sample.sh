@@ -33,17 +33,13 @@ sweep_first_sight() {
     local name=$1 started=$SECONDS
     while ((SECONDS - started < SWEEP_START_SECONDS)); do
         drive list
-        if grep -F "process=\"$(esc "$INSTALLER_EXE")\"" "$DRIVER_OUT" | grep -qF 'class="#32770"'; then
-            sweep_no_crash "$name"
-            SWEEP_SIGHT=box
-            return 0
-        fi
-        if grep -F "process=\"$(esc "$INSTALLER_EXE")\"" "$DRIVER_OUT" | grep -qF 'class="StowawayMainForm"'; then
-            sweep_no_crash "$name"
-            SWEEP_SIGHT=window
-            return 0
-        fi
+        local own
+        own=$(grep -F "process=\"$(esc "$INSTALLER_EXE")\"" "$DRIVER_OUT")
         sweep_no_crash "$name"
+        SWEEP_SIGHT=""
+        grep -qF 'class="StowawayMainForm"' <<< "$own" && SWEEP_SIGHT=window
+        grep -qF 'class="#32770"' <<< "$own" && SWEEP_SIGHT=box
+        [[ -n $SWEEP_SIGHT ]] && return 0
         sleep 0.3
     done
     screenshot "$name"

@@ -19,11 +19,8 @@ scenario() {
     local code=0
     expect_eq "exit status" "$code" "$INSTALLER_STATUS"
 
-    local vendor package log pf='C:\Program Files'
-    vendor=$(package_info vendor)
-    package=$(package_info package)
-    [[ $PROFILE == win64 ]] && pf='C:\Program Files (x86)'
-    local target="$pf\\$vendor\\$package" drivers="$pf\\$vendor\\Common Drivers"
+    local vendor package target drivers log
+    sample_dirs
     log=$(host_path 'C:\setup.log')
     [[ -f $log ]] || die "no log at C:\\setup.log"
     { echo "== C:\\setup.log"; cat "$log"; } >> "$RESULT_BASE.txt"

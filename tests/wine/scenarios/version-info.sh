@@ -3,9 +3,8 @@
 # signing; the signed file still verifies. The manifest changes no location or platform fact:
 # every other scenario runs the stub with it.
 scenario() {
-    local vendor package
-    vendor=$(package_info vendor)
-    package=$(package_info package)
+    local vendor package target drivers
+    sample_dirs
     local built
     built=$(installer sample)
     probe_versions "$built" unsigned

@@ -38,11 +38,8 @@ expect_ready_layout() {
 
 scenario() {
     local vendor package title target drivers
-    vendor=$(package_info vendor)
-    package=$(package_info package)
+    sample_dirs
     title="$package Installer"
-    target="$(program_files)\\$vendor\\$package"
-    drivers="$(program_files)\\$vendor\\Common Drivers"
     start_installer "$(installer sample)"
     drive wait-window "$title" 60
     drive dump "$title"
