@@ -35,7 +35,7 @@ char* putVarint(char* p, size_t n) {
 
 char* putText(char* p, std::string_view text) {
     p = putVarint(p, text.size());
-    std::memcpy(p, text.data(), text.size());
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());  // an empty view may hold null
     return p + text.size();
 }
 
