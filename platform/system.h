@@ -61,10 +61,6 @@ public:
     virtual LocalTime localTime() = 0;
     // The locale's short date + " " + long time for t.
     virtual std::string formatDateTime(const LocalTime& t) = 0;
-
-    // A message box owned by the application; returns the button pressed. Only the loader's
-    // error box still comes this way; windows show theirs through their own MessageBoxes.
-    virtual int messageBox(const std::string& text, const std::string& caption, uint32_t flags) = 0;
 };
 
 }  // namespace stow

@@ -62,7 +62,6 @@ public:
     std::u16string toUtf16(const std::string& text) override;
     LocalTime localTime() override { return {}; }
     std::string formatDateTime(const LocalTime&) override { return {}; }
-    int messageBox(const std::string&, const std::string&, uint32_t) override { return kIdOk; }
 
 private:
     const ProfileFacts& facts_;

@@ -83,25 +83,11 @@ std::string SimSystem::formatDateTime(const LocalTime& t) {
     return text;
 }
 
-int SimSystem::messageBox(const std::string& text, const std::string& caption, uint32_t flags) {
-    Lock lock(context_.mutex);
-    message_boxes_.push_back(MessageBoxCall{text, caption, flags});
-    if (answers_.empty()) return kIdOk;
-    int answer = answers_.front();
-    answers_.pop_front();
-    return answer;
-}
-
 void SimSystem::setCommandLine(const std::string& command_line) { command_line_ = command_line; }
 
 void SimSystem::setExecutablePath(const std::string& path) { executable_path_ = path; }
 
 void SimSystem::setLocalTime(const LocalTime& t) { local_time_ = t; }
-
-void SimSystem::queueMessageBoxAnswer(int answer) {
-    Lock lock(context_.mutex);
-    answers_.push_back(answer);
-}
 
 void SimSystem::useDoubleByteCodePage(bool enabled) { double_byte_ = enabled; }
 

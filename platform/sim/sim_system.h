@@ -2,7 +2,6 @@
 // command line and path, the ANSI code page, a settable clock and scripted message boxes.
 #pragma once
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -30,13 +29,10 @@ public:
     std::u16string toUtf16(const std::string& text) override;
     LocalTime localTime() override;
     std::string formatDateTime(const LocalTime& t) override;
-    int messageBox(const std::string& text, const std::string& caption, uint32_t flags) override;
 
     void setCommandLine(const std::string& command_line);
     void setExecutablePath(const std::string& path);
     void setLocalTime(const LocalTime& t);
-    void queueMessageBoxAnswer(int answer);
-    const std::vector<MessageBoxCall>& messageBoxes() const { return message_boxes_; }
     void useDoubleByteCodePage(bool enabled);
 
 private:
@@ -46,8 +42,6 @@ private:
     std::string command_line_ = "\"C:\\stowaway.exe\"";
     std::string executable_path_ = "C:\\stowaway.exe";
     LocalTime local_time_{2026, 3, 7, 14, 5, 9};
-    std::deque<int> answers_;
-    std::vector<MessageBoxCall> message_boxes_;
     bool double_byte_ = false;
 };
 

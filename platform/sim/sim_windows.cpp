@@ -174,11 +174,6 @@ void SimWindows::setExecutablePath(const std::string& windows_path) {
 
 void SimWindows::setLocalTime(const LocalTime& t) { state_->system.setLocalTime(t); }
 
-void SimWindows::queueMessageBoxAnswer(int answer) { state_->system.queueMessageBoxAnswer(answer); }
-
-const std::vector<MessageBoxCall>& SimWindows::messageBoxes() const {
-    return state_->system.messageBoxes();
-}
 
 void SimWindows::useDoubleByteCodePage(bool enabled) {
     state_->system.useDoubleByteCodePage(enabled);

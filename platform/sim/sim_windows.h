@@ -53,12 +53,6 @@ struct Faults {
     std::chrono::milliseconds setupDelay{50};  // SetupMode::Slow
 };
 
-struct MessageBoxCall {
-    std::string text;
-    std::string caption;
-    uint32_t flags = 0;
-};
-
 // A saved shell link, as the simulated shell writes it.
 struct SimLink {
     std::string target;
@@ -116,8 +110,6 @@ public:
     void setExecutablePath(const std::string& windows_path);
     void setLocalTime(const LocalTime& t);
     // Answers for the next message boxes, in order; kIdOk once they run out.
-    void queueMessageBoxAnswer(int answer);
-    const std::vector<MessageBoxCall>& messageBoxes() const;
     // Which characters IsDBCSLeadByte accepts (none by default; code page 932's set on request).
     void useDoubleByteCodePage(bool enabled);
 

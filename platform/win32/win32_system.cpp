@@ -231,9 +231,4 @@ std::string Win32System::formatDateTime(const LocalTime& t) {
            formatWith(&GetTimeFormatA, 0, time);
 }
 
-int Win32System::messageBox(const std::string& text, const std::string& caption,
-                            uint32_t flags) {
-    return MessageBoxA(static_cast<HWND>(owner_), text.c_str(), caption.c_str(), flags);
-}
-
 }  // namespace stow

@@ -36,7 +36,6 @@ public:
     std::u16string toUtf16(const std::string& text) override;
     LocalTime localTime() override;
     std::string formatDateTime(const LocalTime& t) override;
-    int messageBox(const std::string& text, const std::string& caption, uint32_t flags) override;
 
 private:
     void* owner_ = nullptr;

@@ -361,13 +361,6 @@ TEST_F(SimWindowsTest, ProcessFactsClockCodePageAndMessageBoxes) {
     EXPECT_FALSE(system.isLeadByte(0xA0));
     EXPECT_FALSE(system.isLeadByte('\\'));
     EXPECT_EQ(system.toUtf16("a\xE9"), (std::u16string{u'a', u'\u00E9'}));
-
-    sim_.queueMessageBoxAnswer(kIdNo);
-    EXPECT_EQ(system.messageBox("Really?", "Caption", kMbYesNo), kIdNo);
-    EXPECT_EQ(system.messageBox("Done", "Caption", kMbOk), kIdOk);
-    ASSERT_EQ(sim_.messageBoxes().size(), 2u);
-    EXPECT_EQ(sim_.messageBoxes()[0].text, "Really?");
-    EXPECT_EQ(sim_.messageBoxes()[0].flags, kMbYesNo);
 }
 
 }  // namespace
