@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
+#include "support/thrown.h"
 
 namespace stow {
 namespace {
@@ -116,12 +117,8 @@ TEST_F(FileLogDiskTest, OpenLoadsAnExistingFileAndSaveWritesItBack) {
 TEST_F(FileLogDiskTest, SavesWholeOrNotAtAllWithACreateErrorNamingThePath) {
     const auto [log, lines, text] = manyLines();  // one value of 70,000 bytes: more than a buffer
     ASSERT_GT(text.size(), 2 * 64 * 1024u);
-    try {
-        log.save(files_, "C:\\missing\\FileLog.ini");
-        FAIL() << "no error";
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.message(), "Cannot create file C:\\missing\\FileLog.ini");
-    }
+    EXPECT_EQ(test::thrown([&] { log.save(files_, "C:\\missing\\FileLog.ini"); }),
+              "EFCreateError: Cannot create file C:\\missing\\FileLog.ini");
     win_.makeDirectories("C:\\T");
     win_.faults().accessDenied.push_back("C:\\T");
     EXPECT_THROW(log.save(files_, "C:\\T\\FileLog.ini"), EFCreateError);

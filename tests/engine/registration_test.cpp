@@ -10,6 +10,7 @@
 #include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/install_fixture.h"
+#include "support/thrown.h"
 
 namespace stow {
 namespace {
@@ -107,51 +108,36 @@ TEST_F(Registration, UninstallWritesStopSilentlyAtTheFirstFailure) {
 
 TEST_F(Registration, AFailedInstalledPackagesWriteIsARegistryError) {
     win.faults().registryWritesBeforeFailure = 0;
-    try {
-        run();
-        FAIL() << "no error";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.message(),
-                  "Failed to set data for '" + stampText(LocalTime{2026, 3, 7, 14, 5, 9}) + "'");
-    }
+    EXPECT_EQ(test::thrown([&] { run(); }),
+              "ERegistryException: Failed to set data for '" +
+                  stampText(LocalTime{2026, 3, 7, 14, 5, 9}) + "'");
     EXPECT_FALSE(uninstallValue("DisplayName"));
 }
 
 TEST_F(Registration, AnUnwritableFileLogStopsBeforeTheRegistry) {
     win.faults().accessDenied.push_back("C:\\Acme");
-    try {
-        run();
-        FAIL() << "no error";
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.message(), "Cannot create file C:\\Acme\\FileLog.ini");
-    }
+    EXPECT_EQ(test::thrown([&] { run(); }), "EFCreateError: Cannot create file C:\\Acme\\FileLog.ini");
     EXPECT_TRUE(installedPackages().empty());
     EXPECT_FALSE(win.registryKeyExists(win.processView(), kUninstallKey));
 }
 
-TEST_F(Registration, ASecondInstallationAddsAPackageValueAndReplacesTheUninstallKey) {
+TEST_F(Registration, LaterInstallationsAddAPackageValueAndReplaceTheUninstallKey) {
+    const LocalTime first{2026, 3, 7, 14, 5, 9}, later{2026, 4, 1, 9, 0, 0};
     run();
+    win.makeDirectories("C:\\Other");
+    run("C:\\Other");  // in the same second: the value name is shared
+    EXPECT_EQ(installedPackages(),
+              (std::map<std::string, std::string>{{stampText(first), "DAQ,C:\\Other\\"}}));
     win.platform().registry.openOrCreate(kUninstallKey, kKeyAllAccess)
         ->setString("Stale", "left by hand");
-    win.setLocalTime(LocalTime{2026, 4, 1, 9, 0, 0});
-    win.makeDirectories("C:\\Other");
-    run("C:\\Other\\");
+    win.setLocalTime(later);
+    run("C:\\Acme\\");
 
     EXPECT_EQ(installedPackages(),
-              (std::map<std::string, std::string>{
-                  {stampText(LocalTime{2026, 3, 7, 14, 5, 9}), "DAQ,C:\\Acme\\"},
-                  {stampText(LocalTime{2026, 4, 1, 9, 0, 0}), "DAQ,C:\\Other\\"}}));
+              (std::map<std::string, std::string>{{stampText(first), "DAQ,C:\\Other\\"},
+                                                  {stampText(later), "DAQ,C:\\Acme\\"}}));
     EXPECT_EQ(uninstallValue("InstallDate"), "20260401");
     EXPECT_FALSE(uninstallValue("Stale"));
-}
-
-TEST_F(Registration, TwoInstallationsInOneSecondShareTheValueName) {
-    run();
-    win.makeDirectories("C:\\Other");
-    run("C:\\Other");
-    EXPECT_EQ(installedPackages(),
-              (std::map<std::string, std::string>{
-                  {stampText(LocalTime{2026, 3, 7, 14, 5, 9}), "DAQ,C:\\Other\\"}}));
 }
 
 TEST_F(Registration, TheStartEntryNamesTheGroupFolderEvenWhenLinksFellBack) {
