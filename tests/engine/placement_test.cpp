@@ -113,10 +113,8 @@ TEST(PlacementTest, InfFilesGetGeneratedNamesAndAreFiltered) {
     };
     const Case cases[] = {
         {sim::Profile::Nt32, 0x05, "C:\\WINDOWS\\INF\\oem2.inf"},
-        {sim::Profile::Nt32, 0x25, ""},
         {sim::Profile::Nt64, 0x25, ""},
         {sim::Profile::NtNoSetupApi, 0x25, "C:\\WINDOWS\\INF\\oem2.inf"},
-        {sim::Profile::NtNoSetupApi, 0x05, "C:\\WINDOWS\\INF\\oem2.inf"},
     };
     for (const Case& c : cases) {
         Machine m(c.profile);
@@ -264,10 +262,12 @@ TEST(PlacementTest, LogMergesSameSourcesAndEarlierRuns) {
     m.win.writeFile("C:\\T\\FileLog.ini",
                     "stray\r\n[Other Vendor]\r\nk=v\r\n\r\n[V File Log - P]\r\nC:\\OLD=x,1\r\n"
                     "C:\\S\\A=old,0\r\n\r\n[START]\r\nV File Log - P=menu\r\n\r\n");
-    m.place({record(0x10, "a1", "1", "C:\\s\\a", 1), record(0x10, "a2", "2", "C:\\S\\A", 2)});
+    m.place({record(0x10, "a1", "1", "C:\\s\\a", 1), record(0x10, "a2", "2", "C:\\S\\A", 2),
+             record(0x10, "b", "3", "C:\\s\\b", 3)});
     EXPECT_EQ(m.job->fileLog.serialize(),
               "[Other Vendor]\r\nk=v\r\n\r\n[V File Log - P]\r\nC:\\OLD=x,1\r\n"
-              "C:\\S\\A=C:\\T\\a2,2\r\n\r\n[START]\r\nV File Log - P=menu\r\n\r\n");
+              "C:\\S\\A=C:\\T\\a2,2\r\nC:\\s\\b=C:\\T\\b,3\r\n\r\n"
+              "[START]\r\nV File Log - P=menu\r\n\r\n");
     EXPECT_EQ(m.job->fileLog.path(), "C:\\T\\FileLog.ini");
 }
 
