@@ -202,17 +202,5 @@ TEST_F(DriverPhase, AnUnwritableInfKeyEndsThePhaseWithARegistryError) {
     EXPECT_EQ(test::thrown([&] { run(); }), error);
 }
 
-TEST_F(DriverPhase, ASecondInstallationWritesTheSameNamesAgain) {
-    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
-    run();
-    const auto first = infValues();
-    run();
-    const auto second = infValues();
-    ASSERT_EQ(second.size(), 1u);
-    EXPECT_EQ(first.begin()->first, second.begin()->first);
-    EXPECT_TRUE(win.exists("C:\\WINDOWS\\INF\\" + second.begin()->second));
-    EXPECT_EQ(win.setupCalls().size(), 2u);
-}
-
 }  // namespace
 }  // namespace stow

@@ -164,16 +164,8 @@ TEST_F(SimWindowsTest, FindFirstListsDotsThenNamesInCaseInsensitiveOrder) {
     };
     for (const Case& c : cases) EXPECT_EQ(names(files(), c.pattern), c.expected) << c.pattern;
     EXPECT_EQ(files().findFirst("C:\\Drv\\*.exe"), nullptr);
-
-    auto finder = files().findFirst("C:\\Drv\\*.*");
-    ASSERT_TRUE(finder);
-    FindEntry entry;
-    std::map<std::string, uint32_t> attributes;
-    while (finder->next(entry)) attributes[entry.name] = entry.attributes;
-    EXPECT_EQ(attributes["."], kAttrDirectory);
-    EXPECT_EQ(attributes["sub.inf"], kAttrDirectory);
-    EXPECT_EQ(attributes["c.txt"], kAttrArchive | kAttrHidden | kAttrSystem);
-    EXPECT_EQ(attributes["b.inf"], kAttrArchive);
+    // The entries' attributes are what the link phase's enumeration filters on: its test hides
+    // a file and links folders.
     // A drive root has no "." or "..".
     EXPECT_EQ(names(files(), "C:\\*.*").front(), "Drv");
 }
