@@ -164,8 +164,9 @@ TEST(LocationsTest, TrailingSeparatorRule) {
 }
 
 TEST(LocationsTest, ASetupLookupThatFailsOnlyRulesOutPreinstallation) {
-    const ComputedLocations c = computeOn(
-        Profile::Nt32, "Setup.exe", [](sim::SimWindows& w) { w.faults().setupLookupThrows = true; });
+    const ComputedLocations c = computeOn(Profile::Nt32, "Setup.exe", [](sim::SimWindows& w) {
+        w.faults().setupLookupThrows = true;
+    });
     EXPECT_EQ(c.facts.setupService, nullptr);
     EXPECT_FALSE(c.facts.driverPreinstallPossible);
     EXPECT_TRUE(c.facts.nt);

@@ -1,6 +1,7 @@
 // Damaged installers: a thousand seeded bit flips through the header and the first records (the
-// loader's own test cuts the file at every byte). Each must end in its numbered load error, or load and then either install or
-// stop with one of the phase's own errors: never a crash, a hang or an unbounded allocation.
+// loader's own test cuts the file at every byte). Each must end in its numbered load error, or
+// load and then either install or stop with one of the phase's own errors: never a crash, a
+// hang or an unbounded allocation.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -116,7 +116,8 @@ TEST_F(Registration, AFailedInstalledPackagesWriteIsARegistryError) {
 
 TEST_F(Registration, AnUnwritableFileLogStopsBeforeTheRegistry) {
     win.faults().accessDenied.push_back("C:\\Acme");
-    EXPECT_EQ(test::thrown([&] { run(); }), "EFCreateError: Cannot create file C:\\Acme\\FileLog.ini");
+    EXPECT_EQ(test::thrown([&] { run(); }),
+              "EFCreateError: Cannot create file C:\\Acme\\FileLog.ini");
     EXPECT_TRUE(installedPackages().empty());
     EXPECT_FALSE(win.registryKeyExists(win.processView(), kUninstallKey));
 }

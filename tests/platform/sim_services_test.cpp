@@ -187,7 +187,8 @@ TEST_F(SimShellLinksTest, FailureCanWaitForSomeLinks) {
     sim_.faults().comLinksBeforeFailure = 2;
     std::vector<std::string> outcome;
     for (int i = 0; i < 4; ++i) {
-        outcome.push_back(make("C:\\x.exe", std::string(kGroup) + "\\link" + std::to_string(i) + ".lnk"));
+        const std::string lnk = std::string(kGroup) + "\\link" + std::to_string(i) + ".lnk";
+        outcome.push_back(make("C:\\x.exe", lnk));
     }
     const std::string failed = "EOleSysError: Unspecified error";
     EXPECT_EQ(outcome, (std::vector<std::string>{"no error", "no error", failed, failed}));
@@ -208,7 +209,9 @@ TEST_F(SimShellLinksTest, SaveFailsWhereCreatingAFileFails) {
         {std::string(kGroup) + "\\a|b.lnk",
          "The filename, directory name, or volume label syntax is incorrect."},
     };
-    for (const auto& [lnk, text] : cases) EXPECT_EQ(make("C:\\x.exe", lnk), "EOleSysError: " + text);
+    for (const auto& [lnk, text] : cases) {
+        EXPECT_EQ(make("C:\\x.exe", lnk), "EOleSysError: " + text);
+    }
     // A name beyond the 8-bit code page cannot be a file name here.
     EXPECT_TRUE(shell().coInitialize() >= 0);
     std::unique_ptr<ShellLinkObject> link;

@@ -267,7 +267,8 @@ TEST(SimProfileTest, AnswersWithTheProfilesFolders) {
         EXPECT_EQ(system.isWow64(), f.wow64);
         EXPECT_EQ(system.windowsDirectory(), f.windowsDir);
         EXPECT_EQ(system.systemDirectory(), f.systemDir);
-        for (int csidl : {kCsidlPrograms, kCsidlCommonPrograms, kCsidlProgramFiles, kCsidlSystemX86}) {
+        for (int csidl :
+             {kCsidlPrograms, kCsidlCommonPrograms, kCsidlProgramFiles, kCsidlSystemX86}) {
             const auto found = f.specialFolders.find(csidl);
             EXPECT_EQ(system.specialFolder(csidl),
                       found == f.specialFolders.end() ? "" : found->second);
