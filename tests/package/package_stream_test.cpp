@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "base/error.h"
 #include "support/counting_file_system.h"
 #include "support/memory_file.h"
@@ -35,6 +37,7 @@ TEST(PackageStreamTest, BadLengthsAreReadErrors) {
     const Case cases[] = {
         {"negative length", le32(-1) + "abc"},
         {"length past the end", le32(4) + "abc"},
+        {"most negative length", le32(INT32_MIN)},
         {"huge length", le32(0x7FFFFFFF)},
         {"short length field", std::string("\x01\x00", 2)},
         {"empty", ""},
