@@ -115,16 +115,17 @@ TEST(PlacementTest, InfFilesGetGeneratedNamesAndAreFiltered) {
         {sim::Profile::Nt32, 0x05, "C:\\WINDOWS\\INF\\oem2.inf"},
         {sim::Profile::Nt64, 0x25, ""},
         {sim::Profile::NtNoSetupApi, 0x25, "C:\\WINDOWS\\INF\\oem2.inf"},
+        {sim::Profile::Win9x, 0x25, "C:\\WINDOWS\\INF\\Other\\x.inf"},
     };
     for (const Case& c : cases) {
         Machine m(c.profile);
         m.win.writeFile("C:\\WINDOWS\\INF\\oem0.inf", "taken");
         m.win.writeFile("C:\\WINDOWS\\INF\\OEM1.INF", "taken");
-        m.place({record(static_cast<unsigned char>(c.byte), "x.inf", kInf, "C:\\d\\x.inf", 5)});
+        m.place({record(static_cast<unsigned char>(c.byte), "x.inf", kInf, "C:\\d\\x.inf", -3)});
         const std::string where = std::to_string(c.byte) + " on " + profileName(c.profile);
         if (*c.expected) {
             EXPECT_EQ(m.win.readFile(c.expected), kFilteredInf) << where;
-            EXPECT_EQ(m.logged("C:\\d\\x.inf"), std::string(c.expected) + ",5") << where;
+            EXPECT_EQ(m.logged("C:\\d\\x.inf"), std::string(c.expected) + ",-3") << where;
         } else {
             EXPECT_FALSE(m.win.exists("C:\\WINDOWS\\INF\\oem2.inf")) << where;
             EXPECT_EQ(m.logged("C:\\d\\x.inf"), "(none)") << where;
@@ -143,15 +144,10 @@ TEST(PlacementTest, InfFilesGetGeneratedNamesAndAreFiltered) {
     EXPECT_EQ(m.win.readFile("C:\\WINDOWS\\INF\\oem1.inf"), "b=2\r\n");
 }
 
-TEST(PlacementTest, InfOnNineXGoesUnderOther) {
+// Code 5 creates no folders: a subfolder under Other that is missing makes a failed copy.
+TEST(PlacementTest, InfOnNineXInAMissingSubfolderIsAFailedCopy) {
     Machine m(sim::Profile::Win9x);
-    m.win.makeDirectories("C:\\WINDOWS\\INF\\Other");
-    m.place({record(0x25, "x.inf", kInf, "C:\\d\\x.inf", -3),
-             record(0x05, "v\\y.inf", kInf, "C:\\d\\y.inf", 0)});
-    EXPECT_EQ(m.win.readFile("C:\\WINDOWS\\INF\\Other\\x.inf"), kFilteredInf);
-    EXPECT_EQ(m.logged("C:\\d\\x.inf"), "C:\\WINDOWS\\INF\\Other\\x.inf,-3");
-    EXPECT_EQ(m.win.readFile(m.job->driversDirectory + "d\\x.inf"), kInf);
-    // Code 5 creates no folders: a subfolder under Other that is missing makes a failed copy.
+    m.place({record(0x05, "v\\y.inf", kInf, "C:\\d\\y.inf", 0)});
     EXPECT_EQ(m.job->failedCopies, std::vector<std::string>{"C:\\WINDOWS\\INF\\Other\\v\\y.inf"});
 }
 
