@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <functional>
 #include <map>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "platform/sim/sim_windows.h"
 #include "support/install_fixture.h"
 #include "support/no_progress.h"
+#include "support/thrown.h"
 
 namespace stow {
 namespace {
@@ -34,58 +34,35 @@ public:
     }
 };
 
-// Runs the body on resume, on the calling thread: enough for the worker's own logic.
-class InlineThreads : public Threads {
-public:
-    std::unique_ptr<Thread> createSuspended(std::function<void()> body) override {
-        struct InlineThread : Thread {
-            std::function<void()> body;
-            bool done = false;
-            void resume() override {
-                body();
-                done = true;
-            }
-            bool finished() override { return done; }
-        };
-        auto t = std::make_unique<InlineThread>();
-        t->body = std::move(body);
-        return t;
+// The worker on the simulated machine's threads, over a scripted service.
+using InfThread = test::InstallJobTest;
+
+TEST_F(InfThread, MakesTheOneCallAndHandsBackOnlyAnAcceptedName) {
+    const struct {
+        InfCopy answer;
+        bool success;
+        const char* name;
+    } cases[] = {
+        {{true, "C:\\WINDOWS\\INF\\oem7.inf"}, true, "C:\\WINDOWS\\INF\\oem7.inf"},
+        {{false, "partial"}, false, ""},
+    };
+    Threads& threads = win.platform().threads;
+    for (const auto& c : cases) {
+        ScriptedService service;
+        service.answer = c.answer;
+        TINFThread thread(threads, service, "D:\\Drivers\\card.inf");
+        EXPECT_EQ(service.calls, 0) << "created suspended";
+        thread.resume();
+        while (!thread.finished()) threads.sleep(1);
+        EXPECT_EQ(service.calls, 1);
+        EXPECT_EQ(service.source, "D:\\Drivers\\card.inf");
+        EXPECT_EQ(thread.success(), c.success);
+        EXPECT_EQ(thread.destinationInfName(), c.name);
+        EXPECT_EQ(thread.infPath(), "");
     }
-    void sleep(uint32_t) override {}
-    uint32_t tickCount() override { return 0; }
-};
-
-TEST(InfThread, MakesTheOneCallAndClearsItsInput) {
-    InlineThreads threads;
     ScriptedService service;
-    service.answer.destination = "C:\\WINDOWS\\INF\\oem7.inf";
-    TINFThread thread(threads, service, "D:\\Drivers\\card.inf");
-    EXPECT_EQ(service.calls, 0) << "created suspended";
-    thread.resume();
-    ASSERT_TRUE(thread.finished());
-    EXPECT_EQ(service.calls, 1);
-    EXPECT_EQ(service.source, "D:\\Drivers\\card.inf");
-    EXPECT_TRUE(thread.success());
-    EXPECT_EQ(thread.destinationInfName(), "C:\\WINDOWS\\INF\\oem7.inf");
-    EXPECT_EQ(thread.infPath(), "");
-}
-
-TEST(InfThread, RejectionReportsFailureWithoutAName) {
-    InlineThreads threads;
-    ScriptedService service;
-    service.answer = {false, "partial"};
-    TINFThread thread(threads, service, "a.inf");
-    thread.resume();
-    EXPECT_FALSE(thread.success());
-    EXPECT_EQ(thread.destinationInfName(), "");
-    EXPECT_EQ(thread.infPath(), "");
-}
-
-TEST(InfThread, AThreadNeverResumedDoesNotCallTheService) {
-    InlineThreads threads;
-    ScriptedService service;
-    { TINFThread thread(threads, service, "a.inf"); }
-    EXPECT_EQ(service.calls, 0);
+    { TINFThread never(threads, service, "a.inf"); }
+    EXPECT_EQ(service.calls, 0) << "a thread never resumed";
 }
 
 TEST(FindMask, SpecialBitsNeedTheMaskToAdmitThem) {
@@ -215,32 +192,14 @@ TEST_F(DriverPhase, AnUnwritableInfKeyEndsThePhaseWithARegistryError) {
     win.faults().registryDenied.push_back("Software\\Acme\\INF");
     const std::string first =
         listDirectory(win.platform().files, std::string(kDrivers) + "*.inf").front();
-    try {
-        run();
-        FAIL() << "no error";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.describe(), "ERegistryException: Failed to set data for '" + first + "'");
-    }
+    const std::string error = "ERegistryException: Failed to set data for '" + first + "'";
+    EXPECT_EQ(test::thrown([&] { run(); }), error);
     EXPECT_EQ(win.setupCalls().size(), 1u) << "the remaining INFs are not handled";
     EXPECT_EQ(bar.calls, (std::vector<std::string>{"max 2", "pos 0"}));
-}
-
-TEST_F(DriverPhase, AFailedValueWriteIsTheSameRegistryError) {
-    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
+    // A value write that fails in a key that opened is the same error.
+    win.faults().registryDenied.clear();
     win.faults().registryWritesBeforeFailure = 0;
-    EXPECT_THROW(run(), ERegistryException);
-}
-
-TEST_F(DriverPhase, ASecondInstallationWritesTheSameNamesAgain) {
-    win.writeFile("C:\\Acme\\Drivers\\a.inf", "[Version]\r\n");
-    run();
-    const auto first = infValues();
-    run();
-    const auto second = infValues();
-    ASSERT_EQ(second.size(), 1u);
-    EXPECT_EQ(first.begin()->first, second.begin()->first);
-    EXPECT_TRUE(win.exists("C:\\WINDOWS\\INF\\" + second.begin()->second));
-    EXPECT_EQ(win.setupCalls().size(), 2u);
+    EXPECT_EQ(test::thrown([&] { run(); }), error);
 }
 
 }  // namespace

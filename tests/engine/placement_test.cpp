@@ -14,6 +14,7 @@
 #include "support/no_progress.h"
 #include "support/package_builder.h"
 #include "support/temp_dir.h"
+#include "support/thrown.h"
 
 namespace stow {
 namespace {
@@ -67,17 +68,7 @@ public:
     std::optional<Platform> counted;
 };
 
-const sim::Profile kProfiles[] = {sim::Profile::Win9x, sim::Profile::Nt32, sim::Profile::Nt64,
-                                  sim::Profile::NtNoSetupApi};
-const char* profileName(sim::Profile p) {
-    switch (p) {
-        case sim::Profile::Win9x: return "9x";
-        case sim::Profile::Nt32: return "nt32";
-        case sim::Profile::Nt64: return "nt64";
-        case sim::Profile::NtNoSetupApi: return "nt-no-setupapi";
-    }
-    return "?";
-}
+std::string profileName(sim::Profile p) { return sim::profileFacts(p).name; }
 
 // Every code of the placement table, plain and with the driver-copy flag, lands where the rule
 // decides on every profile (the rule's own test holds what it decides), and is logged there.
@@ -85,7 +76,7 @@ TEST(PlacementTest, EachByteLandsWhereTheRuleSaysOnEveryProfile) {
     for (const PlacementCode& row : kPlacementCodes) {
         if (row.location == PlacementLocation::InfFolder) continue;  // generated names: below
         for (unsigned byte : {row.code, row.code | kDriverCopyFlag}) {
-            for (sim::Profile profile : kProfiles) {
+            for (sim::Profile profile : sim::allProfiles()) {
                 Machine m(profile);
                 const std::string first = std::string(1, static_cast<char>(byte)) +
                                           (row.directories == DirectoryRule::None ? "" : "new\\") +
@@ -122,20 +113,19 @@ TEST(PlacementTest, InfFilesGetGeneratedNamesAndAreFiltered) {
     };
     const Case cases[] = {
         {sim::Profile::Nt32, 0x05, "C:\\WINDOWS\\INF\\oem2.inf"},
-        {sim::Profile::Nt32, 0x25, ""},
         {sim::Profile::Nt64, 0x25, ""},
         {sim::Profile::NtNoSetupApi, 0x25, "C:\\WINDOWS\\INF\\oem2.inf"},
-        {sim::Profile::NtNoSetupApi, 0x05, "C:\\WINDOWS\\INF\\oem2.inf"},
+        {sim::Profile::Win9x, 0x25, "C:\\WINDOWS\\INF\\Other\\x.inf"},
     };
     for (const Case& c : cases) {
         Machine m(c.profile);
         m.win.writeFile("C:\\WINDOWS\\INF\\oem0.inf", "taken");
         m.win.writeFile("C:\\WINDOWS\\INF\\OEM1.INF", "taken");
-        m.place({record(static_cast<unsigned char>(c.byte), "x.inf", kInf, "C:\\d\\x.inf", 5)});
+        m.place({record(static_cast<unsigned char>(c.byte), "x.inf", kInf, "C:\\d\\x.inf", -3)});
         const std::string where = std::to_string(c.byte) + " on " + profileName(c.profile);
         if (*c.expected) {
             EXPECT_EQ(m.win.readFile(c.expected), kFilteredInf) << where;
-            EXPECT_EQ(m.logged("C:\\d\\x.inf"), std::string(c.expected) + ",5") << where;
+            EXPECT_EQ(m.logged("C:\\d\\x.inf"), std::string(c.expected) + ",-3") << where;
         } else {
             EXPECT_FALSE(m.win.exists("C:\\WINDOWS\\INF\\oem2.inf")) << where;
             EXPECT_EQ(m.logged("C:\\d\\x.inf"), "(none)") << where;
@@ -154,49 +144,44 @@ TEST(PlacementTest, InfFilesGetGeneratedNamesAndAreFiltered) {
     EXPECT_EQ(m.win.readFile("C:\\WINDOWS\\INF\\oem1.inf"), "b=2\r\n");
 }
 
-TEST(PlacementTest, InfOnNineXGoesUnderOther) {
+// Code 5 creates no folders: a subfolder under Other that is missing makes a failed copy.
+TEST(PlacementTest, InfOnNineXInAMissingSubfolderIsAFailedCopy) {
     Machine m(sim::Profile::Win9x);
-    m.win.makeDirectories("C:\\WINDOWS\\INF\\Other");
-    m.place({record(0x25, "x.inf", kInf, "C:\\d\\x.inf", -3),
-             record(0x05, "v\\y.inf", kInf, "C:\\d\\y.inf", 0)});
-    EXPECT_EQ(m.win.readFile("C:\\WINDOWS\\INF\\Other\\x.inf"), kFilteredInf);
-    EXPECT_EQ(m.logged("C:\\d\\x.inf"), "C:\\WINDOWS\\INF\\Other\\x.inf,-3");
-    EXPECT_EQ(m.win.readFile(m.job->driversDirectory + "d\\x.inf"), kInf);
-    // Code 5 creates no folders: a subfolder under Other that is missing makes a failed copy.
+    m.place({record(0x05, "v\\y.inf", kInf, "C:\\d\\y.inf", 0)});
     EXPECT_EQ(m.job->failedCopies, std::vector<std::string>{"C:\\WINDOWS\\INF\\Other\\v\\y.inf"});
 }
 
+// A missing folder, a denied one and a denied driver copy: each file goes to the current
+// directory instead and is listed; what the log names is where it should have gone.
 TEST(PlacementTest, FailedWritesFallBackToTheCurrentDirectoryAndAreListed) {
     Machine m(sim::Profile::Nt32);
     m.workInWork();
-    m.win.makeDirectories("C:\\Locked");
+    const std::string locked = m.computed.directories.drivers + "\\locked";
+    m.win.faults().accessDenied = {"C:\\WINDOWS\\system32\\Drivers", locked};
     m.place({
-        record(0x01, "missing\\a.dll", "A", "C:\\s\\a.dll", 1),     // folder not created
+        record(0x01, "missing\\a.dll", "A", "C:\\s\\a.dll", 1),  // folder not created
         record(0x02, "ok.dll", "OK", "C:\\s\\ok.dll", 2),
-        record(0x01, "nodir\\b.dll", "B", "C:\\s\\b.dll", 3),
+        record(0x04, "b.sys", "B", "C:\\s\\b.sys", 3),
+        record(0x24, "c.sys", "C", "C:\\s\\drv\\c.sys", 4),  // only the driver copy, elsewhere
+        record(0x20, "", "D", "C:\\locked\\d.sys", 5),
     });
     EXPECT_EQ(m.job->failedCopies,
-              (std::vector<std::string>{"C:\\WINDOWS\\missing\\a.dll", "C:\\WINDOWS\\nodir\\b.dll"}));
-    EXPECT_EQ(m.win.readFile("C:\\Work\\a.dll"), "A");
-    EXPECT_EQ(m.win.readFile("C:\\Work\\b.dll"), "B");
+              (std::vector<std::string>{"C:\\WINDOWS\\missing\\a.dll",
+                                        "C:\\WINDOWS\\system32\\Drivers\\b.sys",
+                                        locked + "\\d.sys"}));
+    for (const auto& [name, content] : {std::pair{"a.dll", "A"}, {"b.sys", "B"}, {"d.sys", "D"}}) {
+        EXPECT_EQ(m.win.readFile(std::string("C:\\Work\\") + name), content);
+    }
     EXPECT_FALSE(m.win.exists("C:\\WINDOWS\\missing"));
-    // Logged all the same.
     EXPECT_EQ(m.logged("C:\\s\\a.dll"), "C:\\WINDOWS\\missing\\a.dll,1");
     EXPECT_EQ(m.logged("C:\\s\\ok.dll"), "C:\\WINDOWS\\system32\\ok.dll,2");
+    EXPECT_EQ(m.logged("C:\\s\\b.sys"), "C:\\WINDOWS\\system32\\Drivers\\b.sys,3");
+    EXPECT_EQ(m.logged("C:\\locked\\d.sys"), "(none)");  // a driver copy is never logged
 }
 
-TEST(PlacementTest, DeniedAndFullDisksAreFailedCopiesNotErrors) {
-    Machine m(sim::Profile::Nt32);
-    m.workInWork();
-    m.win.faults().accessDenied.push_back("C:\\WINDOWS\\system32");
-    m.place({record(0x02, "a.dll", "A", "C:\\s\\a.dll", 1),
-             record(0x24, "b.sys", "B", "C:\\s\\drv\\b.sys", 2)});
-    EXPECT_EQ(m.job->failedCopies, std::vector<std::string>{"C:\\WINDOWS\\system32\\a.dll"});
-    EXPECT_EQ(m.win.readFile("C:\\Work\\a.dll"), "A");
-    EXPECT_EQ(m.logged("C:\\s\\a.dll"), "C:\\WINDOWS\\system32\\a.dll,1");
-
-    // A disk that fills up part way: the file is not left half written, and what follows on
-    // the full disk fails as well, without stopping the phase.
+// A disk that fills up part way: the file is not left half written, and what follows on the
+// full disk fails as well, without stopping the phase.
+TEST(PlacementTest, AFullDiskFailsTheCopiesWithoutHalfWrittenFiles) {
     Machine full(sim::Profile::Nt32);
     full.workInWork();
     full.win.faults().diskFreeBytes = 1000;
@@ -212,48 +197,30 @@ TEST(PlacementTest, DeniedAndFullDisksAreFailedCopiesNotErrors) {
     EXPECT_EQ(full.logged("C:\\s\\big.bin"), "C:\\WINDOWS\\big.bin,9");
 }
 
-TEST(PlacementTest, DriverCopyFailureFallsBackAndIsNotLogged) {
-    Machine m(sim::Profile::Nt32);
-    m.workInWork();
-    m.place({});
-    m.win.faults().accessDenied.push_back(m.job->driversDirectory + "locked");
-    m.place({record(0x20, "", "D", "C:\\locked\\d.sys", 4)});
-    EXPECT_EQ(m.job->failedCopies,
-              std::vector<std::string>{m.job->driversDirectory + "locked\\d.sys"});
-    EXPECT_EQ(m.win.readFile("C:\\Work\\d.sys"), "D");
-    EXPECT_EQ(m.job->fileLog.entryCount(), 0u);
-}
-
 TEST(PlacementTest, ErrorsThatStopThePhase) {
     struct Case {
-        const char* name;
         sim::Profile profile;
         Records records;
-        std::string deny;  // "T" / "D": the target / drivers directory's parent
+        std::optional<int32_t> count;
+        std::string deny;  // the target's or the drivers directory's parent
         std::string error;
     };
     const Case cases[] = {
-        {"invalid code", sim::Profile::Nt32, {record(0x06, "x", "", "C:\\x")}, "",
-         "PackageError: Invalid LocMode #06h. The package is probably corrupt."},
-        {"empty first string", sim::Profile::Nt32, {test::PackageRecord{"", "c", "C:\\x", 0}}, "",
+        {sim::Profile::Win9x, {record(0xFF, "x", "", "C:\\x")}, {}, "",
+         "PackageError: Invalid LocMode #DFh. The package is probably corrupt."},
+        {sim::Profile::Nt32, {test::PackageRecord{"", "c", "C:\\x", 0}}, {}, "",
          "PackageError: Missing LocMode. The package is probably corrupt."},
-        {"target directory", sim::Profile::Nt32, {}, "T",
-         "EFCreateError: Failed to create target directory."},
-        {"drivers directory", sim::Profile::Nt32, {}, "D",
-         "EFCreateError: Failed to create drivers directory."},
+        {sim::Profile::Nt32, {record(0x01, "a", "A", "C:\\a")}, 2, "",
+         "EReadError: Stream read error"},
+        {sim::Profile::Nt32, {}, {}, "C:\\A", "EFCreateError: Failed to create target directory."},
+        {sim::Profile::Nt32, {}, {}, "C:\\B", "EFCreateError: Failed to create drivers directory."},
     };
     for (const Case& c : cases) {
         Machine m(c.profile);
         m.target = "C:\\A\\T";
         m.drivers = "C:\\B\\D";
-        if (c.deny == "T") m.win.faults().accessDenied.push_back("C:\\A");
-        if (c.deny == "D") m.win.faults().accessDenied.push_back("C:\\B");
-        try {
-            m.place(c.records);
-            ADD_FAILURE() << c.name << ": no error";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.describe(), c.error) << c.name;
-        }
+        if (!c.deny.empty()) m.win.faults().accessDenied.push_back(c.deny);
+        EXPECT_EQ(test::thrown([&] { m.place(c.records, c.count); }), c.error);
     }
 }
 
@@ -262,13 +229,12 @@ TEST(PlacementTest, CodeSixteenDirectoryFailureIsFatal) {
     m.target = "C:\\T";
     m.win.makeDirectories("C:\\T\\locked");
     m.win.faults().accessDenied.push_back("C:\\T\\locked");
-    try {
-        m.place({record(0x10, "ok\\a.txt", "a", "C:\\a"), record(0x10, "locked\\sub\\b.txt", "b", "C:\\b"),
-                 record(0x01, "never.txt", "n", "C:\\n")});
-        FAIL() << "no error";
-    } catch (const EFCreateError& e) {
-        EXPECT_EQ(e.message(), "Failed to create directory \"C:\\T\\locked\\sub\\\".");
-    }
+    EXPECT_EQ(test::thrown([&] {
+                  m.place({record(0x10, "ok\\a.txt", "a", "C:\\a"),
+                           record(0x10, "locked\\sub\\b.txt", "b", "C:\\b"),
+                           record(0x01, "never.txt", "n", "C:\\n")});
+              }),
+              "EFCreateError: Failed to create directory \"C:\\T\\locked\\sub\\\".");
     EXPECT_EQ(m.win.readFile("C:\\T\\ok\\a.txt"), "a");  // files already written stay
     EXPECT_FALSE(m.win.exists("C:\\WINDOWS\\never.txt"));
     EXPECT_FALSE(m.win.exists("C:\\T\\FileLog.ini"));    // the log is not written by placement
@@ -286,22 +252,18 @@ TEST(PlacementTest, FlaggedInvalidCodeWritesTheDriverCopyFirst) {
     EXPECT_EQ(nt.win.readFile(nt.job->driversDirectory + "d\\x.sys"), "X");
 }
 
-TEST(PlacementTest, TruncatedPackageIsAReadError) {
-    Machine m(sim::Profile::Nt32);
-    EXPECT_THROW(m.place({record(0x01, "a", "A", "C:\\a")}, 2), EReadError);
-    EXPECT_EQ(m.win.readFile("C:\\WINDOWS\\a"), "A");
-}
-
 TEST(PlacementTest, LogMergesSameSourcesAndEarlierRuns) {
     Machine m(sim::Profile::Nt32);
     m.target = "C:\\T";
     m.win.writeFile("C:\\T\\FileLog.ini",
                     "stray\r\n[Other Vendor]\r\nk=v\r\n\r\n[V File Log - P]\r\nC:\\OLD=x,1\r\n"
                     "C:\\S\\A=old,0\r\n\r\n[START]\r\nV File Log - P=menu\r\n\r\n");
-    m.place({record(0x10, "a1", "1", "C:\\s\\a", 1), record(0x10, "a2", "2", "C:\\S\\A", 2)});
+    m.place({record(0x10, "a1", "1", "C:\\s\\a", 1), record(0x10, "a2", "2", "C:\\S\\A", 2),
+             record(0x10, "b", "3", "C:\\s\\b", 3)});
     EXPECT_EQ(m.job->fileLog.serialize(),
               "[Other Vendor]\r\nk=v\r\n\r\n[V File Log - P]\r\nC:\\OLD=x,1\r\n"
-              "C:\\S\\A=C:\\T\\a2,2\r\n\r\n[START]\r\nV File Log - P=menu\r\n\r\n");
+              "C:\\S\\A=C:\\T\\a2,2\r\nC:\\s\\b=C:\\T\\b,3\r\n\r\n"
+              "[START]\r\nV File Log - P=menu\r\n\r\n");
     EXPECT_EQ(m.job->fileLog.path(), "C:\\T\\FileLog.ini");
 }
 
@@ -343,7 +305,7 @@ TEST(PlacementTest, AFolderIsCheckedOnceNotForEveryFile) {
         EXPECT_GE(m.job->fileLog.entryCount(), static_cast<size_t>(files));
         return std::make_pair(m.counting.attribute_checks, m.counting.directories_made);
     };
-    for (sim::Profile profile : kProfiles) {
+    for (sim::Profile profile : sim::allProfiles()) {
         EXPECT_EQ(checks(3, profile), checks(30, profile)) << profileName(profile);
     }
 }
