@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "base/paths.h"
 #include "platform/sim/sim_windows.h"
@@ -32,7 +33,6 @@ public:
     std::string pathText() override { return path_text; }
 
     int showModal() override {
-        ++shown;
         result_ = kModalNone;
         opened_with = path_text;
         for (auto& step : script) {
@@ -50,7 +50,6 @@ public:
     int current_item = -2;
     std::string path_text;
     std::string opened_with;
-    int shown = 0;
 
 private:
     int result_ = kModalNone;
@@ -83,6 +82,10 @@ protected:
         form = std::make_unique<TChangeDestForm>(machine.platform(), view, boxes, *drives, "C:\\");
     }
 
+    // The dialog over drives as the test lists them instead of the machine's.
+    void useListedDrives() {
+        form = std::make_unique<TChangeDestForm>(machine.platform(), view, boxes, listed, "C:\\");
+    }
     FileSystem& files() { return machine.platform().files; }
     std::string cwd() { return files().currentDirectory(); }
 
@@ -128,8 +131,15 @@ protected:
     ScriptedView view;
     test::RecordingMessageBoxes boxes;
     std::unique_ptr<DriveSource> drives;
+    ListedDrives listed;
     std::unique_ptr<TChangeDestForm> form;
 };
+
+test::MessageBoxCall ask(const std::string& folder) {
+    return {"The folder " + folder + " does not exist. Create the new folder?",
+            "Change Destination", 0x34};
+}
+const test::MessageBoxCall kInvalid{"Invalid folder name. Please try again.", "Error", 0x10};
 
 TEST_F(ChangeDestFormTest, StartsOnTheProcessCurrentDirectory) {
     EXPECT_PATH(view.path_text, "C:\\Data");
@@ -139,116 +149,66 @@ TEST_F(ChangeDestFormTest, StartsOnTheProcessCurrentDirectory) {
     EXPECT_EQ(view.drives[1].letter, 'D');
 }
 
-TEST_F(ChangeDestFormTest, ExistingFolderClosesAtOnceWithThePathText) {
-    auto [yes, chosen] = pick("C:\\Program Files\\Acme", {clickOk()});
-    EXPECT_TRUE(yes);
-    EXPECT_PATH(view.opened_with, "C:\\Program Files\\Acme");
-    EXPECT_EQ(chosen, view.path_text);
-    EXPECT_PATH(chosen, "C:\\Program Files\\Acme");
-    EXPECT_TRUE(boxes.calls.empty());
-    EXPECT_PATH(cwd(), "C:\\Program Files\\Acme");
-}
-
-TEST_F(ChangeDestFormTest, TypedExistingFolderIsTakenAsTyped) {
-    auto [yes, chosen] = pick("C:\\Data", {type("c:\\program files\\acme\\tools"), clickOk()});
-    EXPECT_TRUE(yes);
-    EXPECT_EQ(chosen, "c:\\program files\\acme\\tools");
-    EXPECT_TRUE(boxes.calls.empty());
-    // Typing does not move the list.
-    EXPECT_PATH(cwd(), "C:\\Data");
-}
-
-TEST_F(ChangeDestFormTest, MissingFolderWithYesIsCreatedWithItsParents) {
-    boxes.answers.push_back(kIdYes);
-    auto [yes, chosen] = pick("C:\\Data", {type("C:\\New\\Deeper\\Leaf"), clickOk()});
-    EXPECT_TRUE(yes);
-    EXPECT_TRUE(machine.isDirectory("C:\\New\\Deeper\\Leaf"));
-    // The list's form of the path, as the system reads it back.
-    EXPECT_EQ(chosen, cwd());
-    EXPECT_PATH(chosen, "C:\\New\\Deeper\\Leaf");
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    const auto& box = boxes.calls[0];
-    EXPECT_EQ(box.text, "The folder C:\\New\\Deeper\\Leaf does not exist. Create the new folder?");
-    EXPECT_EQ(box.caption, "Change Destination");
-    EXPECT_EQ(box.flags, 0x34u);
-}
-
-TEST_F(ChangeDestFormTest, MissingFolderWithNoClosesWithTheTypedTextAndCreatesNothing) {
-    boxes.answers.push_back(kIdNo);
-    auto [yes, chosen] = pick("C:\\Data", {type("C:\\Later\\Here"), clickOk()});
-    EXPECT_TRUE(yes);
-    EXPECT_EQ(chosen, "C:\\Later\\Here");
-    EXPECT_FALSE(machine.exists("C:\\Later"));
-    EXPECT_EQ(boxes.calls.size(), 1u);
-    EXPECT_PATH(cwd(), "C:\\Data");
-}
-
-TEST_F(ChangeDestFormTest, EmptyPathAsksWithAnEmptyName) {
-    struct Case {
+TEST_F(ChangeDestFormTest, OkAndCancelGiveTheAnswerAndLeaveTheCurrentDirectory) {
+    machine.faults().accessDenied.push_back("C:\\Locked");
+    const struct {
         const char* name;
-        int answer;
-        bool closes;
+        std::string start;
+        std::vector<ScriptedView::Step> steps;
+        std::vector<int> answers;            // to the boxes, in order
+        std::optional<std::string> chosen;   // none: the dialog stays open, then is cancelled
+        std::vector<test::MessageBoxCall> shown;
+        std::string text;                    // the path text at the end
+        std::string cwd;
+        const char* absent = nullptr;        // a folder that must not have been made
+    } cases[] = {
+        {"an existing folder closes at once with the path text", "C:\\Program Files\\Acme",
+         {clickOk()}, {}, "C:\\Program Files\\Acme", {}, "C:\\Program Files\\Acme",
+         "C:\\Program Files\\Acme"},
+        {"a typed folder is taken as typed; typing does not move the list", "C:\\Data",
+         {type("c:\\program files\\acme\\tools"), clickOk()}, {}, "c:\\program files\\acme\\tools",
+         {}, "c:\\program files\\acme\\tools", "C:\\Data"},
+        // The answer is the list's form of the path, as the system reads it back.
+        {"a missing folder with Yes is made with its parents", "C:\\Data",
+         {type("C:\\New\\Deeper\\Leaf"), clickOk()}, {kIdYes}, "C:\\New\\Deeper\\Leaf",
+         {ask("C:\\New\\Deeper\\Leaf")}, "C:\\New\\Deeper\\Leaf", "C:\\New\\Deeper\\Leaf"},
+        {"a missing folder with No closes with the typed text", "C:\\Data",
+         {type("C:\\Later\\Here"), clickOk()}, {kIdNo}, "C:\\Later\\Here", {ask("C:\\Later\\Here")},
+         "C:\\Later\\Here", "C:\\Data", "C:\\Later"},
+        {"a folder that cannot be made is an error, the text left to correct", "C:\\Data",
+         {type("C:\\Locked\\Inner"), clickOk()}, {kIdYes}, std::nullopt,
+         {ask("C:\\Locked\\Inner"), kInvalid}, "C:\\Locked\\Inner", "C:\\Data", "C:\\Locked"},
+        {"an empty path with Yes is an error", "C:\\Data", {type(""), clickOk()}, {kIdYes},
+         std::nullopt, {ask(""), kInvalid}, "", "C:\\Data"},
+        {"an empty path with No closes with the empty text", "C:\\Data", {type(""), clickOk()},
+         {kIdNo}, "", {ask("")}, "", "C:\\Data"},
+        {"cancel keeps the caller's text but not the current directory", "C:\\Program Files",
+         {openItem("Acme"), openItem("Tools")}, {}, std::nullopt, {},
+         "C:\\Program Files\\Acme\\Tools", "C:\\Program Files\\Acme\\Tools"},
+        {"opening a folder of the path moves up", "C:\\Program Files\\Acme\\Tools",
+         {openItem("Program Files"), clickOk()}, {}, "C:\\Program Files", {}, "C:\\Program Files",
+         "C:\\Program Files"},
+        {"list moves overwrite typed text", "C:\\Data", {type("C:\\typed"), openItem("C:\\")}, {},
+         std::nullopt, {}, "C:\\", "C:\\"},
     };
-    const Case cases[] = {{"yes is an error and stays open", kIdYes, false},
-                          {"no closes with the empty text", kIdNo, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        size_t boxes_before = boxes.calls.size();
-        boxes.answers.push_back(c.answer);
+        files().setCurrentDirectory("C:\\Data");
+        boxes.calls.clear();
+        boxes.answers.assign(c.answers.begin(), c.answers.end());
         bool stayed_open = false;
-        auto [yes, chosen] = pick("C:\\Data", {type(""), clickOk(), [&] { stayed_open = true; }});
-        const auto& shown = boxes.calls;
-        ASSERT_GE(shown.size(), boxes_before + 1);
-        EXPECT_EQ(shown[boxes_before].text, "The folder  does not exist. Create the new folder?");
-        EXPECT_EQ(yes, c.closes);
-        EXPECT_EQ(stayed_open, !c.closes);
-        if (c.closes) {
-            EXPECT_EQ(chosen, "");
-            EXPECT_EQ(shown.size(), boxes_before + 1);
-        } else {
-            EXPECT_EQ(chosen, "(unchanged)");
-            ASSERT_EQ(shown.size(), boxes_before + 2);
-            EXPECT_EQ(shown.back().text, "Invalid folder name. Please try again.");
-            EXPECT_EQ(shown.back().caption, "Error");
-            EXPECT_EQ(shown.back().flags, 0x10u);
-        }
-        EXPECT_PATH(cwd(), "C:\\Data");
+        std::vector<ScriptedView::Step> steps = c.steps;
+        steps.push_back([&] { stayed_open = true; });
+        auto [yes, chosen] = pick(c.start, steps);
+        EXPECT_PATH(view.opened_with, c.start);
+        EXPECT_EQ(yes, c.chosen.has_value());
+        EXPECT_EQ(stayed_open, !yes);
+        EXPECT_EQ(chosen, c.chosen.value_or("(unchanged)"));
+        EXPECT_EQ(boxes.calls, c.shown);
+        EXPECT_EQ(view.path_text, c.text);
+        EXPECT_EQ(cwd(), c.cwd);
+        if (c.absent) EXPECT_FALSE(machine.exists(c.absent));
     }
-}
-
-TEST_F(ChangeDestFormTest, FolderThatCannotBeCreatedIsAnErrorAndTheDialogStaysOpen) {
-    machine.faults().accessDenied.push_back("C:\\Locked");
-    boxes.answers.push_back(kIdYes);
-    bool stayed_open = false;
-    auto [yes, chosen] =
-        pick("C:\\Data", {type("C:\\Locked\\Inner"), clickOk(), [&] { stayed_open = true; }});
-    EXPECT_FALSE(yes);
-    EXPECT_TRUE(stayed_open);
-    EXPECT_EQ(view.path_text, "C:\\Locked\\Inner");  // left for the user to correct
-    ASSERT_EQ(boxes.calls.size(), 2u);
-    EXPECT_EQ(boxes.calls[1].text, "Invalid folder name. Please try again.");
-    EXPECT_FALSE(machine.exists("C:\\Locked"));
-    EXPECT_PATH(cwd(), "C:\\Data");
-}
-
-TEST_F(ChangeDestFormTest, CancelKeepsTheCallersTextButNotTheCurrentDirectory) {
-    auto [yes, chosen] = pick("C:\\Program Files", {openItem("Acme"), openItem("Tools")});
-    EXPECT_FALSE(yes);
-    EXPECT_EQ(chosen, "(unchanged)");
-    EXPECT_PATH(view.path_text, "C:\\Program Files\\Acme\\Tools");
-    EXPECT_PATH(cwd(), "C:\\Program Files\\Acme\\Tools");
-}
-
-TEST_F(ChangeDestFormTest, OpeningAFolderOfThePathMovesUp) {
-    auto [yes, chosen] = pick("C:\\Program Files\\Acme\\Tools", {openItem("Program Files"), clickOk()});
-    EXPECT_TRUE(yes);
-    EXPECT_PATH(chosen, "C:\\Program Files");
-    EXPECT_PATH(cwd(), "C:\\Program Files");
-}
-
-TEST_F(ChangeDestFormTest, ListMovesOverwriteTypedText) {
-    pick("C:\\Data", {type("C:\\typed"), openItem("C:\\")});
-    EXPECT_PATH(view.path_text, "C:\\");
 }
 
 TEST_F(ChangeDestFormTest, ChoosingADriveGoesToItsCurrentDirectory) {
@@ -283,6 +243,8 @@ TEST_F(ChangeDestFormTest, AStartThatIsNoFolderOpensOnTheFallback) {
         {"C:\\Program Files\\Nowhere", nullptr, "C:\\"},
         {"C:\\Data\\missing.txt", "D:\\", "D:\\"},
         {"C:\\Data\\notes.txt", "D:\\", "D:\\"},
+        // An unusable fallback leaves the list where the row before left it.
+        {"C:\\Nowhere", "Q:\\", "D:\\"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.start);
@@ -292,14 +254,6 @@ TEST_F(ChangeDestFormTest, AStartThatIsNoFolderOpensOnTheFallback) {
         EXPECT_PATH(view.opened_with, c.opened);
         EXPECT_PATH(cwd(), c.opened);
     }
-}
-
-TEST_F(ChangeDestFormTest, UnusableFallbackLeavesTheListWhereItWas) {
-    form->setFallbackDirectory("Q:\\");
-    auto [yes, chosen] = pick("C:\\Nowhere", {clickOk()});
-    EXPECT_TRUE(yes);
-    EXPECT_PATH(chosen, "C:\\Data");
-    EXPECT_PATH(cwd(), "C:\\Data");
 }
 
 TEST_F(ChangeDestFormTest, ListShowsThePathFromTheRootAndTheVisibleSubfolders) {
@@ -345,41 +299,24 @@ TEST_F(ChangeDestFormTest, FolderThatVanishedReportsAndRefreshes) {
     EXPECT_PATH(cwd(), "C:\\Program Files\\Acme");
 }
 
-// The dialog over drives as the test lists them; the user picks the drive at index.
-class ChangeDestDrivesTest : public ::testing::Test {
-protected:
-    void chooseDrive(int index, const std::string& start) {
-        TChangeDestForm form(machine.platform(), view, boxes, drives, "C:\\");
-        view.script = {[&] { form.DriveComboBoxChange(index); }};
-        std::string chosen;
-        form.pickDirectory(start, chosen);
-    }
-    test::TempDir temp;
-    sim::SimWindows machine{sim::Profile::Nt32, temp.path() / "machine"};
-    ListedDrives drives;
-    ScriptedView view;
-    test::RecordingMessageBoxes boxes;
-};
-
-TEST_F(ChangeDestDrivesTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
-    machine.makeDirectories("C:\\Data");
-    machine.platform().files.setCurrentDirectory("C:\\Data");
-    drives.list = {{'A', DriveKind::Removable, ""}, {'C', DriveKind::Fixed, "SYSTEM"}};
-    chooseDrive(0, "C:\\Data");
+TEST_F(ChangeDestFormTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
+    listed.list = {{'A', DriveKind::Removable, ""}, {'C', DriveKind::Fixed, "SYSTEM"}};
+    useListedDrives();
+    pick("C:\\Data", {[&] { form->DriveComboBoxChange(0); }});
     EXPECT_EQ(view.selected_drive, 1);
     EXPECT_PATH(view.path_text, "C:\\Data");
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, "The drive A: cannot be opened.");
-    EXPECT_EQ(boxes.calls[0].flags, 0x10u);
-    EXPECT_PATH(machine.platform().files.currentDirectory(), "C:\\Data");
+    EXPECT_EQ(boxes.calls, (std::vector<test::MessageBoxCall>{
+                               {"The drive A: cannot be opened.", "Error", 0x10}}));
+    EXPECT_PATH(cwd(), "C:\\Data");
 }
 
-TEST_F(ChangeDestDrivesTest, SystemDirectoryOfADriveIsUsedWhenTheListHasNone) {
+TEST_F(ChangeDestFormTest, SystemDirectoryOfADriveIsUsedWhenTheListHasNone) {
     machine.addDrive('E');
     machine.makeDirectories("E:\\Work\\Here");
-    drives.list = {{'C', DriveKind::Fixed, ""}, {'E', DriveKind::Fixed, ""}};
-    drives.system_dirs['E'] = "E:\\Work\\Here";
-    chooseDrive(1, "C:\\");
+    listed.list = {{'C', DriveKind::Fixed, ""}, {'E', DriveKind::Fixed, ""}};
+    listed.system_dirs['E'] = "E:\\Work\\Here";
+    useListedDrives();
+    pick("C:\\", {[&] { form->DriveComboBoxChange(1); }});
     EXPECT_PATH(view.path_text, "E:\\Work\\Here");
 }
 

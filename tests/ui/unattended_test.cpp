@@ -8,13 +8,7 @@
 #include <thread>
 
 #include "engine/drivers.h"
-#include "platform/sim/sim_windows.h"
-#include "support/package_builder.h"
-#include "support/fake_main_view.h"
-#include "support/recording_message_boxes.h"
-#include "support/temp_dir.h"
-#include "ui/install_phases.h"
-#include "ui/main_unit.h"
+#include "support/installer_machine.h"
 #include "ui/silent_view.h"
 
 namespace stow {
@@ -35,22 +29,19 @@ std::vector<test::PackageRecord> sampleRecords() {
     };
 }
 
-// A machine with the installer at C:\stowaway.exe, started with the given arguments.
-struct Machine {
+// The installer's machine started with the given arguments.
+struct Machine : test::InstallerMachine {
     Machine(Profile profile, const std::string& arguments,
             const std::vector<test::PackageRecord>& records = sampleRecords())
-        : windows(profile, temp.path() / "machine") {
-        windows.writeFile("C:\\stowaway.exe", std::string(4096, 'M') +
-                                                  test::appendedPackage("ZYLOR", "DAQ Suite", records));
+        : InstallerMachine(profile, records) {
         windows.setCommandLine("\"C:\\stowaway.exe\" " + arguments);
         windows.setLocalTime(LocalTime{2026, 12, 10, 9, 30, 0});
     }
 
     // As the program runs /S: the controller on a view that shows nothing.
     int runSilent(uint32_t inf_wait_limit_ms = kSilentInfWaitLimitMs) {
-        SilentView view;
-        TableSystemLook look;
-        TMainForm form(windows.platform(), view, boxes, phases, look, locator());
+        SilentView silent;
+        TMainForm form(windows.platform(), silent, boxes, phases, look, locator());
         form.setSilentInfWaitLimit(inf_wait_limit_ms);
         return form.runSilent();
     }
@@ -58,11 +49,7 @@ struct Machine {
     // Creates the window; click: press Install, then Finish. Returns the exit code after the
     // window has closed.
     int runWindow(bool click) {
-        test::FakeMainView view;
-        TableSystemLook look;
-        TMainForm form(windows.platform(), view, boxes, phases, look, locator());
-        form.FormCreate();
-        target_shown = view.texts[MainControl::PathPanel];
+        TMainForm& form = create(phases);
         if (click && !view.terminated) form.InstallButtonClick();
         form.FormCloseQuery();
         return form.exitCode();
@@ -90,16 +77,7 @@ struct Machine {
         return windows.exists(path) ? windows.readFile(path) : "";
     }
 
-    const unsigned char* locator() const {
-        return reinterpret_cast<const unsigned char*>(locator_bytes.data());
-    }
-
-    test::TempDir temp;
-    SimWindows windows;
-    test::RecordingMessageBoxes boxes;
     EnginePhases phases;
-    std::string locator_bytes = test::le32(4096);
-    std::string target_shown;
 };
 
 TEST(ExitCode, EachEndHasItsCode) {
@@ -252,6 +230,8 @@ TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
          "C:\\My Apps\\DAQ", 0},
         {"command line refused", "/D=", false, false, kExitErrorReport, "", 1},
         {"unknown switch is the target", "/X", false, false, kExitNotInstalled, "/X", 0},
+        {"first argument is the target, unchanged", "\"D:\\Data\\My Pkg\" ignored", false,
+         false, kExitNotInstalled, "D:\\Data\\My Pkg", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,7 +239,7 @@ TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
         if (c.no_package) m.locator_bytes = kLocatorUnpatched;
         EXPECT_EQ(m.runWindow(c.click), c.code);
         if (!c.target_shown.empty()) {
-            EXPECT_EQ(m.target_shown, c.target_shown);
+            EXPECT_EQ(m.view.texts[MainControl::PathPanel], c.target_shown);
         }
         EXPECT_EQ(m.boxes.calls.size(), c.message_boxes);
         EXPECT_NE(m.log().find("Exit code: " + std::to_string(c.code)), std::string::npos)
