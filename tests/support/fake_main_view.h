@@ -1,6 +1,6 @@
 // A main window that keeps what the controller sets (texts, visibility, sizes, the bar and its
 // immediate paints) and counts what it is asked to do, for the controller's tests and for tests
-// that drive the whole install command with the real phases.
+// that drive the whole install command with the real phases. As GoPanel it hosts any control.
 #pragma once
 
 #include <functional>
@@ -76,9 +76,10 @@ public:
     void terminateApplication() override { terminated = true; }
 
     // --- ControlHost: GoPanel ---
-    void invalidate(int, int, int, int) override {}
+    void invalidate(int, int, int, int) override { ++invalidations; }
     Color color() override { return go_color.value_or(kClBtnFace); }
     std::unique_ptr<Canvas> canvasAt(int left, int top, int, int) override {
+        ++canvases;
         if (bar) paints.push_back({bar->max(), bar->position()});
         if (!screen) screen = std::make_unique<PixelCanvas>(401, 25, look);
         return std::make_unique<OffsetCanvas>(*screen, left, top);
@@ -99,6 +100,7 @@ public:
     int pumps = 0;
     std::vector<std::pair<int, int>> paints;    // (Max, Position) at each immediate paint
     std::unique_ptr<PixelCanvas> screen;        // GoPanel as the immediate paints left it
+    int invalidations = 0, canvases = 0;
     std::vector<std::vector<std::string>> diagnostics;
     bool closed = false;
     bool terminated = false;
