@@ -23,12 +23,6 @@ constexpr int kFrameHeight = 26;
 
 class FakeMainView : public MainView, public ControlHost {
 public:
-    FakeMainView() {
-        texts[MainControl::DriverLabel] = "And drivers to this directory:";
-        texts[MainControl::InstallButton] = "Install ZYLOR Software";
-        texts[MainControl::OKButton] = "Finish";
-    }
-
     // --- MainView ---
     void setEvents(MainViewEvents* e) override { events = e; }
     void setTitle(const std::string& t) override { title = t; }

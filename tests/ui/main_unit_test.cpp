@@ -131,8 +131,6 @@ TEST_F(MainUnitTest, CreationShowsTheReadyState) {
     EXPECT_EQ(v.max_height, 157 + kFrameHeight);
     EXPECT_TRUE(v.buttons_right);
     EXPECT_EQ(f.fallbackDirectory(), "C:\\");
-    EXPECT_EQ(f.locations().windowsPath, "C:\\WINDOWS\\");
-    EXPECT_TRUE(f.facts().driverPreinstallPossible);
     EXPECT_TRUE(v.visible(MainControl::InstallButton));
     EXPECT_FALSE(v.visible(MainControl::OKButton));
 }
