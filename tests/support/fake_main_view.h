@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -29,10 +28,10 @@ public:
     void setApplicationTitle(const std::string& t) override { application_title = t; }
     std::string text(MainControl c) override { return texts[c]; }
     void setText(MainControl c, const std::string& t) override { texts[c] = t; }
-    bool visible(MainControl c) override { return hidden.count(c) == 0; }
-    void setVisible(MainControl c, bool v) override { toggle(hidden, c, !v); }
-    bool enabled(MainControl c) override { return disabled.count(c) == 0; }
-    void setEnabled(MainControl c, bool e) override { toggle(disabled, c, !e); }
+    bool visible(MainControl c) override { return !hidden[c]; }
+    void setVisible(MainControl c, bool v) override { hidden[c] = !v; }
+    bool enabled(MainControl c) override { return !disabled[c]; }
+    void setEnabled(MainControl c, bool e) override { disabled[c] = !e; }
     int height(MainControl c) override {
         return c == MainControl::HeadLabel ? 57 : c == MainControl::DriverLabel ? 17 : 25;
     }
@@ -83,7 +82,7 @@ public:
     MainViewEvents* events = nullptr;
     std::string title, application_title;
     std::map<MainControl, std::string> texts;
-    std::set<MainControl> hidden{MainControl::OKButton}, disabled;
+    std::map<MainControl, bool> hidden{{MainControl::OKButton, true}}, disabled;
     int client_height = 157;
     int min_height = 0, max_height = 0;
     bool buttons_right = false;
@@ -100,15 +99,6 @@ public:
     bool terminated = false;
     std::function<void()> on_client_height;
     std::function<void()> on_pump;
-
-private:
-    static void toggle(std::set<MainControl>& set, MainControl c, bool in) {
-        if (in) {
-            set.insert(c);
-        } else {
-            set.erase(c);
-        }
-    }
 };
 
 }  // namespace stow::test
