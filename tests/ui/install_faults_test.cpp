@@ -161,9 +161,8 @@ bool hasLink(SimWindows& machine, const std::string& part) {
 }
 
 std::vector<Row> faults() {
-    const std::vector<std::string> all_placed = {
-        kTarget + "ReadMe.txt", kDrivers + "zydaq.inf", kSystem + "zydaq.dll",
-        kTarget + "Tools\\Big.bin", kSystem + "ZYLOR\\helper.dll", kTarget + "Last.txt"};
+    std::vector<std::string> all_placed;
+    for (const PackageFile& f : packageFiles()) all_placed.push_back(f.destination);
     const std::vector<std::string> before_big = {kTarget + "ReadMe.txt", kSystem + "zydaq.dll"};
 
     return {

@@ -64,21 +64,17 @@ public:
                      win_->registrySnapshot(RegistryView::Wow32)};
     }
     // Runs the uninstaller as /S does: every installation; returns the exit code.
-    int uninstall(std::vector<bool> selected = {}) {
+    int uninstall() {
         UninstallSession session(win_->platform());
-        if (!session.problem().empty()) {
-            problem_ = session.problem();
-            return kExitNothingDone;
-        }
-        if (selected.empty()) selected.assign(session.installations().size(), true);
-        report_ = session.remove(selected, nullptr);
+        problem_ = session.problem();
+        if (!problem_.empty()) return kExitNothingDone;
+        report_ = session.remove(std::vector<bool>(session.installations().size(), true), nullptr);
         return report_.exitCode();
     }
     bool reported(Outcome outcome, const std::string& what) const {
-        for (const std::string& item : report_.listed(outcome)) {
-            if (upperAscii(item) == upperAscii(what)) return true;
-        }
-        return false;
+        const std::vector<std::string> items = report_.listed(outcome);
+        return std::any_of(items.begin(), items.end(),
+                           [&](const std::string& i) { return upperAscii(i) == upperAscii(what); });
     }
     // Every file added since the install began is in the report, none removed that was there.
     void expectLeftoversReported() const {
