@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <functional>
-#include <set>
 
 #include "base/paths.h"
 #include "platform/sim/sim_windows.h"
+#include "support/machine_state.h"
 #include "support/sample_install.h"
 #include "support/temp_dir.h"
 #include "uninstall/uninstall_paths.h"
@@ -18,7 +18,6 @@ namespace stow {
 namespace {
 
 using sim::Profile;
-using sim::RegistryView;
 using Sim = sim::SimWindows;
 
 const std::string kExe = "C:\\WINDOWS\\ZYLORUninstall.exe";
@@ -30,16 +29,7 @@ const std::string kGroup =
 const std::string kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data Acquisition";
 
-std::set<std::string> upperSet(const std::vector<std::string>& items, const std::string& prefix) {
-    std::set<std::string> out;
-    for (const std::string& item : items) out.insert(upperAscii(prefix + item));
-    return out;
-}
-
-struct State {
-    std::set<std::string> files;  // upper-cased full paths on C:
-    std::vector<std::string> native, wow32;
-};
+using State = test::MachineState;
 
 // A machine with the sample installed, and what it held before.
 class Uninstall : public ::testing::Test {
@@ -58,11 +48,7 @@ public:
     void install(const std::string& target = {}) {
         ASSERT_EQ(test::installSample(*win_, target).rfind("Installation complete!", 0), 0u);
     }
-    State state() const {
-        return State{upperSet(win_->listFiles("C:\\"), "C:\\"),
-                     win_->registrySnapshot(RegistryView::Native),
-                     win_->registrySnapshot(RegistryView::Wow32)};
-    }
+    State state() const { return test::machineState(*win_); }
     // Runs the uninstaller as /S does: every installation; returns the exit code.
     int uninstall() {
         UninstallSession session(win_->platform());
@@ -79,15 +65,15 @@ public:
     // Every file added since the install began is in the report, none removed that was there.
     void expectLeftoversReported() const {
         const State after = state();
-        for (const std::string& file : after.files) {
+        for (const auto& [file, bytes] : after.files) {
             if (before_.files.count(file)) continue;
             bool listed = false;
             for (const ReportItem& item : report_.items()) {
-                listed = listed || (item.outcome != Outcome::Removed && upperAscii(item.what) == file);
+                listed = listed || (item.outcome != Outcome::Removed && upperAscii(item.what) == upperAscii(file));
             }
             EXPECT_TRUE(listed) << "left over, not in the report: " << file << "\n" << report_.text();
         }
-        for (const std::string& file : before_.files) {
+        for (const auto& [file, bytes] : before_.files) {
             EXPECT_TRUE(after.files.count(file)) << "removed, though it was there before: " << file;
         }
     }
