@@ -1,13 +1,12 @@
 // A main window that keeps what the controller sets (texts, visibility, sizes, the bar and its
 // immediate paints) and counts what it is asked to do, for the controller's tests and for tests
-// that drive the whole install command with the real phases.
+// that drive the whole install command with the real phases. As GoPanel it hosts any control.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -23,22 +22,16 @@ constexpr int kFrameHeight = 26;
 
 class FakeMainView : public MainView, public ControlHost {
 public:
-    FakeMainView() {
-        texts[MainControl::DriverLabel] = "And drivers to this directory:";
-        texts[MainControl::InstallButton] = "Install ZYLOR Software";
-        texts[MainControl::OKButton] = "Finish";
-    }
-
     // --- MainView ---
     void setEvents(MainViewEvents* e) override { events = e; }
     void setTitle(const std::string& t) override { title = t; }
     void setApplicationTitle(const std::string& t) override { application_title = t; }
     std::string text(MainControl c) override { return texts[c]; }
     void setText(MainControl c, const std::string& t) override { texts[c] = t; }
-    bool visible(MainControl c) override { return hidden.count(c) == 0; }
-    void setVisible(MainControl c, bool v) override { toggle(hidden, c, !v); }
-    bool enabled(MainControl c) override { return disabled.count(c) == 0; }
-    void setEnabled(MainControl c, bool e) override { toggle(disabled, c, !e); }
+    bool visible(MainControl c) override { return !hidden[c]; }
+    void setVisible(MainControl c, bool v) override { hidden[c] = !v; }
+    bool enabled(MainControl c) override { return !disabled[c]; }
+    void setEnabled(MainControl c, bool e) override { disabled[c] = !e; }
     int height(MainControl c) override {
         return c == MainControl::HeadLabel ? 57 : c == MainControl::DriverLabel ? 17 : 25;
     }
@@ -76,9 +69,10 @@ public:
     void terminateApplication() override { terminated = true; }
 
     // --- ControlHost: GoPanel ---
-    void invalidate(int, int, int, int) override {}
+    void invalidate(int, int, int, int) override { ++invalidations; }
     Color color() override { return go_color.value_or(kClBtnFace); }
     std::unique_ptr<Canvas> canvasAt(int left, int top, int, int) override {
+        ++canvases;
         if (bar) paints.push_back({bar->max(), bar->position()});
         if (!screen) screen = std::make_unique<PixelCanvas>(401, 25, look);
         return std::make_unique<OffsetCanvas>(*screen, left, top);
@@ -88,7 +82,7 @@ public:
     MainViewEvents* events = nullptr;
     std::string title, application_title;
     std::map<MainControl, std::string> texts;
-    std::set<MainControl> hidden{MainControl::OKButton}, disabled;
+    std::map<MainControl, bool> hidden{{MainControl::OKButton, true}}, disabled;
     int client_height = 157;
     int min_height = 0, max_height = 0;
     bool buttons_right = false;
@@ -99,20 +93,12 @@ public:
     int pumps = 0;
     std::vector<std::pair<int, int>> paints;    // (Max, Position) at each immediate paint
     std::unique_ptr<PixelCanvas> screen;        // GoPanel as the immediate paints left it
+    int invalidations = 0, canvases = 0;
     std::vector<std::vector<std::string>> diagnostics;
     bool closed = false;
     bool terminated = false;
     std::function<void()> on_client_height;
     std::function<void()> on_pump;
-
-private:
-    static void toggle(std::set<MainControl>& set, MainControl c, bool in) {
-        if (in) {
-            set.insert(c);
-        } else {
-            set.erase(c);
-        }
-    }
 };
 
 }  // namespace stow::test

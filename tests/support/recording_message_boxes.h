@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@ struct MessageBoxCall {
     std::string caption;
     uint32_t flags = 0;
 };
+
+inline bool operator==(const MessageBoxCall& a, const MessageBoxCall& b) {
+    return a.text == b.text && a.caption == b.caption && a.flags == b.flags;
+}
+inline void PrintTo(const MessageBoxCall& c, std::ostream* os) {
+    *os << c.caption << ": " << c.text << " (" << c.flags << ")";
+}
 
 class RecordingMessageBoxes : public MessageBoxes {
 public:

@@ -8,26 +8,15 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <map>
-#include <memory>
 #include <optional>
-#include <set>
 
 #include "base/error.h"
-#include "platform/sim/sim_windows.h"
-#include "support/fake_main_view.h"
-#include "support/package_builder.h"
-#include "support/recording_message_boxes.h"
-#include "support/temp_dir.h"
-#include "ui/pixel_canvas.h"
-#include "ui/tint_progress.h"
+#include "support/installer_machine.h"
 
 namespace stow {
 namespace {
 
 using sim::Profile;
-using sim::SimWindows;
-
 using test::FakeMainView;
 using test::kFrameHeight;
 
@@ -37,15 +26,13 @@ enum class Phase { Placement, Drivers, Links, Registration };
 struct PhaseVisit {
     Phase phase;
     std::string heading;
-    Color tint = 0;
+    Color tint;
     std::optional<Color> go_color;
     std::string target, drivers;
 };
 
 class ScriptedPhases : public InstallPhases {
 public:
-    explicit ScriptedPhases(FakeMainView& view) : view_(view) {}
-
     void placement(InstallJob& job, Progress& progress) override {
         visit(Phase::Placement, job);
         progress.setMax(job.package.recordCount);
@@ -53,7 +40,6 @@ public:
             progress.setPosition(std::min(k, job.package.recordCount));
             if (after_placement_step) after_placement_step();
         }
-        failIf(Phase::Placement);
     }
     void drivers(InstallJob& job, Progress& progress, MessagePump& pump) override {
         visit(Phase::Drivers, job);
@@ -63,41 +49,28 @@ public:
             pump.processMessages();
             progress.setPosition(i);
         }
-        failIf(Phase::Drivers);
     }
-    void links(InstallJob& job) override {
-        visit(Phase::Links, job);
-        failIf(Phase::Links);
-    }
+    void links(InstallJob& job) override { visit(Phase::Links, job); }
     std::string registration(InstallJob& job) override {
         visit(Phase::Registration, job);
-        failIf(Phase::Registration);
         for (const auto& f : failed_copies) job.failedCopies.push_back(f);
         return "REPORT";
     }
 
+    FakeMainView* view = nullptr;
     std::optional<Phase> fail_in;
     std::function<void()> after_placement_step;
     std::vector<std::string> failed_copies;
     std::vector<PhaseVisit> visits;
 
 private:
+    // Notes what the window shows, then fails at the end of the phase when asked to.
     void visit(Phase phase, InstallJob& job) {
-        PhaseVisit v;
-        v.phase = phase;
-        v.heading = view_.texts[MainControl::HeadLabel];
-        if (view_.bar) {
-            v.tint = view_.bar->tint();
-        }
-        v.go_color = view_.go_color;
-        v.target = job.targetDirectory;
-        v.drivers = job.driversDirectory;
-        visits.push_back(v);
-    }
-    void failIf(Phase phase) {
+        visits.push_back({phase, view->texts[MainControl::HeadLabel],
+                          view->bar ? view->bar->tint() : 0, view->go_color, job.targetDirectory,
+                          job.driversDirectory});
         if (fail_in == phase) throw EFCreateError("Failed to create target directory.");
     }
-    FakeMainView& view_;
 };
 
 class ScriptedPicker : public DirectoryPicker {
@@ -114,63 +87,51 @@ public:
 
 class MainUnitTest : public ::testing::Test {
 public:
-    void makeMachine(Profile profile, const std::vector<test::PackageRecord>& records = {},
-                     const std::string& package_name = "DAQ Suite") {
-        machine = std::make_unique<SimWindows>(profile, temp.path() / "machine");
-        machine->writeFile("C:\\stowaway.exe",
-                           std::string(4096, 'M') + test::appendedPackage("ZYLOR", package_name,
-                                                                          records));
-        setLocator(test::le32(4096));
+    // A fresh machine, view and script; the phases' failure and failed copies stay as set.
+    void makeMachine(Profile profile, const std::vector<test::PackageRecord>& records = {}) {
+        m.emplace(profile, records);
+        scripted.view = &m->view;
+        scripted.visits.clear();
     }
-    void setLocator(const std::string& bytes) { std::memcpy(locator, bytes.data(), 4); }
     TMainForm& create(InstallPhases* phases = nullptr) {
-        form = std::make_unique<TMainForm>(machine->platform(), view, boxes,
-                                           phases ? *phases : scripted, look, locator);
-        form->FormCreate();
-        return *form;
+        return m->create(phases ? *phases : scripted);
     }
-    std::string heading() { return view.texts[MainControl::HeadLabel]; }
+    FakeMainView& view() { return m->view; }
+    std::string heading() { return m->heading(); }
+    // The report's state: the bar and the Change controls gone, Finish shown, the package closed.
+    void expectReportShown() {
+        EXPECT_EQ(view().head_layout, HeadLayout::ClientTop);
+        EXPECT_EQ(view().bar, nullptr);
+        EXPECT_FALSE(view().go_color.has_value());
+        EXPECT_TRUE(view().visible(MainControl::OKButton));
+        EXPECT_EQ(m->form->package().stream, nullptr);
+        EXPECT_FALSE(m->form->installing());
+    }
 
-    test::TempDir temp;
-    std::unique_ptr<SimWindows> machine;
-    FakeMainView view;
-    ScriptedPhases scripted{view};
-    test::RecordingMessageBoxes boxes;
-    TableSystemLook look;
-    unsigned char locator[4] = {'X', 'X', 'X', 'X'};
-    std::unique_ptr<TMainForm> form;
+    ScriptedPhases scripted;
+    std::optional<test::InstallerMachine> m;
 };
 
 TEST_F(MainUnitTest, CreationShowsTheReadyState) {
     makeMachine(Profile::Nt32);
     TMainForm& f = create();
+    FakeMainView& v = view();
     EXPECT_FALSE(f.terminated());
-    EXPECT_FALSE(view.terminated);
-    EXPECT_TRUE(boxes.calls.empty());
-    EXPECT_EQ(view.events, &f);
-    EXPECT_EQ(view.title, "DAQ Suite Installer");
-    EXPECT_EQ(view.application_title, "DAQ Suite Installer");
+    EXPECT_FALSE(v.terminated);
+    EXPECT_TRUE(m->boxes.calls.empty());
+    EXPECT_EQ(v.events, &f);
+    EXPECT_EQ(v.title, "DAQ Suite Installer");
+    EXPECT_EQ(v.application_title, "DAQ Suite Installer");
     EXPECT_EQ(heading(), "This program will install the DAQ Suite package\r\nto this directory:");
-    EXPECT_EQ(view.texts[MainControl::PathPanel], "C:\\Program Files\\ZYLOR\\DAQ Suite");
-    EXPECT_EQ(view.texts[MainControl::DriverPathPanel], "C:\\Program Files\\ZYLOR\\Common Drivers");
-    EXPECT_EQ(view.client_height, 157);
-    EXPECT_EQ(view.min_height, 157 + kFrameHeight);
-    EXPECT_EQ(view.max_height, 157 + kFrameHeight);
-    EXPECT_TRUE(view.buttons_right);
+    EXPECT_EQ(v.texts[MainControl::PathPanel], "C:\\Program Files\\ZYLOR\\DAQ Suite");
+    EXPECT_EQ(v.texts[MainControl::DriverPathPanel], "C:\\Program Files\\ZYLOR\\Common Drivers");
+    EXPECT_EQ(v.client_height, 157);
+    EXPECT_EQ(v.min_height, 157 + kFrameHeight);
+    EXPECT_EQ(v.max_height, 157 + kFrameHeight);
+    EXPECT_TRUE(v.buttons_right);
     EXPECT_EQ(f.fallbackDirectory(), "C:\\");
-    EXPECT_EQ(f.locations().windowsPath, "C:\\WINDOWS\\");
-    EXPECT_TRUE(f.facts().driverPreinstallPossible);
-    EXPECT_TRUE(view.visible(MainControl::InstallButton));
-    EXPECT_FALSE(view.visible(MainControl::OKButton));
-}
-
-TEST_F(MainUnitTest, FirstArgumentIsTheTargetDirectoryUnchanged) {
-    makeMachine(Profile::Nt64);
-    machine->setCommandLine("\"C:\\stowaway.exe\" \"D:\\Data\\My Pkg\" ignored");
-    create();
-    EXPECT_EQ(view.texts[MainControl::PathPanel], "D:\\Data\\My Pkg");
-    EXPECT_EQ(view.texts[MainControl::DriverPathPanel],
-              "C:\\Program Files (x86)\\ZYLOR\\Common Drivers");
+    EXPECT_TRUE(v.visible(MainControl::InstallButton));
+    EXPECT_FALSE(v.visible(MainControl::OKButton));
 }
 
 TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
@@ -181,18 +142,15 @@ TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
         std::string text;   // a part of the box's text
         std::string title;  // "" when nothing past loading happened
     } const cases[] = {
-        {"no package attached", [](MainUnitTest& t) { t.setLocator(kLocatorUnpatched); }, "Load Error 00h",
-         "No package is attached.", ""},
-        {"offset too small", [](MainUnitTest& t) { t.setLocator(test::le32(4091)); },
-         "Load Error 01h", "", ""},
-        {"offset past the file", [](MainUnitTest& t) { t.setLocator(test::le32(0x100000)); },
-         "Load Error 02h", "", ""},
+        // The loader's own tests take every load error code; here each kind reaches its box.
+        {"no package attached", [](MainUnitTest& t) { t.m->locator_bytes = kLocatorUnpatched; },
+         "Load Error 00h", "No package is attached.", ""},
         {"executable missing",
-         [](MainUnitTest& t) { t.machine->setExecutablePath("C:\\gone.exe"); }, "Load Error FFh",
-         "\r\nEFOpenError: ", ""},
+         [](MainUnitTest& t) { t.m->windows.setExecutablePath("C:\\gone.exe"); },
+         "Load Error FFh", "\r\nEFOpenError: ", ""},
         // The title was already set when the error came.
         {"error later in creation",
-         [](MainUnitTest& t) { t.view.on_client_height = [] { throw EOutOfMemory(); }; },
+         [](MainUnitTest& t) { t.view().on_client_height = [] { throw EOutOfMemory(); }; },
          "Load Error FFh",
          "An exception occurred while loading. Please contact the factory for assistance. "
          "Details are as follows:\r\nEOutOfMemory: Out of memory",
@@ -200,22 +158,20 @@ TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        view = FakeMainView();
-        boxes.calls.clear();
         makeMachine(Profile::Nt32);
         c.prepare(*this);
         TMainForm& f = create();
         EXPECT_TRUE(f.terminated());
-        EXPECT_TRUE(view.terminated);
-        ASSERT_EQ(boxes.calls.size(), 1u);
-        EXPECT_EQ(boxes.calls[0].caption, c.caption);
-        EXPECT_NE(boxes.calls[0].text.find(c.text), std::string::npos);
-        EXPECT_EQ(boxes.calls[0].flags, kMbOk | kMbIconExclamation);
-        EXPECT_EQ(view.title, c.title);
-        EXPECT_EQ(view.max_height, 0);  // no size limits
+        EXPECT_TRUE(view().terminated);
+        ASSERT_EQ(m->boxes.calls.size(), 1u);
+        EXPECT_EQ(m->boxes.calls[0].caption, c.caption);
+        EXPECT_NE(m->boxes.calls[0].text.find(c.text), std::string::npos);
+        EXPECT_EQ(m->boxes.calls[0].flags, kMbOk | kMbIconExclamation);
+        EXPECT_EQ(view().title, c.title);
+        EXPECT_EQ(view().max_height, 0);  // no size limits
         // A click that still reached the window installs nothing.
         f.InstallButtonClick();
-        EXPECT_TRUE(view.visible(MainControl::PathPanel));
+        EXPECT_TRUE(view().visible(MainControl::PathPanel));
         EXPECT_TRUE(scripted.visits.empty());
     }
 }
@@ -225,7 +181,8 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
                                 test::record(16, "b.txt", "b", "C:\\src\\b.txt"),
                                 test::record(16, "c.txt", "c", "C:\\src\\c.txt")});
     TMainForm& f = create();
-    view.texts[MainControl::PathPanel] = "E:\\Target";
+    FakeMainView& v = view();
+    v.texts[MainControl::PathPanel] = "E:\\Target";
     f.InstallButtonClick();
 
     ASSERT_EQ(scripted.visits.size(), 4u);
@@ -242,27 +199,21 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
     EXPECT_EQ(scripted.visits[3].phase, Phase::Registration);
 
     // The window was repainted with the installing heading before placement began.
-    EXPECT_EQ(view.repaint_headings, std::vector<std::string>{"Installing DAQ Suite package..."});
+    EXPECT_EQ(v.repaint_headings, std::vector<std::string>{"Installing DAQ Suite package..."});
     // Every step of both phases that changed the bar was painted at once with its position;
     // the closing Position := Max after the last record leaves the full bar as it was.
     const std::vector<std::pair<int, int>> expected_paints = {
         {3, 1}, {3, 2}, {3, 3}, {2, 0}, {2, 1}, {2, 2}};
-    EXPECT_EQ(view.paints, expected_paints);
-    EXPECT_EQ(view.pumps, 2);
+    EXPECT_EQ(v.paints, expected_paints);
+    EXPECT_EQ(v.pumps, 2);
 
-    // End state.
     EXPECT_EQ(heading(), "REPORT");
-    EXPECT_EQ(view.head_layout, HeadLayout::ClientTop);
-    EXPECT_EQ(view.bar, nullptr);
-    EXPECT_FALSE(view.go_color.has_value());
-    EXPECT_TRUE(view.visible(MainControl::OKButton));
+    expectReportShown();
     for (auto c : {MainControl::PathPanel, MainControl::DriverLabel, MainControl::DriverPathPanel,
                    MainControl::InstallButton})
-        EXPECT_FALSE(view.visible(c));
-    EXPECT_FALSE(view.enabled(MainControl::InstallButton));
-    EXPECT_EQ(view.max_height, view.min_height);  // no failed copies: still locked
-    EXPECT_EQ(f.package().stream, nullptr);
-    EXPECT_FALSE(f.installing());
+        EXPECT_FALSE(v.visible(c));
+    EXPECT_FALSE(v.enabled(MainControl::InstallButton));
+    EXPECT_EQ(v.max_height, v.min_height);  // no failed copies: still locked
 
     // The command runs once: a second click finds the button disabled.
     f.InstallButtonClick();
@@ -271,8 +222,6 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
 
 TEST_F(MainUnitTest, DriverPhaseRunsOnlyWhenPreinstallationIsPossible) {
     for (Profile profile : {Profile::Win9x, Profile::NtNoSetupApi}) {
-        view = FakeMainView();
-        scripted.visits.clear();
         makeMachine(profile);
         create().InstallButtonClick();
         ASSERT_EQ(scripted.visits.size(), 3u);
@@ -280,33 +229,21 @@ TEST_F(MainUnitTest, DriverPhaseRunsOnlyWhenPreinstallationIsPossible) {
         // The driver heading shows anyway, then gives way to the links heading.
         EXPECT_EQ(scripted.visits[1].phase, Phase::Links);
         EXPECT_EQ(heading(), "REPORT");
-        EXPECT_EQ(view.pumps, 0);
+        EXPECT_EQ(view().pumps, 0);
     }
 }
 
 TEST_F(MainUnitTest, AnErrorInAPhaseSkipsTheRestAndShowsTheErrorReport) {
-    struct Case {
-        Phase phase;
-        size_t phases_run;
-    } const cases[] = {
-        {Phase::Placement, 1}, {Phase::Drivers, 2}, {Phase::Links, 3}, {Phase::Registration, 4}};
-    for (const auto& c : cases) {
-        view = FakeMainView();
-        scripted.visits.clear();
-        scripted.fail_in = c.phase;
+    for (Phase phase : {Phase::Placement, Phase::Drivers, Phase::Links, Phase::Registration}) {
         makeMachine(Profile::Nt32, {test::record(16, "a.txt", "a", "C:\\src\\a.txt")});
-        TMainForm& f = create();
-        f.InstallButtonClick();
-        EXPECT_EQ(scripted.visits.size(), c.phases_run);
+        scripted.fail_in = phase;
+        create().InstallButtonClick();
+        EXPECT_EQ(scripted.visits.size(), static_cast<size_t>(phase) + 1);
         EXPECT_EQ(heading(),
                   "An unexpected error occurred. Details are as follows:\r\n"
                   "EFCreateError: Failed to create target directory.");
-        EXPECT_EQ(view.head_layout, HeadLayout::ClientTop);
-        EXPECT_EQ(view.bar, nullptr);
-        EXPECT_FALSE(view.go_color.has_value());
-        EXPECT_TRUE(view.visible(MainControl::OKButton));
-        EXPECT_EQ(f.package().stream, nullptr);
-        EXPECT_EQ(view.max_height, view.min_height);
+        expectReportShown();
+        EXPECT_EQ(view().max_height, view().min_height);
     }
 }
 
@@ -314,34 +251,36 @@ TEST_F(MainUnitTest, FailedCopiesLiftTheHeightLimit) {
     makeMachine(Profile::Nt32);
     scripted.failed_copies = {"C:\\WINDOWS\\x.dll"};
     create().InstallButtonClick();
-    EXPECT_EQ(view.min_height, 157 + kFrameHeight);
-    EXPECT_EQ(view.max_height, 0);
+    EXPECT_EQ(view().min_height, 157 + kFrameHeight);
+    EXPECT_EQ(view().max_height, 0);
 }
 
-TEST_F(MainUnitTest, ZeroRecordsRunThroughTheRealPhases) {
-    makeMachine(Profile::Nt32);
-    EnginePhases engine;
-    TMainForm& f = create(&engine);
-    f.InstallButtonClick();
-    EXPECT_EQ(heading(), "Installation complete!\r\nSamples and docs are linked from the Start menu.");
-    // Placement goes straight to its maximum of 0; the empty drivers folder gives 0 again.
-    ASSERT_FALSE(view.paints.empty());
-    EXPECT_EQ(view.paints.front(), std::make_pair(0, 0));
-    EXPECT_EQ(view.paints.back(), std::make_pair(0, 0));
-    EXPECT_TRUE(machine->isDirectory("C:\\Program Files\\ZYLOR\\DAQ Suite"));
-    EXPECT_TRUE(machine->exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\FileLog.ini"));
-    EXPECT_TRUE(view.visible(MainControl::OKButton));
-}
-
-TEST_F(MainUnitTest, RealPlacementAdvancesTheBarPerRecord) {
-    makeMachine(Profile::Win9x, {test::record(16, "a.txt", "aaa", "C:\\src\\a.txt"),
-                                 test::record(16, "sub\\b.txt", "bb", "C:\\src\\sub\\b.txt")});
-    EnginePhases engine;
-    create(&engine).InstallButtonClick();
-    // The closing Position := Max repeats the last record's full bar: nothing to paint.
-    const std::vector<std::pair<int, int>> expected = {{2, 1}, {2, 2}};
-    EXPECT_EQ(view.paints, expected);
-    EXPECT_EQ(machine->readFile("C:\\Program Files\\ZYLOR\\DAQ Suite\\sub\\b.txt"), "bb");
+TEST_F(MainUnitTest, RealPhasesPaintEachChangeOfTheBar) {
+    const struct {
+        Profile profile;
+        std::vector<test::PackageRecord> records;
+        std::vector<std::pair<int, int>> paints;
+    } cases[] = {
+        // Placement goes straight to its maximum of 0; the empty drivers folder's 0 of 0 then
+        // changes no pixel.
+        {Profile::Nt32, {}, {{0, 0}}},
+        // The closing Position := Max repeats the last record's full bar: nothing to paint.
+        {Profile::Win9x,
+         {test::record(16, "a.txt", "aaa", "C:\\src\\a.txt"),
+          test::record(16, "sub\\b.txt", "bb", "C:\\src\\sub\\b.txt")},
+         {{2, 1}, {2, 2}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.records.size());
+        makeMachine(c.profile, c.records);
+        EnginePhases engine;
+        create(&engine).InstallButtonClick();
+        EXPECT_EQ(view().paints, c.paints);
+        EXPECT_EQ(heading().rfind("Installation complete!\r\n", 0), 0u) << heading();
+        EXPECT_TRUE(m->windows.exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\FileLog.ini"));
+        expectReportShown();
+    }
+    EXPECT_EQ(m->windows.readFile("C:\\Program Files\\ZYLOR\\DAQ Suite\\sub\\b.txt"), "bb");
 }
 
 TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
@@ -353,33 +292,34 @@ TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
         records.push_back(test::record(16, name, "x", "C:\\src\\" + name));
     }
     makeMachine(Profile::Win9x, records);
-    create();
+    TMainForm& f = create();
+    FakeMainView& v = view();
 
     // After every step GoPanel must show what a bar freshly painted at that step shows.
     int steps = 0, mismatched_steps = 0;
     scripted.after_placement_step = [&] {
         ++steps;
-        TTintProgress reference(look);
-        reference.setParent(&view);
+        TTintProgress reference(m->look);
+        reference.setParent(&v);
         reference.setBounds(0, 0, 401, 25);
-        reference.setTint(view.bar->tint());
-        reference.setMax(view.bar->max());
-        reference.setPosition(view.bar->position());
-        PixelCanvas fresh(401, 25, look);
+        reference.setTint(v.bar->tint());
+        reference.setMax(v.bar->max());
+        reference.setPosition(v.bar->position());
+        PixelCanvas fresh(401, 25, m->look);
         reference.paintTo(fresh);
         reference.setParent(nullptr);
         bool same = true;
         for (int y = 0; y < 25 && same; ++y)
-            for (int x = 0; x < 401 && same; ++x) same = fresh.pixel(x, y) == view.screen->pixel(x, y);
+            for (int x = 0; x < 401 && same; ++x) same = fresh.pixel(x, y) == v.screen->pixel(x, y);
         if (!same) ++mismatched_steps;
     };
-    form->InstallButtonClick();
+    f.InstallButtonClick();
 
     EXPECT_EQ(steps, kRecords + 1);
     EXPECT_EQ(mismatched_steps, 0);
     // One paint per fill length at most (1 to 398 pixels, then full), not one per record.
     std::vector<std::pair<int, int>> placement_paints;
-    for (const auto& p : view.paints)
+    for (const auto& p : v.paints)
         if (p.first == kRecords) placement_paints.push_back(p);
     EXPECT_LE(placement_paints.size(), 399u);
     EXPECT_GE(placement_paints.size(), 300u);
@@ -392,11 +332,11 @@ TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
 TEST_F(MainUnitTest, F1OpensTheDiagnosticsOnlyWithoutModifiers) {
     makeMachine(Profile::Nt64);
     TMainForm& f = create();
-    struct Case {
+    const struct {
         uint16_t key;
         ShiftState shift;
         bool opens;
-    } const cases[] = {
+    } cases[] = {
         {kVkF1, 0, true},
         {kVkF1, kShiftLeftButton | kShiftRightButton | kShiftMiddleButton, true},
         {kVkF1, kShiftShift, false},
@@ -407,12 +347,10 @@ TEST_F(MainUnitTest, F1OpensTheDiagnosticsOnlyWithoutModifiers) {
         {'P', 0, false},
     };
     for (const auto& c : cases) {
-        view.diagnostics.clear();
+        view().diagnostics.clear();
         f.FormKeyDown(c.key, c.shift);
-        EXPECT_EQ(view.diagnostics.size(), c.opens ? 1u : 0u) << c.key << " " << c.shift;
+        EXPECT_EQ(view().diagnostics.size(), c.opens ? 1u : 0u) << c.key << " " << c.shift;
     }
-    view.diagnostics.clear();
-    f.FormKeyDown(kVkF1, 0);
     const std::vector<std::string> expected = {
         "WindowsPath = C:\\WINDOWS\\",
         "SystemPath = C:\\WINDOWS\\system32\\",
@@ -420,18 +358,33 @@ TEST_F(MainUnitTest, F1OpensTheDiagnosticsOnlyWithoutModifiers) {
         "DLLPath = C:\\WINDOWS\\SysWOW64\\",
         "DriverPath = C:\\WINDOWS\\system32\\Drivers\\",
     };
-    ASSERT_EQ(view.diagnostics.size(), 1u);
-    EXPECT_EQ(view.diagnostics[0], expected);
+    view().diagnostics.clear();
+    f.FormKeyDown(kVkF1, 0);
+    EXPECT_EQ(view().diagnostics, std::vector<std::vector<std::string>>{expected});
 }
 
-TEST_F(MainUnitTest, F1WorksWhileDriversArePreinstalledAndAtTheEnd) {
+TEST_F(MainUnitTest, F1AndCloseRequestsWhileDriversArePreinstalled) {
     makeMachine(Profile::Nt32);
     TMainForm& f = create();
-    view.on_pump = [&] { view.events->FormKeyDown(kVkF1, 0); };
+    FakeMainView& v = view();
+    EXPECT_TRUE(f.FormCloseQuery());
+    // A close asked for while the driver phase pumps messages waits for the command's end.
+    bool answer = true;
+    v.on_pump = [&] {
+        v.events->FormKeyDown(kVkF1, 0);
+        answer = v.events->FormCloseQuery();
+        EXPECT_FALSE(v.closed);
+    };
     f.InstallButtonClick();
-    EXPECT_EQ(view.diagnostics.size(), 2u);  // once per pump of the driver phase
+    EXPECT_EQ(v.diagnostics.size(), 2u);  // once per pump of the driver phase
+    EXPECT_FALSE(answer);
+    EXPECT_TRUE(v.closed);
     f.FormKeyDown(kVkF1, 0);
-    EXPECT_EQ(view.diagnostics.size(), 3u);
+    EXPECT_EQ(v.diagnostics.size(), 3u);
+
+    v.closed = false;
+    f.OKButtonClick();
+    EXPECT_TRUE(v.closed);
 }
 
 TEST_F(MainUnitTest, ChangeButtonsTakeTheDialogsAnswer) {
@@ -441,57 +394,34 @@ TEST_F(MainUnitTest, ChangeButtonsTakeTheDialogsAnswer) {
     f.ChDestButtonClick();  // no dialog yet: nothing happens
     f.setDirectoryPicker(&picker);
 
-    struct Case {
+    const std::string target = "C:\\Program Files\\ZYLOR\\DAQ Suite";
+    const std::string drivers = "C:\\Program Files\\ZYLOR\\Common Drivers";
+    const struct {
         void (TMainForm::*click)();
-        MainControl panel;
+        MainControl panel, other;
         bool answer;
         std::string before, after;
-    } const cases[] = {
-        {&TMainForm::ChDestButtonClick, MainControl::PathPanel, false, "C:\\Program Files\\ZYLOR\\DAQ Suite",
-         "C:\\Program Files\\ZYLOR\\DAQ Suite"},
-        {&TMainForm::ChDestButtonClick, MainControl::PathPanel, true, "C:\\Program Files\\ZYLOR\\DAQ Suite",
-         "D:\\New"},
-        {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, false,
-         "C:\\Program Files\\ZYLOR\\Common Drivers", "C:\\Program Files\\ZYLOR\\Common Drivers"},
-        {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, true,
-         "C:\\Program Files\\ZYLOR\\Common Drivers", ""},
+    } cases[] = {
+        {&TMainForm::ChDestButtonClick, MainControl::PathPanel, MainControl::DriverPathPanel,
+         false, target, target},
+        {&TMainForm::ChDestButtonClick, MainControl::PathPanel, MainControl::DriverPathPanel,
+         true, target, "D:\\New"},
+        {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, MainControl::PathPanel,
+         false, drivers, drivers},
+        {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, MainControl::PathPanel,
+         true, drivers, ""},
     };
     for (const auto& c : cases) {
-        view.texts[c.panel] = c.before;
+        view().texts[c.panel] = c.before;
+        view().texts[c.other] = "keep";  // the other panel is never touched
         picker.answer = c.answer;
         picker.choice = c.after;
         picker.starts.clear();
         (f.*c.click)();
-        ASSERT_EQ(picker.starts.size(), 1u);
-        EXPECT_EQ(picker.starts[0], c.before);
-        EXPECT_EQ(view.texts[c.panel], c.after);
+        EXPECT_EQ(picker.starts, std::vector<std::string>{c.before});
+        EXPECT_EQ(view().texts[c.panel], c.after);
+        EXPECT_EQ(view().texts[c.other], "keep");
     }
-    // The other panel is never touched.
-    view.texts[MainControl::PathPanel] = "keep";
-    picker.answer = true;
-    picker.choice = "X:\\";
-    f.ChDriverButtonClick();
-    EXPECT_EQ(view.texts[MainControl::PathPanel], "keep");
-}
-
-TEST_F(MainUnitTest, FinishAndCloseRequests) {
-    makeMachine(Profile::Nt32);
-    TMainForm& f = create();
-    EXPECT_TRUE(f.FormCloseQuery());
-
-    // A close asked for while the driver phase pumps messages waits for the command's end.
-    bool answer = true;
-    view.on_pump = [&] {
-        answer = view.events->FormCloseQuery();
-        EXPECT_FALSE(view.closed);
-    };
-    f.InstallButtonClick();
-    EXPECT_FALSE(answer);
-    EXPECT_TRUE(view.closed);
-
-    view.closed = false;
-    f.OKButtonClick();
-    EXPECT_TRUE(view.closed);
 }
 
 }  // namespace

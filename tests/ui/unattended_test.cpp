@@ -4,24 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <map>
 #include <thread>
 
 #include "engine/drivers.h"
-#include "platform/sim/sim_windows.h"
-#include "support/package_builder.h"
-#include "support/fake_main_view.h"
-#include "support/recording_message_boxes.h"
-#include "support/temp_dir.h"
-#include "ui/install_phases.h"
-#include "ui/main_unit.h"
+#include "support/installer_machine.h"
+#include "support/machine_state.h"
 #include "ui/silent_view.h"
 
 namespace stow {
 namespace {
 
 using sim::Profile;
-using sim::SimWindows;
 
 const std::string kTarget = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
 const std::string kDrivers = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
@@ -35,22 +28,19 @@ std::vector<test::PackageRecord> sampleRecords() {
     };
 }
 
-// A machine with the installer at C:\stowaway.exe, started with the given arguments.
-struct Machine {
+// The installer's machine started with the given arguments.
+struct Machine : test::InstallerMachine {
     Machine(Profile profile, const std::string& arguments,
             const std::vector<test::PackageRecord>& records = sampleRecords())
-        : windows(profile, temp.path() / "machine") {
-        windows.writeFile("C:\\stowaway.exe", std::string(4096, 'M') +
-                                                  test::appendedPackage("ZYLOR", "DAQ Suite", records));
+        : InstallerMachine(profile, records) {
         windows.setCommandLine("\"C:\\stowaway.exe\" " + arguments);
         windows.setLocalTime(LocalTime{2026, 12, 10, 9, 30, 0});
     }
 
     // As the program runs /S: the controller on a view that shows nothing.
     int runSilent(uint32_t inf_wait_limit_ms = kSilentInfWaitLimitMs) {
-        SilentView view;
-        TableSystemLook look;
-        TMainForm form(windows.platform(), view, boxes, phases, look, locator());
+        SilentView silent;
+        TMainForm form(windows.platform(), silent, boxes, phases, look, locator());
         form.setSilentInfWaitLimit(inf_wait_limit_ms);
         return form.runSilent();
     }
@@ -58,70 +48,18 @@ struct Machine {
     // Creates the window; click: press Install, then Finish. Returns the exit code after the
     // window has closed.
     int runWindow(bool click) {
-        test::FakeMainView view;
-        TableSystemLook look;
-        TMainForm form(windows.platform(), view, boxes, phases, look, locator());
-        form.FormCreate();
-        target_shown = view.texts[MainControl::PathPanel];
+        TMainForm& form = create(phases);
         if (click && !view.terminated) form.InstallButtonClick();
         form.FormCloseQuery();
         return form.exitCode();
-    }
-
-    // Every file on C: but the installer and the log, every value the installer writes.
-    std::map<std::string, std::string> state() const {
-        std::map<std::string, std::string> seen;
-        for (const std::string& f : windows.listFiles("C:\\")) {
-            if (f == "stowaway.exe" || f.find("setup.log") != std::string::npos) continue;
-            if (!windows.isDirectory("C:\\" + f)) seen["C:\\" + f] = windows.readFile("C:\\" + f);
-        }
-        for (const std::string& key :
-             {infKeyPath("ZYLOR"), std::string("Software\\ZYLOR\\Installed Packages"),
-              std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data "
-                          "Acquisition")}) {
-            for (const auto& [name, data] : windows.registryValues(windows.processView(), key)) {
-                seen["HKLM\\" + key + "\\" + name] = data;
-            }
-        }
-        return seen;
     }
 
     std::string log(const std::string& path = "C:\\setup.log") const {
         return windows.exists(path) ? windows.readFile(path) : "";
     }
 
-    const unsigned char* locator() const {
-        return reinterpret_cast<const unsigned char*>(locator_bytes.data());
-    }
-
-    test::TempDir temp;
-    SimWindows windows;
-    test::RecordingMessageBoxes boxes;
     EnginePhases phases;
-    std::string locator_bytes = test::le32(4096);
-    std::string target_shown;
 };
-
-TEST(ExitCode, EachEndHasItsCode) {
-    struct Case {
-        RunEnd end;
-        bool log_written;
-        int code;
-    };
-    const Case cases[] = {
-        {RunEnd::Complete, true, 0},
-        {RunEnd::Complete, false, 5},
-        {RunEnd::CompleteWithFailedCopies, true, 1},
-        {RunEnd::CompleteWithFailedCopies, false, 1},
-        {RunEnd::ErrorReport, true, 2},
-        {RunEnd::CommandLineRefused, true, 2},
-        {RunEnd::LoadError, false, 3},
-        {RunEnd::NotInstalled, true, 4},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(exitCodeFor(c.end, c.log_written), c.code) << static_cast<int>(c.end);
-    }
-}
 
 TEST(SilentInstall, LeavesTheMachineAsAClickedInstallationOnEveryProfile) {
     for (Profile profile : {Profile::Win9x, Profile::Nt32, Profile::Nt64, Profile::NtNoSetupApi}) {
@@ -131,8 +69,12 @@ TEST(SilentInstall, LeavesTheMachineAsAClickedInstallationOnEveryProfile) {
         Machine silent(profile, "/S");
         EXPECT_EQ(silent.runSilent(), kExitComplete);
 
-        EXPECT_EQ(silent.state(), clicked.state());
-        EXPECT_GE(silent.state().size(), 8u);  // files, links and values
+        const test::MachineState a = test::machineState(silent.windows);
+        const test::MachineState b = test::machineState(clicked.windows);
+        EXPECT_EQ(a.files, b.files);
+        EXPECT_EQ(a.native, b.native);
+        EXPECT_EQ(a.wow32, b.wow32);
+        EXPECT_GE(a.files.size(), 8u);
         EXPECT_TRUE(silent.boxes.calls.empty());
     }
 }
@@ -150,9 +92,13 @@ struct OutcomeRow {
 std::vector<OutcomeRow> outcomeRows() {
     const std::string flagged_inf = kDrivers + "zydaq.inf";
     return {
-        {"success", "", nullptr, kExitComplete,
-         {"Loaded: ZYLOR DAQ Suite, 4 records", "File written: " + kTarget + "ReadMe.txt",
-          "File written: " + flagged_inf, "INF preinstalled: " + flagged_inf + " -> oem0.inf",
+        // The log is appended to.
+        {"success", "",
+         [](Machine& m) { m.windows.writeFile("C:\\setup.log", "earlier run\r\n"); },
+         kExitComplete,
+         {"earlier run\r\nStarted: ", "Loaded: ZYLOR DAQ Suite, 4 records",
+          "File written: " + kTarget + "ReadMe.txt", "File written: " + flagged_inf,
+          "INF preinstalled: " + flagged_inf + " -> oem0.inf",
           "Registry: HKLM\\Software\\ZYLOR\\INF [" + flagged_inf + "] = oem0.inf",
           "ZYLOR DAQ Suite\\ReadMe.txt.lnk -> " + kTarget + "ReadMe.txt",
           "] = DAQ Suite," + kTarget, "[DisplayName] = ZYLOR Software",
@@ -178,6 +124,22 @@ std::vector<OutcomeRow> outcomeRows() {
          {"Load Error 00h: No package is attached. Please contact the factory for assistance.",
           "Exit code: 3"},
          false},
+        // A lost log turns only a complete run's 0 into 5.
+        {"log not writable", "",
+         [](Machine& m) { m.windows.faults().accessDenied = {"C:\\setup.log"}; },
+         kExitLogNotWritten, {}, true},
+        {"failed copy, log not writable", "",
+         [](Machine& m) {
+             m.windows.faults().accessDenied = {"C:\\WINDOWS\\system32\\zydaq.dll",
+                                                "C:\\setup.log"};
+         },
+         kExitFailedCopies, {}, true},
+        {"no package attached, log not writable", "",
+         [](Machine& m) {
+             m.locator_bytes = kLocatorUnpatched;
+             m.windows.faults().accessDenied = {"C:\\setup.log"};
+         },
+         kExitLoadError, {}, false},
         {"empty /D=", "/D=", nullptr, kExitErrorReport,
          {"Command Line: /D= names no directory.", "Exit code: 2"}, false},
         {"switch given twice", "/LOG=C:\\other.log", nullptr, kExitErrorReport,
@@ -219,21 +181,6 @@ TEST(SilentInstall, EachOutcomeGivesItsExitCodeAndLog) {
     }
 }
 
-TEST(SilentInstall, ALogThatCannotBeWrittenLeavesTheInstallationAndGivesItsCode) {
-    Machine m(Profile::Nt32, "/S /LOG=C:\\Locked\\setup.log");
-    m.windows.makeDirectories("C:\\Locked");
-    m.windows.faults().accessDenied = {"C:\\Locked"};
-    EXPECT_EQ(m.runSilent(), kExitLogNotWritten);
-    EXPECT_TRUE(m.windows.exists(kTarget + "ReadMe.txt"));
-}
-
-TEST(SilentInstall, TheLogIsAppendedTo) {
-    Machine m(Profile::Nt32, "/S /LOG=C:\\setup.log");
-    m.windows.writeFile("C:\\setup.log", "earlier run\r\n");
-    m.runSilent();
-    EXPECT_EQ(m.log().rfind("earlier run\r\nStarted: ", 0), 0u);
-}
-
 TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
     struct Case {
         std::string name;
@@ -252,6 +199,8 @@ TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
          "C:\\My Apps\\DAQ", 0},
         {"command line refused", "/D=", false, false, kExitErrorReport, "", 1},
         {"unknown switch is the target", "/X", false, false, kExitNotInstalled, "/X", 0},
+        {"first argument is the target, unchanged", "\"D:\\Data\\My Pkg\" ignored", false,
+         false, kExitNotInstalled, "D:\\Data\\My Pkg", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -259,7 +208,7 @@ TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
         if (c.no_package) m.locator_bytes = kLocatorUnpatched;
         EXPECT_EQ(m.runWindow(c.click), c.code);
         if (!c.target_shown.empty()) {
-            EXPECT_EQ(m.target_shown, c.target_shown);
+            EXPECT_EQ(m.view.texts[MainControl::PathPanel], c.target_shown);
         }
         EXPECT_EQ(m.boxes.calls.size(), c.message_boxes);
         EXPECT_NE(m.log().find("Exit code: " + std::to_string(c.code)), std::string::npos)

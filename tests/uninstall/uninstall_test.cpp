@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <functional>
-#include <set>
 
 #include "base/paths.h"
 #include "platform/sim/sim_windows.h"
+#include "support/machine_state.h"
 #include "support/sample_install.h"
 #include "support/temp_dir.h"
 #include "uninstall/uninstall_paths.h"
@@ -18,27 +18,18 @@ namespace stow {
 namespace {
 
 using sim::Profile;
-using sim::RegistryView;
+using Sim = sim::SimWindows;
 
-constexpr char kExe[] = "C:\\WINDOWS\\ZYLORUninstall.exe";
-constexpr char kTarget[] = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
-constexpr char kDrivers[] = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
-constexpr char kPackagesKey[] = "Software\\ZYLOR\\Installed Packages";
-constexpr char kGroup[] =
+const std::string kExe = "C:\\WINDOWS\\ZYLORUninstall.exe";
+const std::string kTarget = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
+const std::string kDrivers = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
+const std::string kPackagesKey = "Software\\ZYLOR\\Installed Packages";
+const std::string kGroup =
     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\ZYLOR DAQ Suite\\";
-constexpr char kUninstallKey[] =
+const std::string kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data Acquisition";
 
-std::set<std::string> upperSet(const std::vector<std::string>& items, const std::string& prefix) {
-    std::set<std::string> out;
-    for (const std::string& item : items) out.insert(upperAscii(prefix + item));
-    return out;
-}
-
-struct State {
-    std::set<std::string> files;  // upper-cased full paths on C:
-    std::vector<std::string> native, wow32;
-};
+using State = test::MachineState;
 
 // A machine with the sample installed, and what it held before.
 class Uninstall : public ::testing::Test {
@@ -57,40 +48,32 @@ public:
     void install(const std::string& target = {}) {
         ASSERT_EQ(test::installSample(*win_, target).rfind("Installation complete!", 0), 0u);
     }
-    State state() const {
-        return State{upperSet(win_->listFiles("C:\\"), "C:\\"),
-                     win_->registrySnapshot(RegistryView::Native),
-                     win_->registrySnapshot(RegistryView::Wow32)};
-    }
+    State state() const { return test::machineState(*win_); }
     // Runs the uninstaller as /S does: every installation; returns the exit code.
-    int uninstall(std::vector<bool> selected = {}) {
+    int uninstall() {
         UninstallSession session(win_->platform());
-        if (!session.problem().empty()) {
-            problem_ = session.problem();
-            return kExitNothingDone;
-        }
-        if (selected.empty()) selected.assign(session.installations().size(), true);
-        report_ = session.remove(selected, nullptr);
+        problem_ = session.problem();
+        if (!problem_.empty()) return kExitNothingDone;
+        report_ = session.remove(std::vector<bool>(session.installations().size(), true), nullptr);
         return report_.exitCode();
     }
     bool reported(Outcome outcome, const std::string& what) const {
-        for (const std::string& item : report_.listed(outcome)) {
-            if (upperAscii(item) == upperAscii(what)) return true;
-        }
-        return false;
+        const std::vector<std::string> items = report_.listed(outcome);
+        return std::any_of(items.begin(), items.end(),
+                           [&](const std::string& i) { return upperAscii(i) == upperAscii(what); });
     }
     // Every file added since the install began is in the report, none removed that was there.
     void expectLeftoversReported() const {
         const State after = state();
-        for (const std::string& file : after.files) {
+        for (const auto& [file, bytes] : after.files) {
             if (before_.files.count(file)) continue;
             bool listed = false;
             for (const ReportItem& item : report_.items()) {
-                listed = listed || (item.outcome != Outcome::Removed && upperAscii(item.what) == file);
+                listed = listed || (item.outcome != Outcome::Removed && upperAscii(item.what) == upperAscii(file));
             }
             EXPECT_TRUE(listed) << "left over, not in the report: " << file << "\n" << report_.text();
         }
-        for (const std::string& file : before_.files) {
+        for (const auto& [file, bytes] : before_.files) {
             EXPECT_TRUE(after.files.count(file)) << "removed, though it was there before: " << file;
         }
     }
@@ -123,9 +106,9 @@ TEST_F(Uninstall, RoundTripRestoresTheMachineOnEveryProfile) {
         EXPECT_EQ(after.native, before_.native);
         EXPECT_EQ(after.wow32, before_.wow32);
         EXPECT_TRUE(reported(Outcome::Removed, kExe));
-        EXPECT_EQ(win_->exists(std::string(kDrivers) + "zydaq.inf"), !c.driversRecorded);
+        EXPECT_EQ(win_->exists(kDrivers + "zydaq.inf"), !c.driversRecorded);
         if (!c.driversRecorded) {
-            EXPECT_TRUE(reported(Outcome::KeptUnknown, std::string(kDrivers) + "zydaq.cat"));
+            EXPECT_TRUE(reported(Outcome::KeptUnknown, kDrivers + "zydaq.cat"));
         }
         EXPECT_FALSE(win_->exists(kTarget));
     }
@@ -133,132 +116,128 @@ TEST_F(Uninstall, RoundTripRestoresTheMachineOnEveryProfile) {
 
 // Odd and bad records: each row changes the installed machine, uninstalls, and checks.
 TEST_F(Uninstall, OddAndDamagedRecords) {
-    const std::string other = "C:\\Other\\";
     const struct {
         const char* name;
         Profile profile;
-        std::function<void(sim::SimWindows&)> damage;
+        std::function<void(Sim&)> damage;
         int exit;
-        std::function<void(Uninstall&, sim::SimWindows&)> check;
+        std::function<void(Uninstall&, Sim&)> check;
     } kCases[] = {
         {"file log missing", Profile::Nt32,
-         [](sim::SimWindows& w) { std::filesystem::remove(w.hostPath(std::string(kTarget) + "FileLog.ini")); },
+         [](Sim& w) { std::filesystem::remove(w.hostPath(kTarget + "FileLog.ini")); },
          kExitIncomplete,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Uninstall& t, Sim& w) {
              EXPECT_TRUE(t.reported(Outcome::KeptUnknown, kTarget));
-             EXPECT_TRUE(w.exists(std::string(kTarget) + "Demo.exe"));
+             EXPECT_TRUE(w.exists(kTarget + "Demo.exe"));
              EXPECT_TRUE(w.exists("C:\\WINDOWS\\system32\\zydaq.dll"));
              EXPECT_EQ(w.registryValues(w.processView(), kPackagesKey).size(), 1u);
              EXPECT_TRUE(w.registryKeyExists(w.processView(), kUninstallKey));
          }},
         {"file log cut inside a line", Profile::Nt32,
-         [](sim::SimWindows& w) {
-             const std::string log = w.readFile(std::string(kTarget) + "FileLog.ini");
+         [](Sim& w) {
+             const std::string log = w.readFile(kTarget + "FileLog.ini");
              const size_t cut = log.find("DAQ Suite\\Demo") + 14;
-             w.writeFile(std::string(kTarget) + "FileLog.ini", log.substr(0, cut));
+             w.writeFile(kTarget + "FileLog.ini", log.substr(0, cut));
          },
          kExitIncomplete,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Uninstall& t, Sim& w) {
              // Entries before the cut go; the cut one and everything after stays.
              EXPECT_FALSE(w.exists("C:\\WINDOWS\\zylor.ini"));
-             EXPECT_TRUE(w.exists(std::string(kTarget) + "Demo.exe"));
-             EXPECT_EQ(t.report_.count(Outcome::KeptUnknown) > 0, true);
+             EXPECT_TRUE(w.exists(kTarget + "Demo.exe"));
+             EXPECT_GT(t.report_.count(Outcome::KeptUnknown), 0u);
          }},
         {"target directory gone", Profile::Nt32,
-         [](sim::SimWindows& w) { std::filesystem::remove_all(w.hostPath(kTarget)); },
-         kExitDone,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Sim& w) { std::filesystem::remove_all(w.hostPath(kTarget)); }, kExitDone,
+         [](Uninstall& t, Sim& w) {
              EXPECT_TRUE(w.registryValues(w.processView(), kPackagesKey).empty());
-             EXPECT_TRUE(t.reported(Outcome::Removed, "HKLM\\" + std::string(kUninstallKey)));
+             EXPECT_TRUE(t.reported(Outcome::Removed, "HKLM\\" + kUninstallKey));
          }},
         {"value without a comma", Profile::Nt32,
-         [](sim::SimWindows& w) {
+         [](Sim& w) {
              w.platform().registry.openOrCreate(kPackagesKey, kKeyAllAccess)->setString("x", "junk");
          },
          kExitIncomplete,
-         [](Uninstall& t, sim::SimWindows& w) {
-             EXPECT_TRUE(t.reported(Outcome::KeptUnknown, "HKLM\\" + std::string(kPackagesKey) + "\\x"));
-             EXPECT_FALSE(w.exists(std::string(kTarget) + "Demo.exe"));
+         [](Uninstall& t, Sim& w) {
+             EXPECT_TRUE(t.reported(Outcome::KeptUnknown, "HKLM\\" + kPackagesKey + "\\x"));
+             EXPECT_FALSE(w.exists(kTarget + "Demo.exe"));
              EXPECT_EQ(w.registryValues(w.processView(), kPackagesKey).size(), 1u);
          }},
         {"entries longer than MAX_PATH, outside, or climbing out", Profile::Nt32,
-         [](sim::SimWindows& w) {
+         [](Sim& w) {
              w.writeFile("C:\\Keep\\me.txt", "x");
-             std::string log = w.readFile(std::string(kTarget) + "FileLog.ini");
+             std::string log = w.readFile(kTarget + "FileLog.ini");
              const std::string extra = "C:\\a=C:\\" + std::string(300, 'a') + ",1\r\n"
                                        "C:\\b=C:\\Keep\\me.txt,1\r\n"
-                                       "C:\\c=" + std::string(kTarget) + "..\\..\\..\\Keep\\me.txt,1\r\n";
+                                       "C:\\c=" + kTarget + "..\\..\\..\\Keep\\me.txt,1\r\n";
              log.insert(log.find("\r\n") + 2, extra);
-             w.writeFile(std::string(kTarget) + "FileLog.ini", log);
+             w.writeFile(kTarget + "FileLog.ini", log);
          },
          kExitIncomplete,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Uninstall& t, Sim& w) {
              EXPECT_TRUE(w.exists("C:\\Keep\\me.txt"));
              EXPECT_TRUE(t.reported(Outcome::KeptUnknown, "C:\\Keep\\me.txt"));
-             EXPECT_FALSE(w.exists(std::string(kTarget) + "Demo.exe"));
+             EXPECT_FALSE(w.exists(kTarget + "Demo.exe"));
          }},
         {"read-only file", Profile::Nt32,
-         [](sim::SimWindows& w) { w.setAttributes(std::string(kTarget) + "ReadMe.txt", kAttrReadOnly); },
-         kExitDone,
-         [](Uninstall&, sim::SimWindows& w) { EXPECT_FALSE(w.exists(std::string(kTarget) + "ReadMe.txt")); }},
+         [](Sim& w) { w.setAttributes(kTarget + "ReadMe.txt", kAttrReadOnly); }, kExitDone,
+         [](Uninstall&, Sim& w) { EXPECT_FALSE(w.exists(kTarget + "ReadMe.txt")); }},
         {"a key it may not delete", Profile::Nt32,
-         [](sim::SimWindows& w) { w.faults().registryUndeletable.push_back(kPackagesKey); },
-         kExitIncomplete,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Sim& w) { w.faults().registryUndeletable.push_back(kPackagesKey); }, kExitIncomplete,
+         [](Uninstall& t, Sim& w) {
              EXPECT_EQ(t.report_.count(Outcome::Failed), 1u) << t.report_.text();
              // Still registered, so the uninstall entry and the uninstaller stay for a retry.
              EXPECT_TRUE(w.registryKeyExists(w.processView(), kUninstallKey));
              EXPECT_TRUE(w.exists(kExe));
          }},
         {"a file in use on NT", Profile::Nt32,
-         [](sim::SimWindows& w) { w.faults().inUse.push_back("C:\\WINDOWS\\system32\\zydaq.dll"); },
-         kExitDone,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Sim& w) { w.faults().inUse.push_back("C:\\WINDOWS\\system32\\zydaq.dll"); }, kExitDone,
+         [](Uninstall& t, Sim& w) {
              EXPECT_TRUE(t.reported(Outcome::Scheduled, "C:\\WINDOWS\\system32\\zydaq.dll"));
-             EXPECT_EQ(w.restartDeletes(), std::vector<std::string>{"C:\\WINDOWS\\system32\\zydaq.dll"});
+             EXPECT_EQ(w.restartDeletes(),
+                       std::vector<std::string>{"C:\\WINDOWS\\system32\\zydaq.dll"});
          }},
         {"a file in use on 9x", Profile::Win9x,
-         [](sim::SimWindows& w) { w.faults().inUse.push_back(kExe); },
+         [](Sim& w) { w.faults().inUse.push_back(kExe); },
          kExitIncomplete,  // the driver copies stay on 9x
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Uninstall& t, Sim& w) {
              EXPECT_TRUE(t.reported(Outcome::Scheduled, kExe));
              EXPECT_EQ(w.readFile("C:\\WINDOWS\\WININIT.INI"),
                        "[rename]\r\nNUL=C:\\WINDOWS\\ZYLORUninstall.exe\r\n");
          }},
         {"INF records that lead elsewhere", Profile::Nt32,
-         [](sim::SimWindows& w) {
+         [](Sim& w) {
              w.writeFile("C:\\WINDOWS\\system32\\evil.inf", "CatalogFile=..\\..\\boot.ini\r\n");
              w.writeFile("C:\\WINDOWS\\INF\\oem9.inf", "x");
              w.writeFile("C:\\WINDOWS\\system32\\kernel.dll", "x");
              auto key = w.platform().registry.openOrCreate("Software\\ZYLOR\\INF", kKeyAllAccess);
              key->setString("C:\\WINDOWS\\system32\\evil.inf", "oem9.inf");
-             key->setString(std::string(kDrivers) + "other.inf", "..\\system32\\kernel.dll");
+             key->setString(kDrivers + "other.inf", "..\\system32\\kernel.dll");
          },
          kExitIncomplete,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Uninstall& t, Sim& w) {
              for (const char* kept : {"C:\\WINDOWS\\system32\\evil.inf", "C:\\WINDOWS\\INF\\oem9.inf",
                                       "C:\\WINDOWS\\system32\\kernel.dll"}) {
                  EXPECT_TRUE(w.exists(kept)) << kept;
              }
              EXPECT_TRUE(t.reported(Outcome::KeptUnknown,
                                     "HKLM\\Software\\ZYLOR\\INF\\C:\\WINDOWS\\system32\\evil.inf"));
-             EXPECT_FALSE(w.exists(std::string(kDrivers) + "zydaq.inf"));
+             EXPECT_FALSE(w.exists(kDrivers + "zydaq.inf"));
          }},
         {"an uninstall link instead of the uninstall key", Profile::Nt32,
-         [](sim::SimWindows& w) {
+         [](Sim& w) {
              w.platform().registry.deleteTree(kUninstallKey);
-             w.writeFile(std::string(kGroup) + "Uninstall ZYLOR Software.lnk", "link");
+             w.writeFile(kGroup + "Uninstall ZYLOR Software.lnk", "link");
          },
          kExitDone,
-         [](Uninstall&, sim::SimWindows& w) {
+         [](Uninstall&, Sim& w) {
              EXPECT_FALSE(w.exists(kGroup));
              EXPECT_FALSE(w.exists(kExe));  // its log lists it
          }},
         {"registry read-only", Profile::Nt32,
-         [](sim::SimWindows& w) { w.faults().registryReadOnly = true; }, kExitNothingDone,
-         [](Uninstall& t, sim::SimWindows& w) {
+         [](Sim& w) { w.faults().registryReadOnly = true; }, kExitNothingDone,
+         [](Uninstall& t, Sim& w) {
              EXPECT_NE(t.problem_.find("may not be changed"), std::string::npos);
-             EXPECT_TRUE(w.exists(std::string(kTarget) + "Demo.exe"));
+             EXPECT_TRUE(w.exists(kTarget + "Demo.exe"));
          }},
     };
     for (const auto& c : kCases) {
@@ -268,14 +247,12 @@ TEST_F(Uninstall, OddAndDamagedRecords) {
         c.damage(*win_);
         EXPECT_EQ(uninstall(), c.exit) << report_.text();
         c.check(*this, *win_);
-        EXPECT_FALSE(win_->exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\..\\..\\..\\Keep") &&
-                     !win_->exists("C:\\Keep\\me.txt"));
     }
 }
 
 TEST_F(Uninstall, NothingToDoTouchesNothing) {
     const struct {
-        const char* program;
+        std::string program;
         bool installed;
         const char* problem;
     } kCases[] = {
@@ -308,13 +285,13 @@ TEST_F(Uninstall, RemovingOneOfTwoInstallationsKeepsTheOtherWorking) {
     }
     report_ = session.remove(first_only, nullptr);
     EXPECT_EQ(report_.exitCode(), kExitIncomplete) << report_.text();  // shared files kept
-    EXPECT_FALSE(win_->exists(std::string(kTarget) + "Demo.exe"));
+    EXPECT_FALSE(win_->exists(kTarget + "Demo.exe"));
     EXPECT_TRUE(win_->exists("C:\\Second\\Demo.exe"));
     EXPECT_TRUE(win_->exists("C:\\Second\\FileLog.ini"));
     EXPECT_TRUE(win_->exists("C:\\WINDOWS\\system32\\zydaq.dll"));
     EXPECT_TRUE(reported(Outcome::KeptShared, "C:\\WINDOWS\\system32\\zydaq.dll"));
     EXPECT_TRUE(win_->exists(kExe));
-    EXPECT_TRUE(win_->exists(std::string(kDrivers) + "zydaq.inf"));
+    EXPECT_TRUE(win_->exists(kDrivers + "zydaq.inf"));
     EXPECT_TRUE(win_->registryKeyExists(win_->processView(), kUninstallKey));
     EXPECT_EQ(win_->registryValues(win_->processView(), kPackagesKey).size(), 1u);
 
