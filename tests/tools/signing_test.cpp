@@ -5,18 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
-#include "engine/loader.h"
-#include "package/package_records.h"
-#include "stowpack/format.h"
-#include "stowpack/host_file.h"
-#include "stowpack/inspect_command.h"
 #include "stowpack/package_file.h"
-#include "stowpack/installer_writer.h"
 #include "stowpack/pe_image.h"
 #include "support/temp_dir.h"
-#include "tools/fake_stub.h"
+#include "tools/pack_support.h"
 #include "tools/pe_stub.h"
 
 namespace stow::pack {
@@ -80,57 +73,28 @@ TEST(PeSignatureInfoTest, ReadsTheHeaderAndToleratesDamage) {
 }
 
 PackageContents sampleContents() {
-    PackageContents c;
-    c.vendor = "ZYLOR";
-    c.package = "DAQ Suite";
-    const struct {
-        uint8_t placement;
-        const char* path;
-        size_t size;
-    } files[] = {{0x10, "ReadMe.txt", 300}, {0x25, "zydaq.inf", 900}, {0x02, "zydaq.dll", 7000}};
-    for (const auto& f : files) {
-        PackRecord r;
-        r.placementByte = f.placement;
-        r.path = f.path;
-        r.content = std::string(f.size, static_cast<char>(f.placement));
-        r.contentSize = static_cast<int64_t>(f.size);
-        r.key = std::string("C:\\") + f.path;
-        r.timeStamp = 0x58612345;
-        c.records.push_back(std::move(r));
-    }
-    return c;
+    const int32_t stamp = 0x58612345;
+    return test::packContents({test::packRecord(0x10, "ReadMe.txt", std::string(300, 'r'), stamp),
+                               test::packRecord(0x25, "zydaq.inf", std::string(900, 'i'), stamp),
+                               test::packRecord(0x02, "zydaq.dll", std::string(7000, 'd'), stamp)});
 }
 
-TEST(SigningRefusalTest, BuildRefusesSignedOrPackedStubs) {
+TEST(SigningRefusalTest, BuildTakesABarePeStubAndRefusesASignedOne) {
     test::TempDir temp;
+    const fs::path out = temp.path() / "out.exe";
+    EXPECT_EQ(test::packRefusal([&] { writeInstaller(test::peStub(), "s", sampleContents(), out); }),
+              "");
+    fs::remove(out);
     std::string signed_stub = test::peStub();
     test::putLe(signed_stub, test::kPeSecurityDirectoryAt, 8192, 4);
     test::putLe(signed_stub, test::kPeSecurityDirectoryAt + 4, 1200, 4);
     signed_stub += std::string(1200, 'S');
-    std::string packed_stub = test::peStub();
-    packed_stub.replace(test::kPeLocatorAt + 4, 4, std::string("\x00\x20\x00\x00", 4));
-    struct Case {
-        const char* name;
-        std::string stub;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"bare PE stub", test::peStub(), ""},
-        {"signed stub", signed_stub, "is already signed (certificate table at offset 8192, 1200"},
-        {"stub carrying a package", packed_stub, "already carries a package"},
-    };
-    for (const Case& c : cases) {
-        const fs::path out = temp.path() / "out.exe";
-        fs::remove(out);
-        std::string message;
-        try {
-            writeInstaller(c.stub, "s.exe", sampleContents(), out);
-        } catch (const PackError& e) {
-            message = e.what();
-        }
-        EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
-        EXPECT_EQ(fs::exists(out), *c.expected == '\0') << c.name;
-    }
+    const std::string message =
+        test::packRefusal([&] { writeInstaller(signed_stub, "s.exe", sampleContents(), out); });
+    EXPECT_NE(message.find("is already signed (certificate table at offset 8192, 1200"),
+              std::string::npos)
+        << message;
+    EXPECT_FALSE(fs::exists(out));
 }
 
 // Runs a shell command quietly; true on exit status 0.
@@ -161,11 +125,6 @@ protected:
     }
     bool verify(const fs::path& file) {
         return run("osslsigncode verify -CAfile " + quote(cert_) + " -in " + quote(file));
-    }
-    std::string inspect(const fs::path& file, int* code) {
-        std::ostringstream out;
-        *code = runInspect(InspectOptions{file}, out);
-        return out.str();
     }
 
     test::TempDir temp_;
@@ -203,22 +162,10 @@ TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
     EXPECT_EQ(p.recordError, "");
 
     // The installer's own loader, given the locator bytes as the signed file holds them.
-    const std::string locator = after.substr(test::kPeLocatorAt + kLocatorDataOffset, 4);
-    LoadedPackage loaded = loadPackage(openHostFile(signed_file.string()),
-                                       reinterpret_cast<const unsigned char*>(locator.data()));
-    EXPECT_EQ(loaded.startMenuGroup, "ZYLOR DAQ Suite");
-    const PackageContents contents = sampleContents();
-    ASSERT_EQ(loaded.recordCount, static_cast<int32_t>(contents.records.size()));
-    for (const PackRecord& r : contents.records) {
-        const stow::PackageRecord read = readPackageRecord(*loaded.stream);
-        EXPECT_EQ(read.placement, std::string(1, static_cast<char>(r.placementByte)) + r.path);
-        EXPECT_EQ(loaded.stream->readContent(read.content), r.content);
-        EXPECT_EQ(read.sourceKey, r.key);
-        EXPECT_EQ(read.timeStamp, r.timeStamp);
-    }
+    test::expectLoaderReads(signed_file, test::kPeLocatorAt, sampleContents());
 
     int code = 0;
-    const std::string report = inspect(signed_file, &code);
+    const std::string report = test::inspectReport(signed_file, &code);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("Signature:     certificate table at offset " +
                           std::to_string(p.signatureOffset) + ", " +
@@ -226,7 +173,7 @@ TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
               std::string::npos)
         << report;
     EXPECT_NE(report.find("loads without error"), std::string::npos) << report;
-    EXPECT_NE(inspect(dir() / "out.exe", &code).find("Signature:     none"), std::string::npos);
+    EXPECT_NE(test::inspectReport(dir() / "out.exe", &code).find("Signature:     none"), std::string::npos);
 }
 
 TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
@@ -238,13 +185,10 @@ TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
     for (const auto& [file, expected] :
          {std::pair{fs::path("signed.exe"), "already carries a package"},
           std::pair{fs::path("bare-signed.exe"), "is already signed"}}) {
-        std::string message;
-        try {
+        const std::string message = test::packRefusal([&, file = file] {
             writeInstaller(readBytes(dir() / file), file.string(), sampleContents(),
                            dir() / "again.exe");
-        } catch (const PackError& e) {
-            message = e.what();
-        }
+        });
         EXPECT_NE(message.find(expected), std::string::npos) << file << ": " << message;
     }
     EXPECT_FALSE(fs::exists(dir() / "again.exe"));
@@ -252,15 +196,14 @@ TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
     // Packed by hand behind a signed stub: the installer loads, but the signature lies before
     // the package and no longer verifies; inspect says so.
     const std::string built = readBytes(dir() / "out.exe");
-    std::string late = signed_stub;
-    std::string offset;
-    appendInt32(offset, static_cast<int32_t>(late.size()));
-    late.replace(test::kPeLocatorAt + kLocatorDataOffset, 4, offset);
-    late += built.substr(static_cast<size_t>(summary_.packageOffset));
+    const std::string late =
+        test::withInt32At(signed_stub, test::kPeLocatorAt + kLocatorDataOffset,
+                          static_cast<int32_t>(signed_stub.size())) +
+        built.substr(static_cast<size_t>(summary_.packageOffset));
     writeBytes(dir() / "late.exe", late);
     EXPECT_FALSE(verify(dir() / "late.exe"));
     int code = 0;
-    const std::string report = inspect(dir() / "late.exe", &code);
+    const std::string report = test::inspectReport(dir() / "late.exe", &code);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("not behind the package"), std::string::npos) << report;
 }
