@@ -161,18 +161,16 @@ bool keyExists(const char* path, REGSAM view) {
            ERROR_SUCCESS;
 }
 
+// A REG_SZ value, or "<none>".
 std::string readValue(const char* path, const char* name) {
     win32::UniqueKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) {
-        return "<no key>";
-    }
     char data[256] = {};
     DWORD type = 0, size = sizeof data - 1;
-    if (RegQueryValueExA(key.get(), name, nullptr, &type,
-                         reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS) {
-        return "<no value>";
-    }
-    return type == REG_SZ ? std::string(data) : "<not REG_SZ>";
+    const bool read =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.receive()) == ERROR_SUCCESS &&
+        RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+            ERROR_SUCCESS;
+    return read && type == REG_SZ ? data : "<none>";
 }
 
 void probeRegistry(Registry& registry, bool wow64) {
