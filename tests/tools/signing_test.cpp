@@ -79,24 +79,6 @@ PackageContents sampleContents() {
                                test::packRecord(0x02, "zydaq.dll", std::string(7000, 'd'), stamp)});
 }
 
-TEST(SigningRefusalTest, BuildTakesABarePeStubAndRefusesASignedOne) {
-    test::TempDir temp;
-    const fs::path out = temp.path() / "out.exe";
-    EXPECT_EQ(test::packRefusal([&] { writeInstaller(test::peStub(), "s", sampleContents(), out); }),
-              "");
-    fs::remove(out);
-    std::string signed_stub = test::peStub();
-    test::putLe(signed_stub, test::kPeSecurityDirectoryAt, 8192, 4);
-    test::putLe(signed_stub, test::kPeSecurityDirectoryAt + 4, 1200, 4);
-    signed_stub += std::string(1200, 'S');
-    const std::string message =
-        test::packRefusal([&] { writeInstaller(signed_stub, "s.exe", sampleContents(), out); });
-    EXPECT_NE(message.find("is already signed (certificate table at offset 8192, 1200"),
-              std::string::npos)
-        << message;
-    EXPECT_FALSE(fs::exists(out));
-}
-
 // Runs a shell command quietly; true on exit status 0.
 bool run(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -173,7 +155,8 @@ TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
               std::string::npos)
         << report;
     EXPECT_NE(report.find("loads without error"), std::string::npos) << report;
-    EXPECT_NE(test::inspectReport(dir() / "out.exe", &code).find("Signature:     none"), std::string::npos);
+    EXPECT_NE(test::inspectReport(dir() / "out.exe", &code).find("Signature:     none"),
+              std::string::npos);
 }
 
 TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
@@ -184,7 +167,7 @@ TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
     const std::string signed_stub = readBytes(dir() / "bare-signed.exe");
     for (const auto& [file, expected] :
          {std::pair{fs::path("signed.exe"), "already carries a package"},
-          std::pair{fs::path("bare-signed.exe"), "is already signed"}}) {
+          std::pair{fs::path("bare-signed.exe"), "is already signed (certificate table at"}}) {
         const std::string message = test::packRefusal([&, file = file] {
             writeInstaller(readBytes(dir() / file), file.string(), sampleContents(),
                            dir() / "again.exe");
