@@ -67,8 +67,9 @@ protected:
         good_ = built({test::packRecord(0x10, "ReadMe.txt", std::string(6000, 'r'))});
     }
     std::string built(const std::vector<PackRecord>& records) {
-        writeInstaller(test::fakeStub(), "stub", test::packContents(records), temp_.path() / "b.exe");
-        return test::readBytes(temp_.path() / "b.exe");
+        const fs::path file = temp_.path() / "b.exe";
+        writeInstaller(test::fakeStub(), "stub", test::packContents(records), file);
+        return test::readBytes(file);
     }
     fs::path written(const std::string& bytes) {
         test::writeBytes(temp_.path() / "x.exe", bytes);
@@ -128,8 +129,10 @@ TEST_F(DamageTest, InspectReportsTheVerdict) {
          0,
          {"Vendor:        ZYLOR", "#1  0x10 code 16 (target directory)", "size  6000 bytes",
           "9 bytes follow the package", "loads without error"}},
-        {"cut", good_.substr(0, good_.size() - 10), 1, {"Load Error 04h: The package is truncated."}},
-        {"locator reset", std::string(good_).replace(1028, 4, kLocatorUnpatched), 1, {"Load Error 00h"}},
+        {"cut", good_.substr(0, good_.size() - 10), 1,
+         {"Load Error 04h: The package is truncated."}},
+        {"locator reset", std::string(good_).replace(1028, 4, kLocatorUnpatched), 1,
+         {"Load Error 00h"}},
         {"no locator", std::string(9000, 'M'), 1, {"not a Stowaway installer"}},
         // A record count beyond the records: loads, but the install would stop at record #2.
         {"count beyond the records",

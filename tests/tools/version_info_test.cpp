@@ -50,7 +50,8 @@ std::string stubImage() {
     const std::string file_info = node("StringFileInfo", 1, "", 0, pad4(table));
     const std::string var = node("VarFileInfo", 1, "", 0,
                                  node("Translation", 0, le16(0x409) + le16(1200), 4));
-    return std::string(8, 'C') + node("VS_VERSION_INFO", 0, le16(0x04BD) + le16(0xFEEF) + std::string(48, '\0'), 52, pad4(file_info) + var);
+    const std::string fixed = le16(0x04BD) + le16(0xFEEF) + std::string(48, '\0');
+    return std::string(8, 'C') + node("VS_VERSION_INFO", 0, fixed, 52, pad4(file_info) + var);
 }
 
 TEST(VersionInfo, FindsEverySlotAndPatchesTextsAndNumbersInPlace) {
