@@ -132,14 +132,12 @@ TEST(PlanTest, AgreesWithAWholeInstallationOnTheSimulatedMachines) {
         sim::SimWindows win(profile, dir.path() / "machine");
         win.makeDirectories("C:\\WINDOWS\\INF\\Other");
         ComputedLocations computed = computeInstallLocations(win.platform().system, "V", "P");
-        EXPECT_EQ(plan.machine.locations.windowsPath, computed.locations.windowsPath);
-        EXPECT_EQ(plan.machine.locations.systemPath, computed.locations.systemPath);
-        EXPECT_EQ(plan.machine.locations.dllPath, computed.locations.dllPath);
-        EXPECT_EQ(plan.machine.locations.driverPath, computed.locations.driverPath);
-        EXPECT_EQ(plan.machine.facts.nt, computed.facts.nt);
-        EXPECT_EQ(plan.machine.facts.bitness, computed.facts.bitness);
-        EXPECT_EQ(plan.machine.facts.driverPreinstallPossible,
-                  computed.facts.driverPreinstallPossible);
+        auto machine = [](const auto& l, const auto& f) {
+            return std::tie(l.windowsPath, l.systemPath, l.dllPath, l.driverPath, f.nt, f.bitness,
+                            f.driverPreinstallPossible);
+        };
+        EXPECT_EQ(machine(plan.machine.locations, plan.machine.facts),
+                  machine(computed.locations, computed.facts));
 
         LoadedPackage package = test::loadedPackage("V", "P", records);
         InstallJob job = makeInstallJob(win.platform(), package, computed.locations,
