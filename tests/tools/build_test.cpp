@@ -10,6 +10,7 @@
 #include "stowpack/format.h"
 #include "stowpack/inspect_command.h"
 #include "stowpack/package_file.h"
+#include "support/package_builder.h"
 #include "support/temp_dir.h"
 #include "tools/pack_support.h"
 
@@ -74,24 +75,12 @@ TEST_F(BuildTest, WritesStubThenPackageWithThePatchedLocator) {
 
     EXPECT_EQ(out.substr(0, stub.size()), test::withInt32At(stub, 1024 + 4, 8192));
 
-    std::string package;
-    auto i32 = [&](int32_t v) { appendInt32(package, v); };
-    auto str = [&](const std::string& s) {
-        i32(static_cast<int32_t>(s.size()));
-        package += s;
-    };
-    i32(4096);
-    str("ZYLOR");
-    str("DAQ Suite");
-    i32(2);
-    str("\x10" "Docs\\a.txt");
-    str("alpha");
-    str("C:\\Docs\\a.txt");
-    i32(packDosDateTime(DateTime{2024, 3, 1, 10, 0, 0}));
-    str("\x25" "drv.inf");
-    str("[Version]\r\nCatalogFile=drv.cat\r\n");
-    str("C:\\drv.inf");
-    i32(0x12345678);
+    auto str = [](const std::string& s) { return test::le32(static_cast<int32_t>(s.size())) + s; };
+    std::string package = test::le32(4096) + str("ZYLOR") + str("DAQ Suite") + test::le32(2) +
+                          str("\x10" "Docs\\a.txt") + str("alpha") + str("C:\\Docs\\a.txt") +
+                          test::le32(packDosDateTime(DateTime{2024, 3, 1, 10, 0, 0})) +
+                          str("\x25" "drv.inf") + str("[Version]\r\nCatalogFile=drv.cat\r\n") +
+                          str("C:\\drv.inf") + test::le32(0x12345678);
     const int64_t unpadded = static_cast<int64_t>(package.size());
     package.resize(4096, '\0');
     EXPECT_EQ(out.substr(stub.size()), package);
@@ -107,10 +96,6 @@ TEST_F(BuildTest, WritesStubThenPackageWithThePatchedLocator) {
 TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
     writeManifest(kTwoFiles);
     const std::string patched = test::withInt32At(test::fakeStub(), 1028, 8192);
-    std::string twice = test::fakeStub();
-    twice.replace(5000, kLocatorSize, unpatchedLocator());
-    std::string wrong_tail = test::fakeStub();
-    wrong_tail.replace(1032, 4, "vbnX");
     struct Case {
         const char* name;
         std::string stub;
@@ -118,9 +103,11 @@ TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
     };
     const Case cases[] = {
         {"no locator", std::string(8192, 'M'), "holds no package locator"},
-        {"damaged locator", wrong_tail, "holds no package locator"},
+        {"damaged locator", test::fakeStub().replace(1032, 4, "vbnX"),
+         "holds no package locator"},
         {"already patched", patched, "already carries a package"},
-        {"locator twice", twice, "2 times"},
+        {"locator twice", test::fakeStub().replace(5000, kLocatorSize, unpatchedLocator()),
+         "2 times"},
         {"too small for the installer", test::fakeStub(4091, 100), "must start between"},
         {"smallest stub", test::fakeStub(4092, 100), ""},
     };
