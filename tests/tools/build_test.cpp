@@ -271,11 +271,10 @@ TEST_F(BuildTest, TheUninstallerIsTheLastRecordUnlessTheManifestLeavesItOut) {
         EXPECT_EQ(r.key, "C:\\ZYLORUninstall.exe");
         EXPECT_EQ(r.contentSize, static_cast<int64_t>(c.content.size()));
     }
-    std::ostringstream shown;
-    InspectOptions inspect;
-    inspect.file = dir() / "out.exe";
-    runInspect(inspect, shown);
-    EXPECT_NE(shown.str().find("the uninstaller, named by the uninstall entry"), std::string::npos);
+    int code = 0;
+    EXPECT_NE(test::inspectReport(dir() / "out.exe", &code)
+                  .find("the uninstaller, named by the uninstall entry"),
+              std::string::npos);
 }
 
 TEST_F(BuildTest, TheSamplePackageBuildsAndUsesEveryPlacementCode) {
