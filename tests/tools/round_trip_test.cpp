@@ -124,9 +124,7 @@ TEST_F(DamageTest, InspectReportsTheVerdict) {
         const char* absent = "";
     };
     const Case cases[] = {
-        {"intact, signature behind",
-         good_ + "SIGNATURE",
-         0,
+        {"intact, signature behind", good_ + "SIGNATURE", 0,
          {"Vendor:        ZYLOR", "#1  0x10 code 16 (target directory)", "size  6000 bytes",
           "9 bytes follow the package", "loads without error"}},
         {"cut", good_.substr(0, good_.size() - 10), 1,
@@ -135,23 +133,16 @@ TEST_F(DamageTest, InspectReportsTheVerdict) {
          {"Load Error 00h"}},
         {"no locator", std::string(9000, 'M'), 1, {"not a Stowaway installer"}},
         // A record count beyond the records: loads, but the install would stop at record #2.
-        {"count beyond the records",
-         withInt32At(kCountAt, 2),
-         1,
+        {"count beyond the records", withInt32At(kCountAt, 2), 1,
          {"Record #2 cannot be read (EReadError: Stream read error); the install command would "
           "stop there"}},
-        {"padding read as records",
-         one,
-         1,
+        {"padding read as records", one, 1,
          {"#2  (no placement byte; the install stops here)",
           "cannot be read (EReadError: Stream read error)\n",
           "The install command stops at record #2\n"},
          "would stop there"},
-        {"an invalid code before the padding",
-         invalid,
-         1,
-         {"#2  0x07 code 7", "The install command stops at record #2\n"},
-         "would stop there"},
+        {"an invalid code before the padding", invalid, 1,
+         {"#2  0x07 code 7", "The install command stops at record #2\n"}, "would stop there"},
     };
     for (const Case& c : cases) {
         int code = -1;
