@@ -41,24 +41,21 @@ TEST(PeSignatureInfoTest, ReadsTheHeaderAndToleratesDamage) {
         std::string head;
         bool pe;
         bool is_signed;
-        int64_t offset, size;
+        int64_t offset = 0, size = 0;
     };
     const Case cases[] = {
-        {"unsigned", stub, true, false, 0, 0},
+        {"unsigned", stub, true, false},
         {"signed", signed_stub, true, true, 9000, 1500},
         {"PE32+", plus, true, true, 7000, 700},
-        {"only four directories", few_directories, true, false, 0, 0},
-        {"no MZ", std::string(4096, 'M'), false, false, 0, 0},
-        {"header offset far out", far_header, false, false, 0, 0},
-        {"cut inside the optional header", stub.substr(0, test::kPeOptionalAt + 40), false,
-         false, 0, 0},
-        {"cut before directory 4", stub.substr(0, test::kPeSecurityDirectoryAt + 4), true,
-         false, 0, 0},
-        {"no PE signature", std::string(stub).replace(test::kPeHeaderAt, 2, "NE"), false, false,
-         0, 0},
+        {"only four directories", few_directories, true, false},
+        {"no MZ", std::string(4096, 'M'), false, false},
+        {"header offset far out", far_header, false, false},
+        {"cut inside the optional header", stub.substr(0, test::kPeOptionalAt + 40), false, false},
+        {"cut before directory 4", stub.substr(0, test::kPeSecurityDirectoryAt + 4), true, false},
+        {"no PE signature", std::string(stub).replace(test::kPeHeaderAt, 2, "NE"), false, false},
         {"unknown magic", std::string(stub).replace(test::kPeOptionalAt, 2, "\x07\x01"), false,
-         false, 0, 0},
-        {"tiny", "MZ", false, false, 0, 0},
+         false},
+        {"tiny", "MZ", false, false},
     };
     for (const Case& c : cases) {
         const PeSignatureInfo info = readPeSignatureInfo(c.head);
