@@ -10,8 +10,9 @@
 #include "stowpack/format.h"
 #include "stowpack/inspect_command.h"
 #include "stowpack/package_file.h"
+#include "support/package_builder.h"
 #include "support/temp_dir.h"
-#include "tools/fake_stub.h"
+#include "tools/pack_support.h"
 
 namespace stow::pack {
 namespace {
@@ -41,12 +42,7 @@ protected:
         BuildOptions options{dir() / "m.toml", dir() / "out.exe",
                              stub.empty() ? dir() / "stub.exe" : stub, werror, uninstaller};
         std::ostringstream out, warnings;
-        std::string refusal;
-        try {
-            runBuild(options, out, warnings);
-        } catch (const PackError& e) {
-            refusal = e.what();
-        }
+        const std::string refusal = test::packRefusal([&] { runBuild(options, out, warnings); });
         warnings_ = warnings.str();
         return refusal;
     }
@@ -77,103 +73,29 @@ TEST_F(BuildTest, WritesStubThenPackageWithThePatchedLocator) {
     const std::string out = readBytes(dir() / "out.exe");
     ASSERT_EQ(out.size(), stub.size() + 4096);  // padded up to the installer's minimum
 
-    std::string expected_stub = stub;
-    expected_stub.replace(1024 + 4, 4, std::string("\x00\x20\x00\x00", 4));  // P = 8192
-    EXPECT_EQ(out.substr(0, stub.size()), expected_stub);
+    EXPECT_EQ(out.substr(0, stub.size()), test::withInt32At(stub, 1024 + 4, 8192));
 
-    std::string package;
-    auto i32 = [&](int32_t v) { appendInt32(package, v); };
-    auto str = [&](const std::string& s) {
-        i32(static_cast<int32_t>(s.size()));
-        package += s;
-    };
-    i32(4096);
-    str("ZYLOR");
-    str("DAQ Suite");
-    i32(2);
-    str("\x10" "Docs\\a.txt");
-    str("alpha");
-    str("C:\\Docs\\a.txt");
-    i32(packDosDateTime(DateTime{2024, 3, 1, 10, 0, 0}));
-    str("\x25" "drv.inf");
-    str("[Version]\r\nCatalogFile=drv.cat\r\n");
-    str("C:\\drv.inf");
-    i32(0x12345678);
+    auto str = [](const std::string& s) { return test::le32(static_cast<int32_t>(s.size())) + s; };
+    std::string package = test::le32(4096) + str("ZYLOR") + str("DAQ Suite") + test::le32(2) +
+                          str("\x10" "Docs\\a.txt") + str("alpha") + str("C:\\Docs\\a.txt") +
+                          test::le32(packDosDateTime(DateTime{2024, 3, 1, 10, 0, 0})) +
+                          str("\x25" "drv.inf") + str("[Version]\r\nCatalogFile=drv.cat\r\n") +
+                          str("C:\\drv.inf") + test::le32(0x12345678);
+    const int64_t unpadded = static_cast<int64_t>(package.size());
     package.resize(4096, '\0');
     EXPECT_EQ(out.substr(stub.size()), package);
-}
 
-TEST_F(BuildTest, ASmallPackageIsPaddedToTheMinimum) {
-    writeManifest("[[file]]\nplacement = 16\npath = \"a.txt\"\nsource = \"files/a.txt\"\n");
-    ASSERT_EQ(build(), "");
+    // The inspector's reader sees the padding as unread bytes inside the package.
     const PackageFile p = readPackageFile(dir() / "out.exe");
     EXPECT_EQ(p.loadErrorCode, -1);
-    EXPECT_EQ(p.recordCount, 1);
+    EXPECT_EQ(p.recordCount, 2);
     EXPECT_EQ(p.packageLength, 4096);
-    EXPECT_EQ(p.unreadInside, 4096 - 4 - 9 - 13 - 4 - (4 + 6) - (4 + 5) - (4 + 8) - 4);
-}
-
-TEST_F(BuildTest, TheDefaultTimeStampIsTheModificationTime) {
-    writeManifest("[[file]]\nplacement = 16\npath = \"a.txt\"\nsource = \"files/a.txt\"\n");
-    fs::last_write_time(dir() / "files/a.txt", fs::file_time_type::clock::now());
-    ASSERT_EQ(build(), "");
-    const PackageFile p = readPackageFile(dir() / "out.exe");
-    ASSERT_EQ(p.records.size(), 1u);
-    const std::string year = formatDosDateTime(p.records[0].timeStamp).substr(0, 2);
-    EXPECT_EQ(year, "20");
-}
-
-TEST_F(BuildTest, Refusals) {
-    struct Case {
-        const char* name;
-        std::string files;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"missing source", "[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files/none\"",
-         "source file"},
-        {"source is a folder", "[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files\"",
-         "is not a file"},
-        {"unknown placement code", "[[file]]\nplacement = 19\npath = \"x\"\nsource = \"files/a.txt\"",
-         "unknown placement code 19"},
-        {"path climbs out",
-         "[[file]]\nplacement = 2\npath = \"..\\\\..\\\\x.dll\"\nsource = \"files/a.txt\"",
-         "climbs out"},
-        {"absolute path", "[[file]]\nplacement = 16\npath = \"/x\"\nsource = \"files/a.txt\"",
-         "root"},
-        {"key climbs out",
-         "[[file]]\nplacement = 0\ndriver_copy = true\npath = \"x\"\nsource = \"files/a.txt\"\n"
-         "key = \"C:\\\\..\\\\x\"",
-         "climbs out"},
-        {"not in the code page",
-         "[[file]]\nplacement = 16\npath = \"\xE6\x97\xA5.txt\"\nsource = \"files/a.txt\"",
-         "code page CP1252"},
-    };
-    for (const Case& c : cases) {
-        writeManifest(c.files);
-        const std::string message = build();
-        EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
-        EXPECT_FALSE(fs::exists(dir() / "out.exe")) << c.name;
-    }
-}
-
-TEST_F(BuildTest, RefusesAPackageTooLargeForTheInstaller) {
-    // A sparse file: its size counts, its bytes are never read.
-    const fs::path big = dir() / "files/big.bin";
-    writeBytes(big, "");
-    fs::resize_file(big, 0x3FFFFFFF - 60);  // 64 bytes of header and record around it
-    writeManifest("[[file]]\nplacement = 16\npath = \"big.bin\"\nsource = \"files/big.bin\"");
-    EXPECT_NE(build().find("larger than 1073741823 bytes"), std::string::npos);
+    EXPECT_EQ(p.unreadInside, 4096 - unpadded);
 }
 
 TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
     writeManifest(kTwoFiles);
-    std::string patched = test::fakeStub();
-    patched.replace(1028, 4, std::string("\x00\x20\x00\x00", 4));
-    std::string twice = test::fakeStub();
-    twice.replace(5000, kLocatorSize, unpatchedLocator());
-    std::string wrong_tail = test::fakeStub();
-    wrong_tail.replace(1032, 4, "vbnX");
+    const std::string patched = test::withInt32At(test::fakeStub(), 1028, 8192);
     struct Case {
         const char* name;
         std::string stub;
@@ -181,9 +103,11 @@ TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
     };
     const Case cases[] = {
         {"no locator", std::string(8192, 'M'), "holds no package locator"},
-        {"damaged locator", wrong_tail, "holds no package locator"},
+        {"damaged locator", test::fakeStub().replace(1032, 4, "vbnX"),
+         "holds no package locator"},
         {"already patched", patched, "already carries a package"},
-        {"locator twice", twice, "2 times"},
+        {"locator twice", test::fakeStub().replace(5000, kLocatorSize, unpatchedLocator()),
+         "2 times"},
         {"too small for the installer", test::fakeStub(4091, 100), "must start between"},
         {"smallest stub", test::fakeStub(4092, 100), ""},
     };
@@ -194,10 +118,6 @@ TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
         EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
         EXPECT_EQ(fs::exists(dir() / "out.exe"), *c.expected == '\0') << c.name;
     }
-    const std::string no_stub = build(dir() / "missing.exe");
-    for (const char* part : {"no installer stub at", "--stub", "STOWAWAY_STUB"}) {
-        EXPECT_NE(no_stub.find(part), std::string::npos) << no_stub;
-    }
 }
 
 TEST_F(BuildTest, AFailedBuildLeavesTheOldOutputAndNoTemporaryFile) {
@@ -206,28 +126,20 @@ TEST_F(BuildTest, AFailedBuildLeavesTheOldOutputAndNoTemporaryFile) {
     EXPECT_NE(build(), "");
 
     // A source that shrinks after it was measured fails while the output is being written.
-    PackageContents contents;
-    contents.vendor = "V";
-    contents.package = "P";
-    PackRecord record;
-    record.placementByte = 16;
-    record.path = "a.txt";
-    record.key = "C:\\a.txt";
+    PackRecord record = test::packRecord(16, "a.txt", "");
     record.contentFile = dir() / "files/a.txt";
     record.contentSize = 5000;
-    contents.records.push_back(record);
-    EXPECT_THROW(writeInstaller(test::fakeStub(), "stub", contents, dir() / "out.exe"), PackError);
+    EXPECT_THROW(writeInstaller(test::fakeStub(), "stub", test::packContents({record}),
+                                dir() / "out.exe"),
+                 PackError);
 
     EXPECT_EQ(readBytes(dir() / "out.exe"), "previous installer");
-    for (const auto& entry : fs::directory_iterator(dir())) {
-        EXPECT_EQ(entry.path().filename().string().find(".out.exe."), std::string::npos)
-            << entry.path();
-    }
+    EXPECT_TRUE(test::temporaryOutputs(dir()).empty());
 }
 
-// What would fail or be lost at install time is refused at build time; the message names the
-// entry by its place in the manifest.
-TEST_F(BuildTest, RefusesWhatWouldFailAtInstallTime) {
+// What cannot be read, or would fail or be lost at install time, is refused at build time;
+// the diagnostics name the entry by its place in the manifest.
+TEST_F(BuildTest, Refusals) {
     auto file = [](int placement, const std::string& path, const std::string& key,
                    bool copy = false) {
         return "[[file]]\nplacement = " + std::to_string(placement) + "\npath = \"" + path +
@@ -236,12 +148,26 @@ TEST_F(BuildTest, RefusesWhatWouldFailAtInstallTime) {
     };
     const std::string long_name(256, 'n');
     const std::string long_path = std::string(120, 'p') + "\\\\" + std::string(120, 'q');
+    // A sparse file: its size counts, its bytes are never read.
+    writeBytes(dir() / "files/big.bin", "");
+    fs::resize_file(dir() / "files/big.bin", 0x3FFFFFFF - 60);  // 64 bytes of header and record
     struct Case {
         const char* name;
         std::string files;
         const char* expected;
     };
     const Case cases[] = {
+        {"missing source", "[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files/none\"",
+         "source file"},
+        {"source is a folder", "[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files\"",
+         "is not a file"},
+        {"key climbs out", file(0, "x", "C:\\\\..\\\\x", true), "climbs out"},
+        {"not in the code page",
+         "[[file]]\nplacement = 16\npath = \"\xE6\x97\xA5.txt\"\nsource = \"files/a.txt\"",
+         "code page CP1252"},
+        {"too large for the installer",
+         "[[file]]\nplacement = 16\npath = \"big.bin\"\nsource = \"files/big.bin\"",
+         "larger than 1073741823 bytes"},
         {"no records", "", "m.toml:1:1: error: the package has no records"},
         {"code 0 without a driver copy", file(0, "a.txt", "C:\\\\a.txt"),
          "m.toml:4:1: error: record #1 (a.txt): placement 0 without driver_copy"},
@@ -261,9 +187,10 @@ TEST_F(BuildTest, RefusesWhatWouldFailAtInstallTime) {
     for (const Case& c : cases) {
         writeManifest(c.files);
         const std::string refusal = build();
-        EXPECT_NE(refusal.find("nothing was written"), std::string::npos) << c.name << ": " << refusal;
-        const std::string diagnostics = std::regex_replace(warnings_, std::regex(dir().string() + "/"), "");
-        EXPECT_NE(diagnostics.find(c.expected), std::string::npos) << c.name << ": " << diagnostics;
+        const std::string said =
+            refusal + "\n" + std::regex_replace(warnings_, std::regex(dir().string() + "/"), "");
+        EXPECT_NE(refusal, "") << c.name;
+        EXPECT_NE(said.find(c.expected), std::string::npos) << c.name << ": " << said;
         EXPECT_FALSE(fs::exists(dir() / "out.exe")) << c.name;
     }
 }
@@ -287,7 +214,8 @@ key = "C:\\sub\\drv.inf"
     EXPECT_EQ(warnings_.find("9x"), std::string::npos) << warnings_;  // no setup service there
 
     fs::remove(dir() / "out.exe");
-    EXPECT_NE(build({}, true).find("2 problems found"), std::string::npos);
+    EXPECT_NE(build({}, true).find("2 problems found in the manifest; nothing was written"),
+              std::string::npos);
     EXPECT_NE(warnings_.find("m.toml:5:1: error: record #1"), std::string::npos) << warnings_;
     EXPECT_FALSE(fs::exists(dir() / "out.exe"));
 }
@@ -308,6 +236,9 @@ TEST_F(BuildTest, BuildsAreReproducibleAcrossTimeZones) {
     tzset();
     EXPECT_EQ(outputs[0], outputs[1]);
     EXPECT_EQ(outputs[0], outputs[2]);
+    // Without a time in the manifest the stamp is the source's modification time: today's.
+    const int32_t modified = readPackageFile(dir() / "out.exe").records.at(0).timeStamp;
+    EXPECT_EQ(formatDosDateTime(modified).substr(0, 2), "20");
 
     setenv("SOURCE_DATE_EPOCH", "1709287200", 1);  // 2024-03-01 10:00:00 UTC
     ASSERT_EQ(build(), "");
@@ -340,11 +271,10 @@ TEST_F(BuildTest, TheUninstallerIsTheLastRecordUnlessTheManifestLeavesItOut) {
         EXPECT_EQ(r.key, "C:\\ZYLORUninstall.exe");
         EXPECT_EQ(r.contentSize, static_cast<int64_t>(c.content.size()));
     }
-    std::ostringstream shown;
-    InspectOptions inspect;
-    inspect.file = dir() / "out.exe";
-    runInspect(inspect, shown);
-    EXPECT_NE(shown.str().find("the uninstaller, named by the uninstall entry"), std::string::npos);
+    int code = 0;
+    EXPECT_NE(test::inspectReport(dir() / "out.exe", &code)
+                  .find("the uninstaller, named by the uninstall entry"),
+              std::string::npos);
 }
 
 TEST_F(BuildTest, TheSamplePackageBuildsAndUsesEveryPlacementCode) {

@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "support/temp_dir.h"
-#include "tools/fake_stub.h"
+#include "tools/pack_support.h"
 
 extern char** environ;
 
@@ -92,7 +92,8 @@ TEST_F(CliTest, ExitCodesAndMessages) {
         {{"inspect", "$D/built.exe", "--encoding", "NOPE"}, 2, "unknown encoding"},
         {{"inspect", "$D/none.exe"}, 1, "stowpack: error: "},
         {{"inspect", "$D/stub.exe"}, 1, "Load Error 00h"},
-        {{"plan", "$D/stub.exe", "--profile", "nt32"}, 1, "would not load"},
+        {{"plan", "$D/stub.exe", "--profile", "nt32"}, 1,
+         "The installer would not load its package: Load Error 00h: "},
         {{"plan", "$D/built.exe", "--profile", "all"}, 0, "on nt-no-setupapi"},
         {{"inspect", "$D/built.exe", "--json"}, 0, "\"recordCount\": 1"},
         {{"inspect", "$D/stub.exe", "--json"}, 1, "\"caption\": \"Load Error 00h\""},
@@ -103,11 +104,10 @@ TEST_F(CliTest, ExitCodesAndMessages) {
          "/bad.toml:3:1: error: unknown key \"vendr\""},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
         const Result r = run(c.args);
-        std::string shown;
-        for (const std::string& a : c.args) shown += a + " ";
-        EXPECT_EQ(r.code, c.code) << shown << "\n" << r.out << r.err;
-        EXPECT_NE((r.out + r.err).find(c.expected), std::string::npos) << shown << "\n" << r.out << r.err;
+        EXPECT_EQ(r.code, c.code) << r.out << r.err;
+        EXPECT_NE((r.out + r.err).find(c.expected), std::string::npos) << r.out << r.err;
     }
 }
 
@@ -169,23 +169,19 @@ TEST_F(CliTest, ASignalInTheMiddleOfABuildLeavesNothingBehind) {
     writeBytes(dir() / "big.toml", "vendor = \"V\"\npackage = \"P\"\nuninstaller = false\n[[file]]\nplacement = 16\n"
                                    "path = \"big.bin\"\nsource = \"files/big.bin\"\n");
     writeBytes(dir() / "out.exe", "previous");
+    std::vector<std::string> words{stowpack.string(), "build", (dir() / "big.toml").string(),
+                                   "-o", (dir() / "out.exe").string(),
+                                   "--stub", (dir() / "stub.exe").string()};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(&w[0]);
+    argv.push_back(nullptr);
     for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
-        const std::string out = (dir() / "out.exe").string();
-        const std::string manifest = (dir() / "big.toml").string();
-        const std::string stub = (dir() / "stub.exe").string();
-        std::vector<std::string> words{stowpack.string(), "build", manifest, "-o", out, "--stub", stub};
-        std::vector<char*> argv;
-        for (std::string& w : words) argv.push_back(&w[0]);
-        argv.push_back(nullptr);
         pid_t pid = 0;
         ASSERT_EQ(::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
         // Wait until the temporary file exists and has grown, then stop the build.
         bool writing = false;
         for (int i = 0; i < 20000 && !writing; ++i) {
-            for (const auto& e : fs::directory_iterator(dir())) {
-                writing = writing || (e.path().filename().string().rfind(".out.exe.", 0) == 0 &&
-                                      fs::file_size(e.path()) > (1 << 20));
-            }
+            for (uintmax_t size : test::temporaryOutputs(dir())) writing |= size > (1 << 20);
             if (!writing) std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         ASSERT_TRUE(writing) << "the build never began writing";
@@ -193,10 +189,7 @@ TEST_F(CliTest, ASignalInTheMiddleOfABuildLeavesNothingBehind) {
         int status = 0;
         ::waitpid(pid, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << signal_number;
-        for (const auto& e : fs::directory_iterator(dir())) {
-            EXPECT_EQ(e.path().filename().string().find(".out.exe."), std::string::npos)
-                << e.path() << " after signal " << signal_number;
-        }
+        EXPECT_TRUE(test::temporaryOutputs(dir()).empty()) << "after signal " << signal_number;
         EXPECT_EQ(readBytes(dir() / "out.exe"), "previous");
     }
 }

@@ -5,18 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
-#include "engine/loader.h"
-#include "package/package_records.h"
-#include "stowpack/format.h"
-#include "stowpack/host_file.h"
-#include "stowpack/inspect_command.h"
 #include "stowpack/package_file.h"
-#include "stowpack/installer_writer.h"
 #include "stowpack/pe_image.h"
 #include "support/temp_dir.h"
-#include "tools/fake_stub.h"
+#include "tools/pack_support.h"
 #include "tools/pe_stub.h"
 
 namespace stow::pack {
@@ -48,24 +41,21 @@ TEST(PeSignatureInfoTest, ReadsTheHeaderAndToleratesDamage) {
         std::string head;
         bool pe;
         bool is_signed;
-        int64_t offset, size;
+        int64_t offset = 0, size = 0;
     };
     const Case cases[] = {
-        {"unsigned", stub, true, false, 0, 0},
+        {"unsigned", stub, true, false},
         {"signed", signed_stub, true, true, 9000, 1500},
         {"PE32+", plus, true, true, 7000, 700},
-        {"only four directories", few_directories, true, false, 0, 0},
-        {"no MZ", std::string(4096, 'M'), false, false, 0, 0},
-        {"header offset far out", far_header, false, false, 0, 0},
-        {"cut inside the optional header", stub.substr(0, test::kPeOptionalAt + 40), false,
-         false, 0, 0},
-        {"cut before directory 4", stub.substr(0, test::kPeSecurityDirectoryAt + 4), true,
-         false, 0, 0},
-        {"no PE signature", std::string(stub).replace(test::kPeHeaderAt, 2, "NE"), false, false,
-         0, 0},
+        {"only four directories", few_directories, true, false},
+        {"no MZ", std::string(4096, 'M'), false, false},
+        {"header offset far out", far_header, false, false},
+        {"cut inside the optional header", stub.substr(0, test::kPeOptionalAt + 40), false, false},
+        {"cut before directory 4", stub.substr(0, test::kPeSecurityDirectoryAt + 4), true, false},
+        {"no PE signature", std::string(stub).replace(test::kPeHeaderAt, 2, "NE"), false, false},
         {"unknown magic", std::string(stub).replace(test::kPeOptionalAt, 2, "\x07\x01"), false,
-         false, 0, 0},
-        {"tiny", "MZ", false, false, 0, 0},
+         false},
+        {"tiny", "MZ", false, false},
     };
     for (const Case& c : cases) {
         const PeSignatureInfo info = readPeSignatureInfo(c.head);
@@ -80,57 +70,10 @@ TEST(PeSignatureInfoTest, ReadsTheHeaderAndToleratesDamage) {
 }
 
 PackageContents sampleContents() {
-    PackageContents c;
-    c.vendor = "ZYLOR";
-    c.package = "DAQ Suite";
-    const struct {
-        uint8_t placement;
-        const char* path;
-        size_t size;
-    } files[] = {{0x10, "ReadMe.txt", 300}, {0x25, "zydaq.inf", 900}, {0x02, "zydaq.dll", 7000}};
-    for (const auto& f : files) {
-        PackRecord r;
-        r.placementByte = f.placement;
-        r.path = f.path;
-        r.content = std::string(f.size, static_cast<char>(f.placement));
-        r.contentSize = static_cast<int64_t>(f.size);
-        r.key = std::string("C:\\") + f.path;
-        r.timeStamp = 0x58612345;
-        c.records.push_back(std::move(r));
-    }
-    return c;
-}
-
-TEST(SigningRefusalTest, BuildRefusesSignedOrPackedStubs) {
-    test::TempDir temp;
-    std::string signed_stub = test::peStub();
-    test::putLe(signed_stub, test::kPeSecurityDirectoryAt, 8192, 4);
-    test::putLe(signed_stub, test::kPeSecurityDirectoryAt + 4, 1200, 4);
-    signed_stub += std::string(1200, 'S');
-    std::string packed_stub = test::peStub();
-    packed_stub.replace(test::kPeLocatorAt + 4, 4, std::string("\x00\x20\x00\x00", 4));
-    struct Case {
-        const char* name;
-        std::string stub;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"bare PE stub", test::peStub(), ""},
-        {"signed stub", signed_stub, "is already signed (certificate table at offset 8192, 1200"},
-        {"stub carrying a package", packed_stub, "already carries a package"},
-    };
-    for (const Case& c : cases) {
-        const fs::path out = temp.path() / "out.exe";
-        fs::remove(out);
-        std::string message;
-        try {
-            writeInstaller(c.stub, "s.exe", sampleContents(), out);
-        } catch (const PackError& e) {
-            message = e.what();
-        }
-        EXPECT_NE(message.find(c.expected), std::string::npos) << c.name << ": " << message;
-        EXPECT_EQ(fs::exists(out), *c.expected == '\0') << c.name;
-    }
+    const int32_t stamp = 0x58612345;
+    return test::packContents({test::packRecord(0x10, "ReadMe.txt", std::string(300, 'r'), stamp),
+                               test::packRecord(0x25, "zydaq.inf", std::string(900, 'i'), stamp),
+                               test::packRecord(0x02, "zydaq.dll", std::string(7000, 'd'), stamp)});
 }
 
 // Runs a shell command quietly; true on exit status 0.
@@ -162,11 +105,6 @@ protected:
     bool verify(const fs::path& file) {
         return run("osslsigncode verify -CAfile " + quote(cert_) + " -in " + quote(file));
     }
-    std::string inspect(const fs::path& file, int* code) {
-        std::ostringstream out;
-        *code = runInspect(InspectOptions{file}, out);
-        return out.str();
-    }
 
     test::TempDir temp_;
     fs::path key_, cert_;
@@ -185,14 +123,11 @@ TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
     const int64_t package_end = summary_.packageOffset + summary_.packageLength;
     ASSERT_EQ(static_cast<int64_t>(before.size()), package_end);
     ASSERT_GT(after.size(), before.size());
-    for (size_t i = 0; i < before.size(); ++i) {
-        const bool header_field = (i >= test::kPeChecksumAt && i < test::kPeChecksumAt + 4) ||
-                                  (i >= test::kPeSecurityDirectoryAt &&
-                                   i < test::kPeSecurityDirectoryAt + 8);
-        if (!header_field) {
-            ASSERT_EQ(before[i], after[i]) << "byte " << i << " changed";
-        }
-    }
+    auto unsigned_fields = [](std::string image) {
+        image.replace(test::kPeChecksumAt, 4, 4, '\0');
+        return image.replace(test::kPeSecurityDirectoryAt, 8, 8, '\0');
+    };
+    EXPECT_TRUE(unsigned_fields(after.substr(0, before.size())) == unsigned_fields(before));
 
     const PackageFile p = readPackageFile(signed_file);
     ASSERT_EQ(p.loadErrorCode, -1) << p.loadErrorText;
@@ -203,22 +138,10 @@ TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
     EXPECT_EQ(p.recordError, "");
 
     // The installer's own loader, given the locator bytes as the signed file holds them.
-    const std::string locator = after.substr(test::kPeLocatorAt + kLocatorDataOffset, 4);
-    LoadedPackage loaded = loadPackage(openHostFile(signed_file.string()),
-                                       reinterpret_cast<const unsigned char*>(locator.data()));
-    EXPECT_EQ(loaded.startMenuGroup, "ZYLOR DAQ Suite");
-    const PackageContents contents = sampleContents();
-    ASSERT_EQ(loaded.recordCount, static_cast<int32_t>(contents.records.size()));
-    for (const PackRecord& r : contents.records) {
-        const stow::PackageRecord read = readPackageRecord(*loaded.stream);
-        EXPECT_EQ(read.placement, std::string(1, static_cast<char>(r.placementByte)) + r.path);
-        EXPECT_EQ(loaded.stream->readContent(read.content), r.content);
-        EXPECT_EQ(read.sourceKey, r.key);
-        EXPECT_EQ(read.timeStamp, r.timeStamp);
-    }
+    test::expectLoaderReads(signed_file, test::kPeLocatorAt, sampleContents());
 
     int code = 0;
-    const std::string report = inspect(signed_file, &code);
+    const std::string report = test::inspectReport(signed_file, &code);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("Signature:     certificate table at offset " +
                           std::to_string(p.signatureOffset) + ", " +
@@ -226,7 +149,8 @@ TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
               std::string::npos)
         << report;
     EXPECT_NE(report.find("loads without error"), std::string::npos) << report;
-    EXPECT_NE(inspect(dir() / "out.exe", &code).find("Signature:     none"), std::string::npos);
+    EXPECT_NE(test::inspectReport(dir() / "out.exe", &code).find("Signature:     none"),
+              std::string::npos);
 }
 
 TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
@@ -237,14 +161,11 @@ TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
     const std::string signed_stub = readBytes(dir() / "bare-signed.exe");
     for (const auto& [file, expected] :
          {std::pair{fs::path("signed.exe"), "already carries a package"},
-          std::pair{fs::path("bare-signed.exe"), "is already signed"}}) {
-        std::string message;
-        try {
+          std::pair{fs::path("bare-signed.exe"), "is already signed (certificate table at"}}) {
+        const std::string message = test::packRefusal([&, file = file] {
             writeInstaller(readBytes(dir() / file), file.string(), sampleContents(),
                            dir() / "again.exe");
-        } catch (const PackError& e) {
-            message = e.what();
-        }
+        });
         EXPECT_NE(message.find(expected), std::string::npos) << file << ": " << message;
     }
     EXPECT_FALSE(fs::exists(dir() / "again.exe"));
@@ -252,15 +173,14 @@ TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
     // Packed by hand behind a signed stub: the installer loads, but the signature lies before
     // the package and no longer verifies; inspect says so.
     const std::string built = readBytes(dir() / "out.exe");
-    std::string late = signed_stub;
-    std::string offset;
-    appendInt32(offset, static_cast<int32_t>(late.size()));
-    late.replace(test::kPeLocatorAt + kLocatorDataOffset, 4, offset);
-    late += built.substr(static_cast<size_t>(summary_.packageOffset));
+    const std::string late =
+        test::withInt32At(signed_stub, test::kPeLocatorAt + kLocatorDataOffset,
+                          static_cast<int32_t>(signed_stub.size())) +
+        built.substr(static_cast<size_t>(summary_.packageOffset));
     writeBytes(dir() / "late.exe", late);
     EXPECT_FALSE(verify(dir() / "late.exe"));
     int code = 0;
-    const std::string report = inspect(dir() / "late.exe", &code);
+    const std::string report = test::inspectReport(dir() / "late.exe", &code);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("not behind the package"), std::string::npos) << report;
 }

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "stowpack/placement_table.h"
-#include "tools/fake_stub.h"
+#include "tools/pack_support.h"
 
 namespace stow::pack {
 namespace {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -102,27 +103,20 @@ void probeFiles(FileSystem& files, const std::string& root) {
     check(files.createDirectory(root + "sub"), "createDirectory sub");
     writeFile(files, root + "hidden.inf", "x");
     SetFileAttributesA((root + "hidden.inf").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    struct Expected {
-        const char* name;
-        uint32_t attribute;
-        bool seen;
-    } expected[] = {{".", kAttrDirectory, false},      {"..", kAttrDirectory, false},
-                    {"sub", kAttrDirectory, false},    {"data.bin", 0, false},
-                    {"hidden.inf", kAttrHidden, false}, {"locked.bin", 0, false}};
+    std::map<std::string, uint32_t> listed;
     int entries = 0;
     if (auto finder = files.findFirst(root + "*")) {
         FindEntry entry;
-        while (finder->next(entry)) {
-            ++entries;
-            for (auto& e : expected) {
-                if (entry.name == e.name && (entry.attributes & e.attribute) == e.attribute) {
-                    e.seen = true;
-                }
-            }
-        }
+        for (; finder->next(entry); ++entries) listed[entry.name] = entry.attributes;
         check(!finder->next(entry), "finder stays at its end");
     }
-    for (const auto& e : expected) check(e.seen, std::string("find lists ") + e.name);
+    const std::pair<const char*, uint32_t> expected[] = {
+        {".", kAttrDirectory}, {"..", kAttrDirectory},   {"sub", kAttrDirectory},
+        {"data.bin", 0},       {"hidden.inf", kAttrHidden}, {"locked.bin", 0}};
+    for (const auto& [name, attribute] : expected) {
+        check(listed.count(name) && (listed[name] & attribute) == attribute,
+              std::string("find lists ") + name);
+    }
     check(entries == 6, "find lists nothing else", std::to_string(entries));
     {
         auto finder = files.findFirst(root + "*.inf");
@@ -161,18 +155,16 @@ bool keyExists(const char* path, REGSAM view) {
            ERROR_SUCCESS;
 }
 
+// A REG_SZ value, or "<none>".
 std::string readValue(const char* path, const char* name) {
     win32::UniqueKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) {
-        return "<no key>";
-    }
     char data[256] = {};
     DWORD type = 0, size = sizeof data - 1;
-    if (RegQueryValueExA(key.get(), name, nullptr, &type,
-                         reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS) {
-        return "<no value>";
-    }
-    return type == REG_SZ ? std::string(data) : "<not REG_SZ>";
+    const bool read =
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, key.receive()) == ERROR_SUCCESS &&
+        RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) ==
+            ERROR_SUCCESS;
+    return read && type == REG_SZ ? data : "<none>";
 }
 
 void probeRegistry(Registry& registry, bool wow64) {
