@@ -1,6 +1,9 @@
 # The sample installed with the defaults by pressing Install: every record where its placement
 # code puts it in this profile, the driver copies, FileLog.ini byte for byte, the driver INF
-# preinstalled and recorded, the Start-menu links, the registry entries and the report.
+# preinstalled and recorded, the Start-menu links, the registry entries and the report. Then
+# `stowpack plan` for this profile's kind of Windows with the same directories: every
+# destination it names holds the packed bytes (filtered where it says so), and nothing else was
+# written besides the file log, the links and the system's INF store.
 
 # One line per record, in package order: source key | file under examples/sample/files |
 # destination on 32-bit NT | on 64-bit NT (WOW64) | on Windows 9x. Destinations use the
@@ -71,11 +74,17 @@ scenario() {
 
     sample_run_installer
 
+    # The plan of this profile's kind of Windows (the x64 build is a native 64-bit process,
+    # which sees plain 32-bit NT), and each record's bytes as the installer writes them (record
+    # N: N, N.filtered).
+    local plan="$RESULT_BASE.plan.json" contents="$RUN_DIR/records" kind=nt$BITS number=0
+    ((NT)) || kind=9x
+    "$STOW_STOWPACK" plan "$(installer sample)" --profile "$kind" --target "$target" \
+        --drivers "$drivers" --json --write-contents "$contents" > "$plan" 2> "$RUN_DIR/plan.err" ||
+        die "stowpack plan failed: $(cat "$RUN_DIR/plan.err" "$plan")"
+
     # Each record at its destination, byte for byte; its file-log line in package order. On 9x
-    # the INF goes to INF\Other, filtered as stowpack's plan writes it (record N: N.filtered).
-    local contents="$RUN_DIR/contents" number=0
-    "$STOW_STOWPACK" plan "$(installer sample)" --profile 9x --write-contents "$contents" \
-        > /dev/null || die "stowpack plan failed"
+    # the INF goes to INF\Other, filtered as the plan writes it.
     local key source dest log="" record
     local -A stamp=([C:\\zylor.ini]="2023-11-20 08:30:00")
     while IFS= read -r record; do
@@ -166,4 +175,153 @@ scenario() {
 
     ((${SILENT:-0})) || finish_installer
     expect_registry_view "$vendor"
+    expect_as_planned "$plan" "$contents"
+}
+
+# Whether C: held a path before the installer started (case folded).
+snapshot_had() {
+    local name
+    name=$(snapshot_name "$1")
+    awk -v n="$name" '{ l = tolower($0) } index(l, n " ") == 1 || l == n "/" { found = 1 }
+        END { exit !found }' "$RUN_DIR/before.files"
+}
+
+# A C: path as the snapshot lists it: "./" and the path below C:, "/"-separated, lower case.
+snapshot_name() {
+    local win=${1:3}
+    win=${win//\\//}
+    printf './%s' "$win" | tr '[:upper:]' '[:lower:]'
+}
+
+# The plan (its --json and --write-contents folder) against what the installation left on C:.
+expect_as_planned() {
+    # From the plan: its target and drivers directories, then every destination as
+    # "N|PATH|raw" or "N|PATH|filtered", in plan order (driver copy before the record's own
+    # file, as the installer writes them). The plan names each kind of system's usual folders;
+    # Wine's differ in case, and its Windows 98 keeps NT's layout, so destinations below them
+    # are moved to the profile's own install locations, the most specific folder first.
+    local plan=$1 records=$2 planned
+    planned=$(python3 - "$plan" "$LOC_DRIVER" "$LOC_DLL" "$LOC_SYSTEM" "$LOC_WINDOWS" << 'PY'
+import json, sys
+plan = json.load(open(sys.argv[1]))["plans"][0]
+at = plan["locations"]
+moves = list(zip([at["driverPath"], at["dllPath"], at["systemPath"], at["windowsPath"]],
+                 sys.argv[2:6]))
+
+def moved(path):
+    for planned, actual in moves:
+        if path.startswith(planned):
+            return actual + path[len(planned):]
+    return path
+
+print(plan["targetDirectory"])
+print(plan["driversDirectory"])
+for r in plan["records"]:
+    if r["error"]:
+        sys.exit("the plan stops the sample: " + r["error"])
+    if r["driverCopy"]:
+        print(f'{r["number"]}|{moved(r["driverCopy"])}|raw')
+    if r["destination"]:
+        print(f'{r["number"]}|{moved(r["destination"])}|{"filtered" if r["filtered"] else "raw"}')
+PY
+    ) || die "could not read the plan: $planned"
+    local -a lines expected
+    local number dest kind
+    mapfile -t lines <<< "$planned"
+    expect_eq "target directory in the plan" "$target\\" "${lines[0]}"
+    expect_eq "drivers directory in the plan" "$drivers\\" "${lines[1]}"
+    expected=("${lines[@]:2}")
+    ((${#expected[@]})) || die "the plan names no destination"
+    log "plan: ${#expected[@]} destinations"
+
+    # Each destination holds the record's bytes (the complete report says that none failed).
+    local entry source host allowed=() name
+    for entry in "${expected[@]}"; do
+        IFS='|' read -r number dest kind <<< "$entry"
+        source="$records/$number"
+        [[ $kind == filtered ]] && source+=.filtered
+        if [[ $dest == *'oem<n>.inf' ]]; then
+            # The next free oemN.inf of that folder: a new one with these bytes.
+            local dir=${dest%'oem<n>.inf'} found=""
+            host=$(host_path "${dir%\\}")
+            for name in "$host"/[oO][eE][mM]*.[iI][nN][fF]; do
+                [[ -f $name ]] && ! snapshot_had "${dir}$(basename "$name")" &&
+                    cmp -s "$name" "$source" && found=$name
+            done
+            [[ -n $found ]] || die "no new oemN.inf in $dir holds record $number"
+            allowed+=("$(snapshot_name "${dir}$(basename "$found")")")
+            continue
+        fi
+        host=$(host_path "$dest")
+        [[ -f $host ]] || die "record $number: missing $dest"
+        cmp -s "$host" "$source" || die "record $number: $dest differs from the packed bytes ($kind)"
+        allowed+=("$(snapshot_name "$dest")")
+    done
+    log "${#expected[@]} planned destinations hold the packed bytes"
+    prefix_stop "$PREFIX"
+    snapshot_files > "$RUN_DIR/after.files"
+
+    # What changed on C:: added or changed files (with their folders), and removed ones. Each
+    # must be a planned destination, the file log (and the installer's own log), a link of the
+    # group, or part of the INF store (the preinstalled INF and its catalog); nothing may go away.
+    allowed+=("$(snapshot_name "$target\\FileLog.ini")")
+    [[ -z ${INSTALL_LOG:-} ]] || allowed+=("$(snapshot_name "$INSTALL_LOG")")
+    local group inf catroot
+    group=$(snapshot_name "$LOC_PROGRAMS$vendor $package")
+    inf=$(snapshot_name "${LOC_WINDOWS}inf")
+    catroot=$(snapshot_name "${LOC_SYSTEM}catroot")
+    printf '%s\n' "${allowed[@]}" > "$RUN_DIR/allowed.files"
+    local changes
+    changes=$(python3 - "$RUN_DIR/before.files" "$RUN_DIR/after.files" "$RUN_DIR/allowed.files" \
+        "$group" "$inf" "$catroot" "$(drive_c)" "$records" << 'PY'
+import sys
+from pathlib import Path
+before_file, after_file, allowed_file, group, inf, catroot, drive, records = sys.argv[1:]
+packed = {p.read_bytes() for p in Path(records).iterdir() if not p.name.endswith(".filtered")}
+
+def entries(path):
+    # "./DIR/" for a folder, "./FILE SIZE TIME" for a file (names may hold spaces).
+    out = {}
+    for line in open(path, encoding="utf-8", errors="surrogateescape"):
+        line = line.rstrip("\n")
+        if line.endswith("/"):
+            out[line] = None
+        else:
+            name, size, time = line.rsplit(" ", 2)
+            out[name] = (size, time)
+    return out
+
+before, after = entries(before_file), entries(after_file)
+allowed = {l.strip() for l in open(allowed_file) if l.strip()}
+folders = {a.rsplit("/", i)[0] + "/" for a in allowed for i in range(1, a.count("/"))}
+
+def fine(name):
+    low = name.lower()
+    if low.endswith("/"):
+        return (low in folders or low == group + "/" or low.startswith(group + "/")
+                or low.startswith(catroot + "/"))
+    if low in allowed or low.startswith(catroot + "/"):
+        return True
+    if low.startswith(group + "/") and low.endswith(".lnk"):
+        return True
+    # The INF store: a preinstalled INF keeps the packed bytes (under the name the setup
+    # service chose); its precompiled .pnf goes beside it.
+    leaf = low[len(inf) + 1:]
+    if not low.startswith(inf + "/") or "/" in leaf:
+        return False
+    if leaf.endswith(".inf"):
+        return open(drive + name[1:], "rb").read() in packed
+    return leaf.endswith(".pnf") and any(
+        n.lower() == low[:-4] + ".inf" and fine(n) for n in after)
+
+for name in sorted(before):
+    if name not in after:
+        print("removed", name)
+for name in sorted(after):
+    if (name not in before or after[name] != before[name]) and not fine(name):
+        print("unplanned", name)
+PY
+    ) || die "could not compare the snapshots"
+    [[ -z $changes ]] || die "C: after the installation: $(tr "\n" ";" <<< "$changes")"
+    log "C: holds nothing the plan does not name (besides the file log, links and INF store)"
 }
