@@ -26,13 +26,16 @@ drive_files() {
     (cd "$(drive_c)" && find . -type f -printf '%p %s\n' | LC_ALL=C sort)
 }
 
-# Before the install: the registry and the drive as they are. Wine's first start in a fresh copy
-# of the template tidies its own keys (NetworkCards): one harmless program runs first.
-uninstall_baseline() {
+# The registry and the drive as they are, then the sample installed with the defaults. Wine's
+# first start in a fresh copy of the template tidies its own keys (NetworkCards): one harmless
+# program runs first.
+baseline_and_install() {
+    profile_locations
     drive list
     prefix_stop "$PREFIX"
     registry_dump > "$RUN_DIR/before.reg"
     drive_files > "$RUN_DIR/before.drive"
+    install_sample
 }
 
 # The uninstaller's path as the uninstall entry names it.

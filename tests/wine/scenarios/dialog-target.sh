@@ -45,9 +45,7 @@ expect_dialog_layout() {
 scenario() {
     local vendor package target drivers
     sample_dirs
-    TITLE="$package Installer"
-    start_installer "$(installer sample)"
-    drive wait-window "$TITLE" 60
+    start_window "$(installer sample)"
 
     # The default target does not exist yet: the dialog opens on the Windows drive's root.
     open_dialog 1

@@ -65,31 +65,10 @@ disk_full_mid_file() {
     seq 1 20000 | head -c 65536 > "$pkg/big.bin"
     printf 'first file, placed before the disk fills\r\n' > "$pkg/first.txt"
     printf 'last file, placed after the failed one was emptied\r\n' > "$pkg/last.txt"
-    cat > "$pkg/manifest.toml" << 'TOML'
-vendor = "QTEST"
-package = "Disk Test"
-time = 2024-03-01T10:00:00
-
-[[file]]
-placement = 16
-path = "first.txt"
-source = "first.txt"
-key = "C:\\first.txt"
-
-[[file]]
-placement = 16
-path = "Data\\big.bin"
-source = "big.bin"
-key = "C:\\Data\\big.bin"
-
-[[file]]
-placement = 16
-path = "last.txt"
-source = "last.txt"
-key = "C:\\last.txt"
-TOML
     local exe
-    exe=$(craft_package "$pkg" "$RUN_DIR/disk-test.exe")
+    exe=$(craft_package "$pkg" "$RUN_DIR/disk-test.exe" QTEST "Disk Test" \
+        '16|first.txt|first.txt|C:\first.txt' '16|Data\big.bin|big.bin|C:\Data\big.bin' \
+        '16|last.txt|last.txt|C:\last.txt')
     rm -rf "${drive:?}"/*
     # first.txt, then three pages for big.bin's first 12 KiB; once it is emptied they hold
     # last.txt and the file log.

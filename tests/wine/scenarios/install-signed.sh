@@ -5,26 +5,14 @@ scenario() {
     profile_locations
     local vendor package target drivers
     sample_dirs
-    command -v openssl > /dev/null || die "openssl is not installed"
-    command -v osslsigncode > /dev/null || die "osslsigncode is not installed"
-
     local sign="$RUN_DIR/signing" manifest
     mkdir -p "$sign"
     manifest=$(sample_manifest) || die "no sample manifest in $STOW_SAMPLE_DIR"
     (cd "$(dirname "$manifest")" &&
         "$STOW_STOWPACK" build "$manifest" -o "$sign/unsigned.exe" --stub "$STOW_STUB") \
         > "$sign/stowpack.log" 2>&1 || die "stowpack build failed: $(cat "$sign/stowpack.log")"
-    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Stowaway Test Signing' \
-        -keyout "$sign/key.pem" -out "$sign/cert.pem" < /dev/null > "$sign/openssl.log" 2>&1 ||
-        die "openssl could not make a certificate: $(tail -n 5 "$sign/openssl.log")"
-    osslsigncode sign -certs "$sign/cert.pem" -key "$sign/key.pem" -n "$vendor $package" \
-        -h sha256 -in "$sign/unsigned.exe" -out "$sign/$package.exe" < /dev/null \
-        > "$sign/sign.log" 2>&1 || die "osslsigncode sign failed: $(tail -n 5 "$sign/sign.log")"
     local signed="$sign/$package.exe"
-    osslsigncode verify -CAfile "$sign/cert.pem" -in "$signed" < /dev/null \
-        > "$sign/verify.log" 2>&1 || die "the signature does not verify: $(tail -n 5 "$sign/verify.log")"
-    grep -q '^Signature verification: ok' "$sign/verify.log" || die "verify did not say ok"
-    cat "$sign/verify.log" >> "$RESULT_BASE.txt"
+    sign_installer "$sign/unsigned.exe" "$signed"
 
     # inspect: the certificate table starts where the package ends (after alignment) and fills
     # the rest of the file; the installer still loads.

@@ -4,9 +4,7 @@
 source "$HERE/lib_uninstall.sh"
 
 scenario() {
-    profile_locations
-    uninstall_baseline
-    install_sample
+    baseline_and_install
     local held
     held="$(program_files)\\ZYLOR\\DAQ Suite\\Demo.exe"
     (timeout -k 5 90 "$WINE" "$STOW_DRIVER" hold "$held" 40 < /dev/null \

@@ -5,9 +5,7 @@
 source "$HERE/lib_uninstall.sh"
 
 scenario() {
-    profile_locations
-    uninstall_baseline
-    install_sample
+    baseline_and_install
     start_uninstaller /S "/LOG=$UNINSTALL_LOG"
     wait_uninstaller_exit 60
     expect_exit_matches_report

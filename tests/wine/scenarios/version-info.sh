@@ -3,27 +3,13 @@
 # signing; the signed file still verifies. The manifest changes no location or platform fact:
 # every other scenario runs the stub with it.
 scenario() {
-    local vendor package target drivers
-    sample_dirs
-    local built
-    built=$(installer sample)
-    probe_versions "$built" unsigned
-
-    command -v osslsigncode > /dev/null || die "osslsigncode is not installed"
     local sign="$RUN_DIR/signing"
-    mkdir -p "$sign"
-    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Stowaway Test Signing' \
-        -keyout "$sign/key.pem" -out "$sign/cert.pem" < /dev/null > "$sign/openssl.log" 2>&1 ||
-        die "openssl could not make a certificate"
-    osslsigncode sign -certs "$sign/cert.pem" -key "$sign/key.pem" -n "$vendor $package" \
-        -h sha256 -in "$built" -out "$sign/signed.exe" < /dev/null > "$sign/sign.log" 2>&1 ||
-        die "osslsigncode sign failed: $(tail -n 5 "$sign/sign.log")"
-    osslsigncode verify -CAfile "$sign/cert.pem" -in "$sign/signed.exe" < /dev/null \
-        > "$sign/verify.log" 2>&1 || die "the signature does not verify: $(tail -n 5 "$sign/verify.log")"
-    probe_versions "$sign/signed.exe" signed
+    probe_versions "$(installer sample)" unsigned
+    sign_installer "$(installer sample)" "$RUN_DIR/signed.exe"
+    probe_versions "$RUN_DIR/signed.exe" signed
 
     # inspect shows the same texts.
-    "$STOW_STOWPACK" inspect "$sign/signed.exe" > "$sign/inspect.txt" 2>&1 || true
+    "$STOW_STOWPACK" inspect "$RUN_DIR/signed.exe" > "$sign/inspect.txt" 2>&1 || true
     { echo "== stowpack inspect"; cat "$sign/inspect.txt"; } >> "$RESULT_BASE.txt"
     grep -q '^Version info:  2.1.0.7$' "$sign/inspect.txt" || die "inspect: $(grep '^Version' "$sign/inspect.txt")"
     grep -q '^  CompanyName     ZYLOR  (slot ' "$sign/inspect.txt" || die "inspect shows no CompanyName"
