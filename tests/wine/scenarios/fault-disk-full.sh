@@ -32,13 +32,9 @@ disk_full_sample() {
     screenshot sample
     expect_end_state "${REPORT_ERROR}EFCreateError: Cannot create file $target\\FileLog.ini"
 
-    # The target's files in package order (the sample's records placed there).
-    local names=('DAQ Suite.pdf' Setup.exe Demo.exe ReadMe.txt weblink.html LICENSE
-        '_tools\calib.exe' '_tools\calib.txt' 'DOS\daqdemo.exe' 'DOS\daqdemo.c'
-        'WIN32\scope.exe' 'WIN32\scope.c' 'WIN16\meter.exe')
     local i name host table=""
-    for ((i = 0; i < ${#names[@]}; i++)); do
-        name=${names[i]}
+    for ((i = 0; i < ${#FAULT_TARGET_FILES[@]}; i++)); do
+        name=${FAULT_TARGET_FILES[i]}
         host=$(fault_host_path "$drive" "$target\\$name")
         table+="Target/${name//\\//}|$files/${name//\\//}"$'\n'
         if ((i < pages)); then
@@ -100,7 +96,7 @@ Mid/FileLog.ini|-"
 
 scenario() {
     local drive="$RUN_DIR/tdrive"
-    fault_mount_tmpfs "$drive" "$DISK_KIB"
+    fault_mount "$drive" -t tmpfs -o "size=${DISK_KIB}k,mode=0755" tmpfs
     fault_map_drive t "$drive"
     disk_full_sample "$drive"
     disk_full_mid_file "$drive"

@@ -84,8 +84,8 @@ scenario() {
         die "stowpack plan failed: $(cat "$RUN_DIR/plan.err" "$plan")"
 
     # Each record at its destination, byte for byte; its file-log line in package order. On 9x
-    # the INF goes to INF\Other, filtered as the plan writes it.
-    local key source dest log="" record
+    # the INF goes to INF\Other, filtered as the plan writes it. The target directory's files.
+    local key source dest log="" record tree=() copy
     local -A stamp=([C:\\zylor.ini]="2023-11-20 08:30:00")
     while IFS= read -r record; do
         [[ -n $record ]] || continue
@@ -94,21 +94,19 @@ scenario() {
         source=$(cut -d'|' -f2 <<< "$record")
         dest=$(cut -d'|' -f"$column" <<< "$record")
         [[ $dest == - ]] && continue
+        [[ $dest == TARGET\\* ]] && tree+=("${dest#TARGET\\}")
         dest=${dest/#WIN\\/$LOC_WINDOWS}
         dest=${dest/#SYS\\/$LOC_SYSTEM}
         dest=${dest/#DLL\\/$LOC_DLL}
         dest=${dest/#DRV\\/$LOC_DRIVER}
         dest=${dest/#TARGET/$target}
         log+="$key=$dest,$(dos_time "${stamp[$key]:-2024-03-01 10:00:00}")"$'\r\n'
-        if [[ $dest == *'\INF\Other\'* ]]; then
-            expect_file "$dest" "$contents/$number.filtered"
-            continue
-        fi
-        if [[ $source == @uninstaller ]]; then
-            expect_file "$dest" "$STOW_UNINSTALLER"
-        else
-            expect_file "$dest" "$files/$source"
-        fi
+        case $dest:$source in
+            *'\INF\Other\'*) source=$contents/$number.filtered ;;
+            *:@uninstaller) source=$STOW_UNINSTALLER ;;
+            *) source=$files/$source ;;
+        esac
+        expect_file "$dest" "$source"
     done <<< "$SAMPLE_RECORDS"
     local expected_log="[$vendor File Log - $package]"$'\r\n'"$log"$'\r\n'
     expected_log+="[START]"$'\r\n'"$vendor File Log - $package=$LOC_PROGRAMS$vendor $package\\"$'\r\n\r\n'
@@ -124,11 +122,6 @@ scenario() {
 
     # The target directory holds the records placed there and the file log; the drivers
     # directory exactly the driver copies.
-    local tree=() copy
-    while IFS= read -r record; do
-        dest=$(cut -d'|' -f"$column" <<< "$record")
-        [[ $dest == TARGET\\* ]] && tree+=("${dest#TARGET\\}")
-    done <<< "$SAMPLE_RECORDS"
     expect_tree "$target" "${tree[@]}" FileLog.ini
     read -r -a tree <<< "$SAMPLE_DRIVER_COPIES"
     expect_tree "$drivers" "${tree[@]}"
@@ -178,35 +171,27 @@ scenario() {
     expect_as_planned "$plan" "$contents"
 }
 
-# Whether C: held a path before the installer started (case folded).
-snapshot_had() {
-    local name
-    name=$(snapshot_name "$1")
-    awk -v n="$name" '{ l = tolower($0) } index(l, n " ") == 1 || l == n "/" { found = 1 }
-        END { exit !found }' "$RUN_DIR/before.files"
-}
-
-# A C: path as the snapshot lists it: "./" and the path below C:, "/"-separated, lower case.
-snapshot_name() {
-    local win=${1:3}
-    win=${win//\\//}
-    printf './%s' "$win" | tr '[:upper:]' '[:lower:]'
-}
-
 # The plan (its --json and --write-contents folder) against what the installation left on C:.
+# Each destination the plan names holds the record's bytes (raw or filtered, as it says; the
+# complete report says none failed). The plan names each kind of system's usual folders; Wine's
+# differ in case, and its Windows 98 keeps NT's layout, so destinations below them are moved to
+# the profile's own install locations, the most specific folder first. Then every file added or
+# changed on C: (with its folders) must be a planned destination, the file log (and the
+# installer's own log), a link of the group, or part of the INF store (the preinstalled INF, its
+# .pnf and the catalog); nothing may go away.
 expect_as_planned() {
-    # From the plan: its target and drivers directories, then every destination as
-    # "N|PATH|raw" or "N|PATH|filtered", in plan order (driver copy before the record's own
-    # file, as the installer writes them). The plan names each kind of system's usual folders;
-    # Wine's differ in case, and its Windows 98 keeps NT's layout, so destinations below them
-    # are moved to the profile's own install locations, the most specific folder first.
-    local plan=$1 records=$2 planned
-    planned=$(python3 - "$plan" "$LOC_DRIVER" "$LOC_DLL" "$LOC_SYSTEM" "$LOC_WINDOWS" << 'PY'
-import json, sys
-plan = json.load(open(sys.argv[1]))["plans"][0]
+    local plan=$1 records=$2 problems
+    prefix_stop "$PREFIX"
+    snapshot_files > "$RUN_DIR/after.files"
+    problems=$(python3 - "$plan" "$records" "$RUN_DIR/before.files" "$RUN_DIR/after.files" \
+        "$(drive_c)" "$target" "$drivers" "$LOC_PROGRAMS$vendor $package" "${INSTALL_LOG:-}" \
+        "$LOC_DRIVER" "$LOC_DLL" "$LOC_SYSTEM" "$LOC_WINDOWS" << 'PY'
+import json, re, sys
+from pathlib import Path
+plan_f, records, before_f, after_f, drive, target, drivers, group, install_log = sys.argv[1:10]
+plan = json.load(open(plan_f))["plans"][0]
 at = plan["locations"]
-moves = list(zip([at["driverPath"], at["dllPath"], at["systemPath"], at["windowsPath"]],
-                 sys.argv[2:6]))
+moves = list(zip([at[k] for k in ("driverPath", "dllPath", "systemPath", "windowsPath")], sys.argv[10:]))
 
 def moved(path):
     for planned, actual in moves:
@@ -214,114 +199,68 @@ def moved(path):
             return actual + path[len(planned):]
     return path
 
-print(plan["targetDirectory"])
-print(plan["driversDirectory"])
-for r in plan["records"]:
-    if r["error"]:
-        sys.exit("the plan stops the sample: " + r["error"])
-    if r["driverCopy"]:
-        print(f'{r["number"]}|{moved(r["driverCopy"])}|raw')
-    if r["destination"]:
-        print(f'{r["number"]}|{moved(r["destination"])}|{"filtered" if r["filtered"] else "raw"}')
-PY
-    ) || die "could not read the plan: $planned"
-    local -a lines expected
-    local number dest kind
-    mapfile -t lines <<< "$planned"
-    expect_eq "target directory in the plan" "$target\\" "${lines[0]}"
-    expect_eq "drivers directory in the plan" "$drivers\\" "${lines[1]}"
-    expected=("${lines[@]:2}")
-    ((${#expected[@]})) || die "the plan names no destination"
-    log "plan: ${#expected[@]} destinations"
+def name(win):  # "C:\A\b" as the snapshot lists it, case folded: "./a/b"
+    return ("./" + win[3:].replace("\\", "/")).lower()
 
-    # Each destination holds the record's bytes (the complete report says that none failed).
-    local entry source host allowed=() name
-    for entry in "${expected[@]}"; do
-        IFS='|' read -r number dest kind <<< "$entry"
-        source="$records/$number"
-        [[ $kind == filtered ]] && source+=.filtered
-        if [[ $dest == *'oem<n>.inf' ]]; then
-            # The next free oemN.inf of that folder: a new one with these bytes.
-            local dir=${dest%'oem<n>.inf'} found=""
-            host=$(host_path "${dir%\\}")
-            for name in "$host"/[oO][eE][mM]*.[iI][nN][fF]; do
-                [[ -f $name ]] && ! snapshot_had "${dir}$(basename "$name")" &&
-                    cmp -s "$name" "$source" && found=$name
-            done
-            [[ -n $found ]] || die "no new oemN.inf in $dir holds record $number"
-            allowed+=("$(snapshot_name "${dir}$(basename "$found")")")
-            continue
-        fi
-        host=$(host_path "$dest")
-        [[ -f $host ]] || die "record $number: missing $dest"
-        cmp -s "$host" "$source" || die "record $number: $dest differs from the packed bytes ($kind)"
-        allowed+=("$(snapshot_name "$dest")")
-    done
-    log "${#expected[@]} planned destinations hold the packed bytes"
-    prefix_stop "$PREFIX"
-    snapshot_files > "$RUN_DIR/after.files"
-
-    # What changed on C:: added or changed files (with their folders), and removed ones. Each
-    # must be a planned destination, the file log (and the installer's own log), a link of the
-    # group, or part of the INF store (the preinstalled INF and its catalog); nothing may go away.
-    allowed+=("$(snapshot_name "$target\\FileLog.ini")")
-    [[ -z ${INSTALL_LOG:-} ]] || allowed+=("$(snapshot_name "$INSTALL_LOG")")
-    local group inf catroot
-    group=$(snapshot_name "$LOC_PROGRAMS$vendor $package")
-    inf=$(snapshot_name "${LOC_WINDOWS}inf")
-    catroot=$(snapshot_name "${LOC_SYSTEM}catroot")
-    printf '%s\n' "${allowed[@]}" > "$RUN_DIR/allowed.files"
-    local changes
-    changes=$(python3 - "$RUN_DIR/before.files" "$RUN_DIR/after.files" "$RUN_DIR/allowed.files" \
-        "$group" "$inf" "$catroot" "$(drive_c)" "$records" << 'PY'
-import sys
-from pathlib import Path
-before_file, after_file, allowed_file, group, inf, catroot, drive, records = sys.argv[1:]
-packed = {p.read_bytes() for p in Path(records).iterdir() if not p.name.endswith(".filtered")}
-
-def entries(path):
-    # "./DIR/" for a folder, "./FILE SIZE TIME" for a file (names may hold spaces).
+def entries(path):  # "./DIR/" for a folder, "./FILE SIZE TIME" for a file (names may hold spaces)
     out = {}
     for line in open(path, encoding="utf-8", errors="surrogateescape"):
         line = line.rstrip("\n")
-        if line.endswith("/"):
-            out[line] = None
-        else:
-            name, size, time = line.rsplit(" ", 2)
-            out[name] = (size, time)
+        out[line if line.endswith("/") else line.rsplit(" ", 2)[0]] = line
     return out
 
-before, after = entries(before_file), entries(after_file)
-allowed = {l.strip() for l in open(allowed_file) if l.strip()}
+before, after = entries(before_f), entries(after_f)
+files = {n.lower(): n for n in after if not n.endswith("/")}
+had = {n.lower() for n in before}
+content = lambda low: Path(drive + files[low][1:]).read_bytes()
+problems = []
+for what, planned, actual in (("target", plan["targetDirectory"], target + "\\"),
+                              ("drivers", plan["driversDirectory"], drivers + "\\")):
+    if planned != actual:
+        problems.append(f"{what} directory in the plan: {planned}")
+allowed = {name(target + "\\FileLog.ini")} | ({name(install_log)} if install_log else set())
+for r in plan["records"]:
+    if r["error"]:
+        problems.append("the plan stops the sample: " + r["error"])
+    planned = [(r["driverCopy"], "")] if r["driverCopy"] else []
+    planned += [(r["destination"], ".filtered" if r["filtered"] else "")] if r["destination"] else []
+    for dest, kind in planned:
+        dest, packed = moved(dest), Path(records, f'{r["number"]}{kind}').read_bytes()
+        if dest.endswith("oem<n>.inf"):  # the next free oemN.inf of that folder
+            folder = name(dest[: -len("oem<n>.inf")])
+            found = [f for f in files if f.startswith(folder) and f not in had
+                     and re.fullmatch(r"oem\d+\.inf", f[len(folder):]) and content(f) == packed]
+            problems += [] if found else [f'no new oemN.inf in {folder} holds record {r["number"]}']
+            allowed.update(found)
+        elif name(dest) not in files or content(name(dest)) != packed:
+            problems.append(f'record {r["number"]}: {dest} missing or not the packed bytes{kind}')
+        allowed.add(name(dest))
+print(f"{len(plan['records'])} records planned", file=sys.stderr)
+
+group, inf, catroot = name(group), name(moves[3][1] + "inf"), name(moves[2][1] + "catroot")
+packed = {p.read_bytes() for p in Path(records).iterdir() if not p.name.endswith(".filtered")}
 folders = {a.rsplit("/", i)[0] + "/" for a in allowed for i in range(1, a.count("/"))}
 
-def fine(name):
-    low = name.lower()
+def fine(entry):
+    low = entry.lower()
     if low.endswith("/"):
-        return (low in folders or low == group + "/" or low.startswith(group + "/")
-                or low.startswith(catroot + "/"))
-    if low in allowed or low.startswith(catroot + "/"):
+        return low in folders or low.startswith((group + "/", catroot + "/"))
+    if low in allowed or low.startswith(catroot + "/") or (low.startswith(group + "/") and low.endswith(".lnk")):
         return True
-    if low.startswith(group + "/") and low.endswith(".lnk"):
-        return True
-    # The INF store: a preinstalled INF keeps the packed bytes (under the name the setup
-    # service chose); its precompiled .pnf goes beside it.
+    # The INF store: a preinstalled INF keeps the packed bytes (under the name the setup service
+    # chose); its precompiled .pnf goes beside it.
     leaf = low[len(inf) + 1:]
     if not low.startswith(inf + "/") or "/" in leaf:
         return False
     if leaf.endswith(".inf"):
-        return open(drive + name[1:], "rb").read() in packed
-    return leaf.endswith(".pnf") and any(
-        n.lower() == low[:-4] + ".inf" and fine(n) for n in after)
+        return content(low) in packed
+    return leaf.endswith(".pnf") and low[:-4] + ".inf" in files and fine(low[:-4] + ".inf")
 
-for name in sorted(before):
-    if name not in after:
-        print("removed", name)
-for name in sorted(after):
-    if (name not in before or after[name] != before[name]) and not fine(name):
-        print("unplanned", name)
+problems += [f"removed {n}" for n in sorted(before) if n not in after]
+problems += [f"unplanned {n}" for n in sorted(after) if before.get(n) != after[n] and not fine(n)]
+print("\n".join(problems))
 PY
-    ) || die "could not compare the snapshots"
-    [[ -z $changes ]] || die "C: after the installation: $(tr "\n" ";" <<< "$changes")"
-    log "C: holds nothing the plan does not name (besides the file log, links and INF store)"
+    ) || die "could not compare the installation with the plan"
+    [[ -z $problems ]] || die "C: after the installation: $(tr "\n" ";" <<< "$problems")"
+    log "C: holds the plan's bytes and nothing it does not name (besides the file log, links and INF store)"
 }

@@ -1,13 +1,15 @@
-# The main window in its ready state: centred, every control where the designed sizes put it
-# (client height 157), the height locked and the width free, with the Install button centred and
-# the Change buttons at the right end of their panels at any width; F1 opens the diagnostics
-# window, Shift+F1, Ctrl+F1 and Alt+F1 do not.
+# The main window in its ready state, started without arguments (the target directory is the
+# program files folder, the vendor and the package): centred, every control where the designed
+# sizes put it (client height 157), the height locked and the width free, with the Install
+# button centred and the Change buttons at the right end of their panels at any width; F1 opens
+# the diagnostics window, Shift+F1, Ctrl+F1 and Alt+F1 do not.
 source "$HERE/lib_window.sh"
 
 # The ready layout for a client width: the top controls stacked, 8 pixels free above GoPanel.
 expect_ready_layout() {
     local w=$1 target=$2 drivers=$3
-    expect_rect "heading" "0,0,$w,57" 'class="Static" text="This program will install'
+    expect_rect "heading" "0,0,$w,57" 'class="Static"' "visible=1" \
+        "text=\"$(esc "This program will install the $package package"$'\r\n'"to this directory:")\""
     expect_rect "target panel" "0,57,$w,82" "text=\"$(esc "$target")\"" "visible=1"
     expect_rect "drivers label" "0,82,$w,99" 'text="And drivers to this directory:"' "visible=1"
     expect_rect "drivers panel" "0,99,$w,124" "text=\"$(esc "$drivers")\"" "visible=1"
