@@ -505,14 +505,11 @@ expect_inf_key() {
 # The registry file that holds the installer's HKLM\Software keys, and the key's prefix there:
 # a 32-bit process on 64-bit Windows writes the 32-bit view (Wow6432Node).
 expect_registry_view() {
-    local vendor=$1 own other
+    local vendor=$1 own="[Software\\\\$vendor\\\\" other="[Software\\\\Wow6432Node\\\\$vendor\\\\"
     prefix_stop "$PREFIX"
     if [[ $PROFILE == win64 ]]; then
-        own="[Software\\\\Wow6432Node\\\\$vendor\\\\"
+        own=$other
         other="[Software\\\\$vendor\\\\"
-    else
-        own="[Software\\\\$vendor\\\\"
-        other="[Software\\\\Wow6432Node\\\\$vendor\\\\"
     fi
     grep -qiF -- "$own" "$PREFIX/system.reg" || die "no $own key in the registry file"
     if grep -qiF -- "$other" "$PREFIX/system.reg"; then die "a $other key was written"; fi
