@@ -356,34 +356,6 @@ expect_load_error() {
     expect_nothing_written "$(package_info vendor)"
 }
 
-# The ready state: title, heading, both directories with their Change buttons, the Install
-# button; the Finish button is not shown yet. Closing the window then ends the program and
-# nothing has been installed.
-expect_ready_window() {
-    local shown=$1
-    shift
-    local vendor package target drivers
-    sample_dirs
-    start_window "$(installer sample)" "$@"
-    drive dump "$TITLE"
-    expect_line "main window" "window title=\"$(esc "$TITLE")\"" "visible=1" "enabled=1"
-    expect_line "heading" \
-        "text=\"$(esc "This program will install the $package package"$'\r\n'"to this directory:")\"" \
-        "visible=1"
-    expect_line "target directory" "text=\"$(esc "$shown")\"" "visible=1"
-    expect_line "drivers directory" "text=\"$(esc "$drivers")\"" "visible=1"
-    expect_line "drivers label" 'text="And drivers to this directory:"' "visible=1"
-    expect_line "install button" 'text="Install ZYLOR Software"' "visible=1" "enabled=1"
-    local changes
-    changes=$(grep -F 'text="&Change..."' "$DRIVER_OUT" | grep -c 'visible=1 enabled=1')
-    expect_eq "visible Change buttons" "2" "$changes"
-    if grep -F 'text="Finish"' "$DRIVER_OUT" | grep -q 'visible=1'; then
-        die "the Finish button is shown in the ready state"
-    fi
-    screenshot
-    close_without_installing
-}
-
 # Closes the main window without installing: the program ends with 4 and has written nothing.
 close_without_installing() {
     drive close "$TITLE" 30
