@@ -156,15 +156,11 @@ scenario() {
     expect_eq "installed packages" "$package,$target\\" "$(reg_values | cut -f2)"
     reg_query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$vendor Data Acquisition" ||
         die "no uninstall key"
-    local uninstall
-    uninstall=$(reg_values | LC_ALL=C sort)
     local date
-    for date in $INSTALL_DATES; do
-        [[ $uninstall == "$(printf 'DisplayName\t%s\nInstallDate\t%s\nUninstallString\t%s' \
-            "$vendor Software" "$date" "$LOC_WINDOWS${vendor}Uninstall.exe")" ]] && break
-        date=""
-    done
-    [[ -n $date ]] || die "uninstall key values: [$uninstall] (dates $INSTALL_DATES)"
+    date=$(reg_values | sed -n 's/^InstallDate\t//p')
+    [[ " $INSTALL_DATES " == *" $date "* ]] || die "InstallDate [$date], not one of $INSTALL_DATES"
+    expect_eq "uninstall key values" "$(printf 'DisplayName\t%s\nInstallDate\t%s\nUninstallString\t%s' \
+        "$vendor Software" "$date" "$LOC_WINDOWS${vendor}Uninstall.exe")" "$(reg_values | LC_ALL=C sort)"
 
     ((${SILENT:-0})) || finish_installer
     expect_registry_view "$vendor"
