@@ -14,7 +14,6 @@ usage: harness.sh [--config FILE] templates [PROFILE...]
        harness.sh [--config FILE] packages
        harness.sh [--config FILE] run scenario|selftest PROFILE NAME
        harness.sh [--config FILE] show [INSTALLER]
-       harness.sh list scenario|selftest
 The config file (written by the win32 build as tests/wine/wine-config.sh) names the driver,
 the stub, the packer and the work and result folders; variables already set win over it.
 USAGE
@@ -61,30 +60,21 @@ cmd_templates() {
     xvfb_start "$scratch"
     trap 'xvfb_stop' EXIT
 
-    # The architectures boot side by side; the Windows 98 one is the 32-bit one, told so; x64 is
-    # a win64 prefix booted by 64-bit Wine alone.
-    local need32=0 need64=0 needx64=0 p
+    # The architectures boot side by side (name, WINEARCH, loader); the Windows 98 one is the
+    # 32-bit one, told so; x64 is a win64 prefix booted by 64-bit Wine alone.
+    local boot=() p pids=() name arch loader
     for p in "${profiles[@]}"; do
         case $p in
-            win32 | win98) need32=1 ;;
-            win64) need64=1 ;;
-            x64) needx64=1 ;;
+            win32 | win98) boot+=("win32 win32 wine") ;;
+            win64) boot+=("win64 win64 wine") ;;
+            x64) boot+=("x64 win64 $STOW_WINE64") ;;
             *) die "unknown profile $p" ;;
         esac
     done
-    local pids=()
-    if ((need32)); then
-        (prefix_create win32 "$scratch/win32" "$scratch/win32.log") &
+    while read -r name arch loader; do
+        (prefix_create "$arch" "$scratch/$name" "$scratch/$name.log" "$loader") &
         pids+=($!)
-    fi
-    if ((need64)); then
-        (prefix_create win64 "$scratch/win64" "$scratch/win64.log") &
-        pids+=($!)
-    fi
-    if ((needx64)); then
-        (prefix_create win64 "$scratch/x64" "$scratch/x64.log" "$STOW_WINE64") &
-        pids+=($!)
-    fi
+    done < <(printf '%s\n' "${boot[@]}" | sort -u)
     local pid failed=0
     for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
     ((failed)) && die "a prefix could not be made (logs in $scratch)"
@@ -176,6 +166,22 @@ cleanup_run() {
     exit "$status"
 }
 
+# A fresh copy of PROFILE's template in the run folder given first (RUN_DIR, PREFIX); the log and
+# results go to the base given second (RESULT_BASE.*); everything is ended when the script exits.
+prepare_run() {
+    RUN_DIR=$1
+    RESULT_BASE=$2
+    PREFIX="$RUN_DIR/prefix"
+    rm -rf "$RUN_DIR"
+    mkdir -p "$RUN_DIR" "$(dirname "$RESULT_BASE")"
+    rm -f "$RESULT_BASE".* "$RESULT_BASE"-*
+    LOG_FILE="$RESULT_BASE.log"
+    trap cleanup_run EXIT
+    cp -a "$STOW_WINE_WORK/templates/$PROFILE" "$PREFIX"
+    export WINEPREFIX=$PREFIX
+    WINE=$(profile_wine "$PROFILE")
+}
+
 cmd_run() {
     KIND=${1:-}
     PROFILE=${2:-}
@@ -190,21 +196,9 @@ cmd_run() {
     fi
     [[ -f $file ]] || die "no $KIND $NAME ($file)"
     require_config STOW_WINE_WORK STOW_WINE_RESULTS STOW_DRIVER
-    local template="$STOW_WINE_WORK/templates/$PROFILE"
-    [[ -d $template ]] || die "no prefix template for $PROFILE (run: harness.sh templates)"
-
-    RUN_DIR="$STOW_WINE_WORK/run/$PROFILE/$NAME"
-    PREFIX="$RUN_DIR/prefix"
-    RESULT_BASE="$STOW_WINE_RESULTS/$PROFILE/$NAME"
-    rm -rf "$RUN_DIR"
-    mkdir -p "$RUN_DIR" "$(dirname "$RESULT_BASE")"
-    rm -f "$RESULT_BASE".* "$RESULT_BASE"-*
-    LOG_FILE="$RESULT_BASE.log"
-    trap cleanup_run EXIT
-
-    cp -a "$template" "$PREFIX"
-    export WINEPREFIX=$PREFIX
-    WINE=$(profile_wine "$PROFILE")
+    [[ -d $STOW_WINE_WORK/templates/$PROFILE ]] ||
+        die "no prefix template for $PROFILE (run: harness.sh templates)"
+    prepare_run "$STOW_WINE_WORK/run/$PROFILE/$NAME" "$STOW_WINE_RESULTS/$PROFILE/$NAME"
     xvfb_start "$RUN_DIR"
     log "$KIND $PROFILE/$NAME on display $DISPLAY"
     # shellcheck disable=SC1090
@@ -230,17 +224,7 @@ cmd_show() {
     (STOW_WINE_KEEP_TEMPLATES=1 cmd_templates "$profile") || exit 1
 
     KIND=show PROFILE=$profile NAME=sample
-    RUN_DIR="$STOW_WINE_WORK/show"
-    PREFIX="$RUN_DIR/prefix"
-    RESULT_BASE="$STOW_WINE_RESULTS/sample/ready"
-    rm -rf "$RUN_DIR"
-    mkdir -p "$RUN_DIR" "$(dirname "$RESULT_BASE")"
-    rm -f "$RESULT_BASE".* "$RESULT_BASE"-*
-    LOG_FILE="$RESULT_BASE.log"
-    trap cleanup_run EXIT
-    cp -a "$STOW_WINE_WORK/templates/$profile" "$PREFIX"
-    export WINEPREFIX=$PREFIX
-    WINE=$(profile_wine "$profile")
+    prepare_run "$STOW_WINE_WORK/show" "$STOW_WINE_RESULTS/sample/ready"
 
     local interactive=0
     if [[ -n ${DISPLAY:-} ]]; then
@@ -268,23 +252,10 @@ cmd_show() {
     fi
 }
 
-cmd_list() {
-    local kind=${1:-scenario}
-    local f
-    for f in "$HERE/${kind}s"/*.sh; do
-        local cases=() base c
-        base=$(basename "$f" .sh)
-        read -r -a cases <<< "$(sed -n 's/^# cases://p' "$f")"
-        ((${#cases[@]})) || echo "$base"
-        for c in "${cases[@]}"; do echo "$base-$c"; done
-    done
-}
-
 case ${1:-} in
     templates) shift; cmd_templates "$@" ;;
     packages) shift; cmd_packages "$@" ;;
     run) shift; cmd_run "$@" ;;
     show) shift; cmd_show "$@" ;;
-    list) shift; cmd_list "$@" ;;
     *) usage ;;
 esac

@@ -102,14 +102,6 @@ prefix_set_win98() {
     mkdir -p "$prefix/drive_c/windows/inf/Other"
 }
 
-profile_arch() {
-    case $1 in
-        win32 | win98) echo win32 ;;
-        win64 | x64) echo win64 ;;
-        *) die "unknown profile $1" ;;
-    esac
-}
-
 # The Wine loader for a profile's programs: x64 runs the x86_64 build with 64-bit Wine, the
 # others run the i686 build with the wine script (32-bit Wine, WOW64 in a win64 prefix).
 profile_wine() {
@@ -230,24 +222,39 @@ expect_eq() {
     [[ $expected == "$actual" ]] || die "$what: expected [$expected], got [$actual]"
 }
 
-# A line of the last driver output that contains all the given fragments.
-expect_line() {
-    local what=$1
-    shift
-    local line found=""
+# The first line of the last driver output that holds all the fragments.
+output_line() {
+    local line fragment ok
     while IFS= read -r line; do
-        local fragment ok=1
+        ok=1
         for fragment in "$@"; do
             [[ $line == *"$fragment"* ]] || { ok=0; break; }
         done
-        if ((ok)); then found=1; break; fi
+        if ((ok)); then
+            printf '%s' "$line"
+            return 0
+        fi
     done < "$DRIVER_OUT"
-    [[ -n $found ]] || die "$what: no line with: $*"
+    return 1
 }
 
-expect_no_line() {
-    local what=$1 fragment=$2
-    if grep -qF -- "$fragment" "$DRIVER_OUT"; then die "$what: unexpected $fragment"; fi
+expect_line() {
+    local what=$1
+    shift
+    output_line "$@" > /dev/null || die "$what: no line with: $*"
+}
+
+# The message box on top, of the running installer: caption, text, buttons (one per argument,
+# in order, without their '&') and an icon.
+expect_msgbox() {
+    local caption=$1 text=$2
+    shift 2
+    drive msgbox-read 60
+    expect_eq "message box process" "$(esc "$INSTALLER_EXE")" "$(out_value process)"
+    expect_eq "message box caption" "$(esc "$caption")" "$(out_value caption)"
+    expect_eq "message box text" "$(esc "$text")" "$(out_value text)"
+    expect_eq "message box buttons" "$*" "$(out_value button | tr -d '&' | tr '\n' ' ' | sed 's/ $//')"
+    expect_eq "message box icon" 1 "$(out_value icon)"
 }
 
 # ---- what the installer left behind --------------------------------------------------------
@@ -341,12 +348,7 @@ expect_load_error() {
     local name=$1 code=$2 text=$3
     shift 3
     start_installer "$(installer "$name")" "$@"
-    drive msgbox-read 60
-    expect_eq "process" "$(esc "$INSTALLER_EXE")" "$(out_value process)"
-    expect_eq "caption" "Load Error $code" "$(out_value caption)"
-    expect_eq "text" "$(esc "$text")" "$(out_value text)"
-    expect_eq "buttons" "OK" "$(out_value button)"
-    expect_eq "icon" "1" "$(out_value icon)"
+    expect_msgbox "Load Error $code" "$text" OK
     screenshot
     drive msgbox-press OK 30
     wait_installer_exit 30
@@ -354,37 +356,12 @@ expect_load_error() {
     expect_nothing_written "$(package_info vendor)"
 }
 
-# The ready state: title, heading, both directories with their Change buttons, the Install
-# button; the Finish button is not shown yet. Closing the window then ends the program and
-# nothing has been installed.
-expect_ready_window() {
-    local shown=$1
-    shift
-    local vendor package title target drivers
-    sample_dirs
-    title="$package Installer"
-    start_installer "$(installer sample)" "$@"
-    drive wait-window "$title" 60
-    drive dump "$title"
-    expect_line "main window" "window title=\"$(esc "$title")\"" "visible=1" "enabled=1"
-    expect_line "heading" \
-        "text=\"$(esc "This program will install the $package package"$'\r\n'"to this directory:")\"" \
-        "visible=1"
-    expect_line "target directory" "text=\"$(esc "$shown")\"" "visible=1"
-    expect_line "drivers directory" "text=\"$(esc "$drivers")\"" "visible=1"
-    expect_line "drivers label" 'text="And drivers to this directory:"' "visible=1"
-    expect_line "install button" 'text="Install ZYLOR Software"' "visible=1" "enabled=1"
-    local changes
-    changes=$(grep -F 'text="&Change..."' "$DRIVER_OUT" | grep -c 'visible=1 enabled=1')
-    expect_eq "visible Change buttons" "2" "$changes"
-    if grep -F 'text="Finish"' "$DRIVER_OUT" | grep -q 'visible=1'; then
-        die "the Finish button is shown in the ready state"
-    fi
-    screenshot
-    drive close "$title" 30
+# Closes the main window without installing: the program ends with 4 and has written nothing.
+close_without_installing() {
+    drive close "$TITLE" 30
     wait_installer_exit 30
     expect_eq "exit status when closed without installing" "4" "$INSTALLER_STATUS"
-    expect_nothing_written "$vendor"
+    expect_nothing_written "$(package_info vendor)"
 }
 
 # ---- installations: locations, files, links and registry as the installer leaves them -------
@@ -479,16 +456,6 @@ reg_values() {
     sed -n 's/\r$//; s/^    \(.*\)    REG_SZ    \(.*\)$/\1\t\2/p; s/^    \(.*\)    REG_SZ$/\1\t/p' "$REG_OUT"
 }
 
-# Exactly these values (NAME<TAB>DATA lines, in any order) under a key.
-expect_reg_values() {
-    local key=$1 actual expected
-    shift
-    reg_query "$key" || die "registry key $key is missing"
-    actual=$(reg_values | LC_ALL=C sort)
-    expected=$(printf '%s\n' "$@" | LC_ALL=C sort)
-    [[ $actual == "$expected" ]] || die "values of $key: expected [$expected], got [$actual]"
-}
-
 expect_no_reg_key() {
     if reg_query "$1"; then die "registry key $1 exists"; fi
 }
@@ -510,14 +477,11 @@ expect_inf_key() {
 # The registry file that holds the installer's HKLM\Software keys, and the key's prefix there:
 # a 32-bit process on 64-bit Windows writes the 32-bit view (Wow6432Node).
 expect_registry_view() {
-    local vendor=$1 own other
+    local vendor=$1 own="[Software\\\\$vendor\\\\" other="[Software\\\\Wow6432Node\\\\$vendor\\\\"
     prefix_stop "$PREFIX"
     if [[ $PROFILE == win64 ]]; then
-        own="[Software\\\\Wow6432Node\\\\$vendor\\\\"
+        own=$other
         other="[Software\\\\$vendor\\\\"
-    else
-        own="[Software\\\\$vendor\\\\"
-        other="[Software\\\\Wow6432Node\\\\$vendor\\\\"
     fi
     grep -qiF -- "$own" "$PREFIX/system.reg" || die "no $own key in the registry file"
     if grep -qiF -- "$other" "$PREFIX/system.reg"; then die "a $other key was written"; fi
@@ -529,14 +493,17 @@ installer_package() {
         python3 -c 'import json, sys; print(json.load(sys.stdin)["packageName"])'
 }
 
+# Starts an installer with the given arguments and waits for its main window, titled TITLE.
+start_window() {
+    TITLE="$(installer_package "$1") Installer"
+    start_installer "$@"
+    drive wait-window "$TITLE" 60
+}
+
 # Starts an installer, presses Install and waits for the end state (Finish shown). TITLE is the
 # window's title; INSTALL_DATES the local dates (yyyymmdd) just before and after.
 install_to_end() {
-    local source=$1
-    shift
-    TITLE="$(installer_package "$source") Installer"
-    start_installer "$source" "$@"
-    drive wait-window "$TITLE" 60
+    start_window "$@"
     INSTALL_DATES=$(date +%Y%m%d)
     # The button's text is fixed, whatever the package's vendor.
     drive click "$TITLE" "Install ZYLOR Software"
@@ -623,13 +590,46 @@ dos_time() {
     printf '%d' "$v"
 }
 
-# Packs a package that a scenario wrote (a folder with manifest.toml) with the stub under test;
-# prints the installer's path.
+# Packs the files a scenario wrote into a folder with the stub under test; prints the
+# installer's path. Arguments: DIR OUT VENDOR PACKAGE, then one "PLACEMENT|PATH|SOURCE[|KEY]"
+# per record (PLACEMENT "driver" for a driver copy; PATH and KEY with single backslashes).
 craft_package() {
-    local dir=$1 out=$2
+    local dir=$1 out=$2 entry placement path source key
+    {
+        printf 'vendor = "%s"\npackage = "%s"\ntime = 2024-03-01T10:00:00\n' "$3" "$4"
+        for entry in "${@:5}"; do
+            IFS='|' read -r placement path source key <<< "$entry"
+            if [[ $placement == driver ]]; then
+                printf '[[file]]\nplacement = 0\ndriver_copy = true\n'
+            else
+                printf '[[file]]\nplacement = %s\n' "$placement"
+            fi
+            printf 'path = "%s"\nsource = "%s"\n' "${path//\\/\\\\}" "$source"
+            [[ -z $key ]] || printf 'key = "%s"\n' "${key//\\/\\\\}"
+        done
+    } > "$dir/manifest.toml"
     (cd "$dir" && "$STOW_STOWPACK" build manifest.toml -o "$out" --stub "$STOW_STUB") \
         >> "$RUN_DIR/stowpack.log" 2>&1 || die "stowpack build failed: $(cat "$RUN_DIR/stowpack.log")"
     printf '%s' "$out"
+}
+
+# Signs an installer with a throwaway certificate made in the run folder and checks that the
+# signature verifies.
+sign_installer() {
+    local unsigned=$1 signed=$2 sign="$RUN_DIR/signing"
+    command -v openssl > /dev/null || die "openssl is not installed"
+    command -v osslsigncode > /dev/null || die "osslsigncode is not installed"
+    mkdir -p "$sign"
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Stowaway Test Signing' \
+        -keyout "$sign/key.pem" -out "$sign/cert.pem" < /dev/null > "$sign/openssl.log" 2>&1 ||
+        die "openssl could not make a certificate: $(tail -n 5 "$sign/openssl.log")"
+    osslsigncode sign -certs "$sign/cert.pem" -key "$sign/key.pem" -n "$(basename "$signed" .exe)" \
+        -h sha256 -in "$unsigned" -out "$signed" < /dev/null > "$sign/sign.log" 2>&1 ||
+        die "osslsigncode sign failed: $(tail -n 5 "$sign/sign.log")"
+    osslsigncode verify -CAfile "$sign/cert.pem" -in "$signed" < /dev/null > "$sign/verify.log" 2>&1 ||
+        die "the signature does not verify: $(tail -n 5 "$sign/verify.log")"
+    grep -q '^Signature verification: ok' "$sign/verify.log" || die "verify did not say ok"
+    cat "$sign/verify.log" >> "$RESULT_BASE.txt"
 }
 
 # A copy of an installer whose record of the given path has the placement byte 06h, which no

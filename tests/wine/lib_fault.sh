@@ -4,6 +4,11 @@
 # mount, the scenario is skipped. Sourced by those scenario files on top of lib.sh.
 
 readonly FAULT_PAGE=4096
+# The sample's files in the target directory, in package order; the first subfolder's file is
+# the seventh.
+readonly FAULT_TARGET_FILES=('DAQ Suite.pdf' Setup.exe Demo.exe ReadMe.txt weblink.html LICENSE
+    '_tools\calib.exe' '_tools\calib.txt' 'DOS\daqdemo.exe' 'DOS\daqdemo.c'
+    'WIN32\scope.exe' 'WIN32\scope.c' 'WIN16\meter.exe')
 FAULT_MOUNTS=()
 
 # Undoes every mount of the scenario, newest first; a busy one is detached lazily so that none
@@ -34,12 +39,6 @@ fault_mount() {
     ((${#FAULT_MOUNTS[@]})) || RUN_CLEANUP_HOOKS+=(fault_unmount_all)
     FAULT_MOUNTS+=("$dir")
     log "mounted $* at $dir"
-}
-
-# A small tmpfs of the given size in KiB.
-fault_mount_tmpfs() {
-    local dir=$1 kib=$2
-    fault_mount "$dir" -t tmpfs -o "size=${kib}k,mode=0755" tmpfs
 }
 
 # Maps a host folder into the prefix as a drive (letter without colon, lower case).

@@ -26,13 +26,16 @@ drive_files() {
     (cd "$(drive_c)" && find . -type f -printf '%p %s\n' | LC_ALL=C sort)
 }
 
-# Before the install: the registry and the drive as they are. Wine's first start in a fresh copy
-# of the template tidies its own keys (NetworkCards): one harmless program runs first.
-uninstall_baseline() {
+# The registry and the drive as they are, then the sample installed with the defaults. Wine's
+# first start in a fresh copy of the template tidies its own keys (NetworkCards): one harmless
+# program runs first.
+baseline_and_install() {
+    profile_locations
     drive list
     prefix_stop "$PREFIX"
     registry_dump > "$RUN_DIR/before.reg"
     drive_files > "$RUN_DIR/before.drive"
+    install_sample
 }
 
 # The uninstaller's path as the uninstall entry names it.
@@ -86,57 +89,47 @@ expect_reported() {
         END { exit !found }' || die "the report does not list $item under \"$heading\": $(uninstall_report | head -c 3000)"
 }
 
-# The drive and the registry are as before the install, apart from the log and the items the
-# report lists as kept or scheduled; ALLOWED (extra arguments) are host-relative paths
-# ("./windows/...") known to differ for a reason the scenario states.
+# The drive and the registry are as before the install, apart from the log, the installers the
+# scenario downloaded (C:\Downloads, kept by the user) and what the report lists as kept or
+# scheduled.
 expect_restored() {
     prefix_stop "$PREFIX"
     registry_dump > "$RUN_DIR/after.reg"
     drive_files > "$RUN_DIR/after.drive"
-    local report="$RUN_DIR/report.txt"
-    uninstall_report > "$report"
-    printf '%s\n' "$@" > "$RUN_DIR/allowed"
-    python3 - "$RUN_DIR/before.drive" "$RUN_DIR/after.drive" "$report" "$RUN_DIR/allowed" \
-        "$(host_path "$UNINSTALL_LOG")" "$(drive_c)" << 'PY' || die "the drive is not as before: $(cat "$RUN_DIR/restore.txt")"
+    uninstall_report > "$RUN_DIR/report.txt"
+    local problems
+    problems=$(python3 - "$RUN_DIR/before.drive" "$RUN_DIR/after.drive" "$RUN_DIR/report.txt" \
+        "$UNINSTALL_LOG" << 'PY'
 import sys
 from pathlib import Path
-before_f, after_f, report_f, allowed_f, log_host, drive = sys.argv[1:]
+before_f, after_f, report_f, log = sys.argv[1:]
 
-def files(name):
-    out = {}
-    for line in Path(name).read_text().splitlines():
-        path, _, size = line.rpartition(" ")
-        out[path.lower()] = size
-    return out
-
-def host_rel(win):  # "C:\a\b" -> "./a/b", lower case
+def name(win):  # "C:\a\b" -> "./a/b", lower case
     return ("./" + win[3:].replace("\\", "/")).lower()
 
+def files(path):  # "./PATH SIZE" lines
+    return {p.lower(): size for p, _, size in (l.rpartition(" ") for l in Path(path).read_text().splitlines())}
+
 before, after = files(before_f), files(after_f)
-listed = set()
-for line in Path(report_f).read_text(errors="replace").splitlines():
-    if line.startswith("  ") and len(line) > 5 and line[3] == ":":
-        item = line[2:]
-        if " (" in item:
-            item = item[: item.rindex(" (")]
-        listed.add(host_rel(item))
-allowed = {a.lower() for a in Path(allowed_f).read_text().split("\n") if a}
-allowed.add(("./" + str(Path(log_host).relative_to(drive))).lower())
+report = Path(report_f).read_text(errors="replace")
+# The report's items: indented C: paths, some with a reason in brackets behind them.
+listed = {name(l[2:].rsplit(" (", 1)[0]) for l in report.splitlines()
+          if l.startswith("  ") and len(l) > 5 and l[3] == ":"}
+allowed = {name(log)}
 # A deletion at restart on 9x is a line in WININIT.INI: the file goes with the scheduled item.
-if "Removed when Windows restarts" in Path(report_f).read_text(errors="replace"):
+if "Removed when Windows restarts" in report:
     allowed.add("./windows/wininit.ini")
-downloads = "./downloads/"  # the installers the scenario downloaded, kept by the user
-problems = []
 for path in sorted(set(before) | set(after)):
-    if before.get(path) == after.get(path) or path in allowed or path.startswith(downloads):
+    if before.get(path) == after.get(path) or path in allowed or path.startswith("./downloads/"):
         continue
-    what = "left over" if path not in before else "removed" if path not in after else "changed"
-    if what == "left over" and path in listed:
-        continue
-    problems.append(f"{what}: {path}")
-Path(sys.argv[1]).with_name("restore.txt").write_text("\n".join(problems) + "\n")
-sys.exit(1 if problems else 0)
+    if path not in before:
+        if path not in listed:
+            print("left over:", path)
+    else:
+        print("removed:" if path not in after else "changed:", path)
 PY
+    ) || die "could not compare the drive"
+    [[ -z $problems ]] || die "the drive is not as before: $(tr '\n' ';' <<< "$problems")"
     if ! diff "$RUN_DIR/before.reg" "$RUN_DIR/after.reg" > "$RUN_DIR/registry.diff"; then
         die "the registry is not as before: $(head -c 3000 "$RUN_DIR/registry.diff")"
     fi

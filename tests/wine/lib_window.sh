@@ -6,22 +6,6 @@ readonly SCREEN_W=${STOW_SCREEN%x*}
 readonly SCREEN_H=${STOW_SCREEN#*x}
 readonly DIALOG_TITLE="Change Destination Directory"
 
-# The first line of the last driver output that holds all the fragments.
-output_line() {
-    local line fragment ok
-    while IFS= read -r line; do
-        ok=1
-        for fragment in "$@"; do
-            [[ $line == *"$fragment"* ]] || { ok=0; break; }
-        done
-        if ((ok)); then
-            printf '%s' "$line"
-            return 0
-        fi
-    done < "$DRIVER_OUT"
-    return 1
-}
-
 # One NAME=VALUE field of a driver line (values without blanks: rect, size, n, visible ...).
 line_field() { sed -n "s/.* $2=\([^ ]*\).*/\1/p" <<< " $1"; }
 
@@ -148,7 +132,7 @@ expect_diagnostics_on_f1() {
     ((style & 0x00040000)) || die "the diagnostics window is not sizable: $OWNED_LINE"
     expect_line "main window disabled while it is open" "window title=\"$(esc "$title")\"" "enabled=0"
     drive dump "" 5
-    expect_line "diagnostics window" 'window title=""' "size=320x240"
+    expect_line "diagnostics window" 'window title=""' 'class="StowawayDiagnostics"' "size=320x240" "visible=1"
     local lines
     lines="WindowsPath = $LOC_WINDOWS"$'\r\n'"SystemPath = $LOC_SYSTEM"$'\r\n'
     lines+="ProgramsPath = $LOC_PROGRAMS"$'\r\n'"DLLPath = $LOC_DLL"$'\r\n'"DriverPath = $LOC_DRIVER"
@@ -162,6 +146,7 @@ expect_diagnostics_on_f1() {
     ((!(style & 0x800))) || die "the memo is read-only"
     local client
     client=$(line_field "$(output_line 'window title=""')" client)
+    [[ $memo == *visible=1* ]] || die "the memo is hidden"
     expect_eq "memo fills the window" "0,0,${client%x*},${client#*x}" "$(line_field "$memo" rect)"
     if [[ -n $shot ]]; then screenshot "$shot"; fi
     drive close "" 10
@@ -226,15 +211,4 @@ answer_create() {
     expect_msgbox "Change Destination" "The folder $path does not exist. Create the new folder?" Yes No
     if [[ -n ${3:-} ]]; then screenshot "$3"; fi
     drive msgbox-press "$answer" 10
-}
-
-# The message box on top: caption, text, buttons (one per argument, in order) and an icon.
-expect_msgbox() {
-    local caption=$1 text=$2
-    shift 2
-    drive msgbox-read 10
-    expect_eq "message box caption" "$(esc "$caption")" "$(out_value caption)"
-    expect_eq "message box text" "$(esc "$text")" "$(out_value text)"
-    expect_eq "message box buttons" "$*" "$(out_value button | tr -d '&' | tr '\n' ' ' | sed 's/ $//')"
-    expect_eq "message box icon" 1 "$(out_value icon)"
 }

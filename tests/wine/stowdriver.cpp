@@ -17,27 +17,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/handles.h"
+
 namespace {
+
+using stow::win32::ComPtr;
+using stow::win32::UniqueHandle;
+using stow::win32::UniqueKey;
 
 constexpr DWORD kPollMs = 50;
 constexpr UINT kAnswerMs = 2000;  // how long a window's thread may take to answer one message
 constexpr DWORD kDefaultTimeoutMs = 30000;
-
-// Closes a kernel handle when it goes out of scope.
-class Handle {
-public:
-    explicit Handle(HANDLE h = nullptr) : h_(h) {}
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
 
 void out(const std::string& line) {
     std::fputs(line.c_str(), stdout);
@@ -145,10 +135,10 @@ bool sameText(const std::string& a, const std::string& b) {
 // The file name of the first running process that accept takes, or empty.
 template <typename Accept>
 std::string findProcess(Accept accept) {
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = snapshot.valid() && Process32First(snapshot.get(), &entry); more;
+    for (BOOL more = snapshot && Process32First(snapshot.get(), &entry); more;
          more = Process32Next(snapshot.get(), &entry)) {
         if (accept(entry)) return entry.szExeFile;
     }
@@ -254,7 +244,7 @@ bool waitGone(HWND hwnd, DWORD timeout_ms) {
 }
 
 // The command's window, titled argv[2]; reports the failure when none appears in time.
-HWND requireWindow(char** argv, DWORD timeout_ms = kDefaultTimeoutMs, bool must_answer = true) {
+HWND requireWindow(char** argv, DWORD timeout_ms, bool must_answer) {
     HWND hwnd = waitFor([&] { return findVisibleWindow(argv[2]); }, timeout_ms, must_answer);
     if (!hwnd) fail("no window titled \"" + std::string(argv[2]) + "\"");
     return hwnd;
@@ -313,27 +303,18 @@ HWND findButton(HWND top, const std::string& text, int nth = 1) {
     return nullptr;
 }
 
-int cmdWaitWindow(int argc, char** argv) {
-    if (argc < 3) return 2;
-    HWND hwnd = requireWindow(argv, parseTimeout(argc, argv, 3));
-    if (!hwnd) return 1;
-    printWindowLine(hwnd);
+int cmdWaitWindow(int, char**, HWND top, DWORD) {
+    printWindowLine(top);
     return 0;
 }
 
-// "peek" reads texts without sending messages and does not wait for the thread to answer: for
-// a window whose thread is busy in a long handler.
-int cmdDump(int argc, char** argv) {
-    if (argc < 3) return 2;
-    g_no_messages = std::strcmp(argv[1], "peek") == 0;
-    HWND hwnd = requireWindow(argv, parseTimeout(argc, argv, 3), !g_no_messages);
-    if (!hwnd) return 1;
-    printWindowLine(hwnd);
-    printChildren(hwnd);
+int cmdDump(int, char**, HWND top, DWORD) {
+    printWindowLine(top);
+    printChildren(top);
     return 0;
 }
 
-int cmdList(int, char**) {
+int cmdList(int, char**, HWND, DWORD) {
     for (HWND hwnd : topLevelWindows()) {
         if (!IsWindowVisible(hwnd)) continue;
         printWindowLine(hwnd);
@@ -345,11 +326,8 @@ int cmdList(int, char**) {
 
 // "click TITLE BUTTON [SECONDS]" or "click-nth TITLE BUTTON N [SECONDS]". Posted, not sent: a
 // click handler may run for the whole installation, and the driver must not hang on it.
-int cmdClick(int argc, char** argv) {
+int cmdClick(int, char** argv, HWND top, DWORD) {
     const bool nth = std::strcmp(argv[1], "click-nth") == 0;
-    if (argc < (nth ? 5 : 4)) return 2;
-    HWND top = requireWindow(argv, parseTimeout(argc, argv, nth ? 5 : 4));
-    if (!top) return 1;
     const std::string which = quoted(argv[3]) + (nth ? std::string(" #") + argv[4] : "");
     HWND button = findButton(top, argv[3], nth ? std::atoi(argv[4]) : 1);
     if (!button) return fail("no button " + which + " in \"" + argv[2] + "\"");
@@ -362,24 +340,6 @@ int cmdClick(int argc, char** argv) {
 
 // Replaces the text of the first visible child of a class (an edit box), as typing would; the
 // control reports the change to its parent as after typing.
-int cmdSetText(int argc, char** argv) {
-    if (argc < 5) return 2;
-    HWND top = requireWindow(argv, parseTimeout(argc, argv, 5));
-    if (!top) return 1;
-    for (HWND child : descendants(top)) {
-        if (!IsWindowVisible(child) || !sameText(className(child), argv[3])) continue;
-        DWORD_PTR ignored = 0;
-        if (!SendMessageTimeoutA(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
-                                 SMTO_ABORTIFHUNG, kAnswerMs, &ignored))
-            return fail("the " + std::string(argv[3]) + " did not take the text");
-        out("text=" + quoted(windowText(child)));
-        return 0;
-    }
-    return fail("no visible " + std::string(argv[3]) + " in \"" + argv[2] + "\"");
-}
-
-bool makeForeground(HWND hwnd, DWORD timeout_ms);
-
 // The first visible child of a class, or nullptr.
 HWND findChildOfClass(HWND top, const std::string& cls) {
     for (HWND child : descendants(top)) {
@@ -388,11 +348,21 @@ HWND findChildOfClass(HWND top, const std::string& cls) {
     return nullptr;
 }
 
+int cmdSetText(int, char** argv, HWND top, DWORD) {
+    HWND child = findChildOfClass(top, argv[3]);
+    if (!child) return fail("no visible " + std::string(argv[3]) + " in \"" + argv[2] + "\"");
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutA(child, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                             SMTO_ABORTIFHUNG, kAnswerMs, &ignored))
+        return fail("the " + std::string(argv[3]) + " did not take the text");
+    out("text=" + quoted(windowText(child)));
+    return 0;
+}
+
+bool makeForeground(HWND hwnd, DWORD timeout_ms);
+
 // The items of a list box (one that keeps its strings): index, text and whether selected.
-int cmdItems(int argc, char** argv) {
-    if (argc < 3) return 2;
-    HWND top = requireWindow(argv, parseTimeout(argc, argv, 3));
-    if (!top) return 1;
+int cmdItems(int, char** argv, HWND top, DWORD) {
     HWND list = findChildOfClass(top, "ListBox");
     if (!list) return fail("no list box in \"" + std::string(argv[2]) + "\"");
     LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
@@ -411,10 +381,7 @@ int cmdItems(int argc, char** argv) {
 }
 
 // Double-clicks the list box item of this text with real mouse input, as a user opens a folder.
-int cmdDoubleClickItem(int argc, char** argv) {
-    if (argc < 4) return 2;
-    HWND top = requireWindow(argv, parseTimeout(argc, argv, 4));
-    if (!top) return 1;
+int cmdDoubleClickItem(int, char** argv, HWND top, DWORD) {
     HWND list = findChildOfClass(top, "ListBox");
     if (!list) return fail("no list box in \"" + std::string(argv[2]) + "\"");
     LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -431,18 +398,15 @@ int cmdDoubleClickItem(int argc, char** argv) {
     if (!makeForeground(top, kDefaultTimeoutMs / 3))
         return fail("window \"" + std::string(argv[2]) + "\" did not come to the foreground");
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    const DWORD steps[] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP,
+                           MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
     INPUT inputs[5] = {};
-    for (INPUT& input : inputs) {
-        input.type = INPUT_MOUSE;
-        input.mi.dx = static_cast<LONG>((p.x * 65535LL) / (cx - 1));
-        input.mi.dy = static_cast<LONG>((p.y * 65535LL) / (cy - 1));
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    for (int i = 0; i < 5; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = static_cast<LONG>((p.x * 65535LL) / (cx - 1));
+        inputs[i].mi.dy = static_cast<LONG>((p.y * 65535LL) / (cy - 1));
+        inputs[i].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | steps[i];
     }
-    inputs[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    inputs[3].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    inputs[4].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
     if (SendInput(5, inputs, sizeof(INPUT)) != 5) return fail("SendInput delivered only part of the clicks");
     answers(top);
     out("double-clicked " + quoted(argv[3]) + " at " + std::to_string(p.x) + "," + std::to_string(p.y));
@@ -450,19 +414,15 @@ int cmdDoubleClickItem(int argc, char** argv) {
 }
 
 // Asks the window to close, as its close box would, and waits until it is gone.
-int cmdClose(int argc, char** argv) {
-    if (argc < 3) return 2;
-    DWORD timeout = parseTimeout(argc, argv, 3);
-    HWND hwnd = requireWindow(argv, timeout);
-    if (!hwnd) return 1;
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-    if (!waitGone(hwnd, timeout)) return fail("the window stayed open");
+int cmdClose(int, char** argv, HWND top, DWORD timeout) {
+    PostMessageA(top, WM_CLOSE, 0, 0);
+    if (!waitGone(top, timeout)) return fail("the window stayed open");
     out("closed " + quoted(argv[2]));
     return 0;
 }
 
-int cmdMsgboxRead(int argc, char** argv) {
-    HWND box = waitFor(findMessageBox, parseTimeout(argc, argv, 2));
+int cmdMsgboxRead(int, char**, HWND, DWORD timeout) {
+    HWND box = waitFor(findMessageBox, timeout);
     if (!box) return fail("no message box appeared");
     DWORD pid = 0;
     GetWindowThreadProcessId(box, &pid);
@@ -491,9 +451,7 @@ int cmdMsgboxRead(int argc, char** argv) {
     return 0;
 }
 
-int cmdMsgboxPress(int argc, char** argv) {
-    if (argc < 3) return 2;
-    DWORD timeout = parseTimeout(argc, argv, 3);
+int cmdMsgboxPress(int, char** argv, HWND, DWORD timeout) {
     HWND box = waitFor(findMessageBox, timeout);
     if (!box) return fail("no message box appeared");
     HWND button = findButton(box, argv[2]);
@@ -524,9 +482,6 @@ WORD parseKey(const std::string& name) {
     }
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
         return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
-    char* end = nullptr;
-    long value = std::strtol(name.c_str(), &end, 0);
-    if (end && *end == '\0' && value > 0 && value < 256) return static_cast<WORD>(value);
     return 0;
 }
 
@@ -553,10 +508,7 @@ bool makeForeground(HWND hwnd, DWORD timeout_ms) {
 }
 
 // Real keyboard input, so that the target sees Shift, Ctrl and Alt as held.
-int cmdKey(int argc, char** argv) {
-    if (argc < 4) return 2;
-    HWND hwnd = requireWindow(argv);
-    if (!hwnd) return 1;
+int cmdKey(int argc, char** argv, HWND top, DWORD) {
     WORD vk = parseKey(argv[3]);
     if (!vk) return fail("unknown key \"" + std::string(argv[3]) + "\"");
     std::vector<WORD> modifiers;
@@ -567,7 +519,7 @@ int cmdKey(int argc, char** argv) {
         if (!vk_modifier) return fail("unknown modifier \"" + std::string(argv[i]) + "\"");
         modifiers.push_back(vk_modifier);
     }
-    if (!makeForeground(hwnd, kDefaultTimeoutMs / 3))
+    if (!makeForeground(top, kDefaultTimeoutMs / 3))
         return fail("window \"" + std::string(argv[2]) + "\" did not come to the foreground");
 
     std::vector<INPUT> inputs;
@@ -581,44 +533,16 @@ int cmdKey(int argc, char** argv) {
     return 0;
 }
 
-int cmdResize(int argc, char** argv) {
-    if (argc < 5) return 2;
-    HWND hwnd = requireWindow(argv);
-    if (!hwnd) return 1;
-    int width = std::atoi(argv[3]);
-    int height = std::atoi(argv[4]);
-    SetWindowPos(hwnd, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    answers(hwnd);
-    printWindowLine(hwnd);
+int cmdResize(int, char** argv, HWND top, DWORD) {
+    SetWindowPos(top, nullptr, 0, 0, std::atoi(argv[3]), std::atoi(argv[4]),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    answers(top);
+    printWindowLine(top);
     return 0;
 }
 
-bool isNumber(const std::string& text) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
-int cmdWaitExit(int argc, char** argv) {
-    if (argc < 3) return 2;
-    std::string target = argv[2];
-    DWORD timeout = parseTimeout(argc, argv, 3);
-    if (isNumber(target)) {
-        Handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
-                                   static_cast<DWORD>(std::strtoul(target.c_str(), nullptr, 10))));
-        if (!process.valid()) {
-            out("exited");  // already gone, or never there
-            return 0;
-        }
-        if (WaitForSingleObject(process.get(), timeout) != WAIT_OBJECT_0)
-            return fail("process " + target + " is still running");
-        DWORD code = 0;
-        GetExitCodeProcess(process.get(), &code);
-        out("exited code=" + std::to_string(code));
-        return 0;
-    }
+int cmdWaitExit(int, char** argv, HWND, DWORD timeout) {
+    const std::string target = argv[2];
     DWORD start = GetTickCount();
     while (processRunning(target)) {
         if (GetTickCount() - start >= timeout) return fail(target + " is still running");
@@ -632,10 +556,8 @@ int cmdWaitExit(int argc, char** argv) {
 // owns at any time, shown or hidden, is printed once, and once more if it is ever visible. Hidden
 // windows are the system's own (COM's message window for shell links); the silent install must
 // show none.
-int cmdWatchWindows(int argc, char** argv) {
-    if (argc < 3) return 2;
+int cmdWatchWindows(int, char** argv, HWND, DWORD timeout) {
     const std::string target = argv[2];
-    const DWORD timeout = parseTimeout(argc, argv, 3);
     const DWORD start = GetTickCount();
     out("waiting");  // started before the process, so that it sees its first moment
     while (!processRunning(target)) {
@@ -673,19 +595,18 @@ int cmdWatchWindows(int argc, char** argv) {
 
 // Reads shell links back through the shell's own object: for each file its target and working
 // directory.
-int cmdLink(int argc, char** argv) {
-    if (argc < 3) return 2;
+int cmdLink(int argc, char** argv, HWND, DWORD) {
     if (FAILED(CoInitialize(nullptr))) return fail("CoInitialize failed");
     int result = 0;
     for (int i = 2; i < argc && result == 0; ++i) {
-        IShellLinkA* link = nullptr;
-        IPersistFile* file = nullptr;
+        ComPtr<IShellLinkA> link;
+        ComPtr<IPersistFile> file;
         wchar_t wide[MAX_PATH];
         char path[MAX_PATH] = "";
         char dir[MAX_PATH] = "";
         HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                      reinterpret_cast<void**>(&link));
-        if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+                                      link.receive());
+        if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, file.receive());
         if (SUCCEEDED(hr) && !MultiByteToWideChar(CP_ACP, 0, argv[i], -1, wide, MAX_PATH)) hr = E_FAIL;
         if (SUCCEEDED(hr)) hr = file->Load(wide, STGM_READ);
         if (SUCCEEDED(hr)) hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
@@ -696,8 +617,6 @@ int cmdLink(int argc, char** argv) {
             result = fail("cannot read the link " + std::string(argv[i]) + ": " +
                           hex(static_cast<unsigned long>(hr)));
         }
-        if (file) file->Release();
-        if (link) link->Release();
     }
     CoUninitialize();
     return result;
@@ -705,36 +624,28 @@ int cmdLink(int argc, char** argv) {
 
 // Replaces an HKLM key by an empty volatile one: no program can create a lasting subkey below
 // it until the prefix's server ends, so a test can make a key impossible to create.
-int cmdRegVolatile(int argc, char** argv) {
-    if (argc < 3) return 2;
+int cmdRegVolatile(int, char** argv, HWND, DWORD) {
     LONG rc = RegDeleteTreeA(HKEY_LOCAL_MACHINE, argv[2]);
     if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) rc = RegDeleteKeyA(HKEY_LOCAL_MACHINE, argv[2]);
     if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) {
         return fail("cannot delete " + std::string(argv[2]) + ": " + std::to_string(rc));
     }
-    HKEY key = nullptr;
-    DWORD disposition = 0;
+    UniqueKey key;
     rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, argv[2], 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
-                         nullptr, &key, &disposition);
+                         nullptr, key.receive(), nullptr);
     if (rc != ERROR_SUCCESS) return fail("cannot create " + std::string(argv[2]) + ": " + std::to_string(rc));
-    RegCloseKey(key);
     out("volatile");
     return 0;
 }
 
 // Holds a file open without delete sharing, as a running program holds its files, until the
 // given seconds have passed: deleting it fails meanwhile with a sharing violation.
-int cmdHold(int argc, char** argv) {
-    if (argc < 4) return 2;
-    HANDLE file = CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return fail("cannot open " + std::string(argv[2]) + ": " + std::to_string(GetLastError()));
-    }
+int cmdHold(int, char** argv, HWND, DWORD) {
+    UniqueHandle file(CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return fail("cannot open " + std::string(argv[2]) + ": " + std::to_string(GetLastError()));
     out("holding");
-    std::fflush(stdout);
     Sleep(static_cast<DWORD>(std::atoi(argv[3])) * 1000);
-    CloseHandle(file);
     return 0;
 }
 
@@ -760,7 +671,7 @@ int usage() {
         "  msgbox-press BUTTON [SECONDS] press a message box button and wait until it closes\n"
         "  key TITLE KEY [shift|ctrl|alt ...]  keyboard input once the window is foreground\n"
         "  resize TITLE WIDTH HEIGHT     set the outer size; prints the size the window took\n"
-        "  wait-exit PID|NAME [SECONDS]  wait until the process has ended\n"
+        "  wait-exit NAME [SECONDS]      wait until the process has ended\n"
         "  link FILE.lnk...              target path and working directory of shell links\n"
         "  reg-volatile KEY              replace HKLM\\KEY by an empty volatile key\n"
         "  hold FILE SECONDS             keep FILE open without delete sharing for a while\n",
@@ -774,25 +685,49 @@ int main(int argc, char** argv) {
     // Plain LF line ends: the scripts on the other side are Unix tools.
     _setmode(_fileno(stdout), _O_BINARY);
     if (argc < 2) return usage();
+    // A command needs `args` arguments after its name; an optional SECONDS may follow them. With
+    // a window to wait for, argv[2] names it ("peek" does not wait for its thread to answer).
+    enum class Wait { kNone, kAnswer, kPeek };
     struct Command {
         const char* name;
-        int (*run)(int, char**);
+        int args;
+        Wait wait;
+        int (*run)(int, char**, HWND, DWORD);
     };
     static const Command kCommands[] = {
-        {"wait-window", cmdWaitWindow}, {"dump", cmdDump},          {"list", cmdList},
-        {"watch-windows", cmdWatchWindows}, {"rect", cmdWaitWindow}, {"click", cmdClick},
-        {"close", cmdClose},            {"msgbox-read", cmdMsgboxRead},
-        {"msgbox-press", cmdMsgboxPress}, {"key", cmdKey},          {"resize", cmdResize},
-        {"click-nth", cmdClick},        {"settext", cmdSetText},    {"peek", cmdDump},
-        {"items", cmdItems},            {"dblclick-item", cmdDoubleClickItem},
-        {"wait-exit", cmdWaitExit},     {"link", cmdLink},          {"reg-volatile", cmdRegVolatile},
-        {"hold", cmdHold},
+        {"wait-window", 1, Wait::kAnswer, cmdWaitWindow},
+        {"rect", 1, Wait::kAnswer, cmdWaitWindow},
+        {"dump", 1, Wait::kAnswer, cmdDump},
+        {"peek", 1, Wait::kPeek, cmdDump},
+        {"list", 0, Wait::kNone, cmdList},
+        {"watch-windows", 1, Wait::kNone, cmdWatchWindows},
+        {"click", 2, Wait::kAnswer, cmdClick},
+        {"click-nth", 3, Wait::kAnswer, cmdClick},
+        {"settext", 3, Wait::kAnswer, cmdSetText},
+        {"items", 1, Wait::kAnswer, cmdItems},
+        {"dblclick-item", 2, Wait::kAnswer, cmdDoubleClickItem},
+        {"close", 1, Wait::kAnswer, cmdClose},
+        {"msgbox-read", 0, Wait::kNone, cmdMsgboxRead},
+        {"msgbox-press", 1, Wait::kNone, cmdMsgboxPress},
+        {"key", 2, Wait::kAnswer, cmdKey},
+        {"resize", 3, Wait::kAnswer, cmdResize},
+        {"wait-exit", 1, Wait::kNone, cmdWaitExit},
+        {"link", 1, Wait::kNone, cmdLink},
+        {"reg-volatile", 1, Wait::kNone, cmdRegVolatile},
+        {"hold", 2, Wait::kNone, cmdHold},
     };
     for (const Command& command : kCommands) {
-        if (std::strcmp(argv[1], command.name) == 0) {
-            int result = command.run(argc, argv);
-            return result == 2 ? usage() : result;
+        if (std::strcmp(argv[1], command.name) != 0) continue;
+        if (argc < 2 + command.args) return usage();
+        // Peeking reads texts without messages, also while looking for the window by title.
+        g_no_messages = command.wait == Wait::kPeek;
+        const DWORD timeout = parseTimeout(argc, argv, 2 + command.args);
+        HWND top = nullptr;
+        if (command.wait != Wait::kNone) {
+            top = requireWindow(argv, timeout, command.wait == Wait::kAnswer);
+            if (!top) return 1;
         }
+        return command.run(argc, argv, top, timeout);
     }
     return usage();
 }

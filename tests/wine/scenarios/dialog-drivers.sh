@@ -11,22 +11,8 @@ make_dialog_package() {
     mkdir -p "$dir"
     printf 'Read me.\r\n' > "$dir/ReadMe.txt"
     head -c 3000 /dev/urandom > "$dir/tool.exe"
-    cat > "$dir/manifest.toml" << 'TOML'
-vendor = "ZYLOR"
-package = "Dialog Test"
-time = 2024-03-01T10:00:00
-
-[[file]]
-placement = 16
-path = "ReadMe.txt"
-source = "ReadMe.txt"
-
-[[file]]
-placement = 16
-path = "bin\\tool.exe"
-source = "tool.exe"
-TOML
-    craft_package "$dir" "$RUN_DIR/dialog-test.exe"
+    craft_package "$dir" "$RUN_DIR/dialog-test.exe" ZYLOR "Dialog Test" '16|ReadMe.txt|ReadMe.txt' \
+        '16|bin\tool.exe|tool.exe'
 }
 
 # Opens a folder of the dialog's list by a real double-click and waits for the path. Mouse
@@ -50,11 +36,9 @@ scenario() {
     local exe target='C:\Stow Target' drivers current='C:\Stow Drivers\Current'
     exe=$(make_dialog_package)
     drivers="$(program_files)\\ZYLOR\\Common Drivers"
-    TITLE="Dialog Test Installer"
     # A folder stands where bin\tool.exe should go, so that file cannot be written.
     mkdir -p "$(drive_c)/Stow Target/bin/tool.exe"
-    start_installer "$exe" "$target"
-    drive wait-window "$TITLE" 60
+    start_window "$exe" "$target"
 
     # Esc, the close box and Cancel: the drivers directory stays.
     open_dialog 2

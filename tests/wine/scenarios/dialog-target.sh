@@ -18,8 +18,7 @@ expect_dialog_layout() {
     IFS=, read -r l t r b <<< "$rect"
     [[ $l,$t,$b == 8,8,21 ]] && ((r - l >= 235)) || die "Label1 at $rect"
     rect=$(rect_of 'class="ComboBox"' 'text="C:"' "visible=1")
-    IFS=, read -r l t r b <<< "$rect"
-    [[ $l,$t,$r == 0,30,288 ]] || die "DriveComboBox at $rect"
+    [[ $rect == 0,30,288,* ]] || die "DriveComboBox at $rect"
     rect=$(rect_of 'class="ListBox"' "visible=1")
     IFS=, read -r l t r b <<< "$rect"
     [[ $l,$t,$r == 0,51,$w ]] || die "DirectoryListBox at $rect"
@@ -45,9 +44,7 @@ expect_dialog_layout() {
 scenario() {
     local vendor package target drivers
     sample_dirs
-    TITLE="$package Installer"
-    start_installer "$(installer sample)"
-    drive wait-window "$TITLE" 60
+    start_window "$(installer sample)"
 
     # The default target does not exist yet: the dialog opens on the Windows drive's root.
     open_dialog 1

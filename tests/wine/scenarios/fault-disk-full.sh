@@ -32,13 +32,9 @@ disk_full_sample() {
     screenshot sample
     expect_end_state "${REPORT_ERROR}EFCreateError: Cannot create file $target\\FileLog.ini"
 
-    # The target's files in package order (the sample's records placed there).
-    local names=('DAQ Suite.pdf' Setup.exe Demo.exe ReadMe.txt weblink.html LICENSE
-        '_tools\calib.exe' '_tools\calib.txt' 'DOS\daqdemo.exe' 'DOS\daqdemo.c'
-        'WIN32\scope.exe' 'WIN32\scope.c' 'WIN16\meter.exe')
     local i name host table=""
-    for ((i = 0; i < ${#names[@]}; i++)); do
-        name=${names[i]}
+    for ((i = 0; i < ${#FAULT_TARGET_FILES[@]}; i++)); do
+        name=${FAULT_TARGET_FILES[i]}
         host=$(fault_host_path "$drive" "$target\\$name")
         table+="Target/${name//\\//}|$files/${name//\\//}"$'\n'
         if ((i < pages)); then
@@ -65,31 +61,10 @@ disk_full_mid_file() {
     seq 1 20000 | head -c 65536 > "$pkg/big.bin"
     printf 'first file, placed before the disk fills\r\n' > "$pkg/first.txt"
     printf 'last file, placed after the failed one was emptied\r\n' > "$pkg/last.txt"
-    cat > "$pkg/manifest.toml" << 'TOML'
-vendor = "QTEST"
-package = "Disk Test"
-time = 2024-03-01T10:00:00
-
-[[file]]
-placement = 16
-path = "first.txt"
-source = "first.txt"
-key = "C:\\first.txt"
-
-[[file]]
-placement = 16
-path = "Data\\big.bin"
-source = "big.bin"
-key = "C:\\Data\\big.bin"
-
-[[file]]
-placement = 16
-path = "last.txt"
-source = "last.txt"
-key = "C:\\last.txt"
-TOML
     local exe
-    exe=$(craft_package "$pkg" "$RUN_DIR/disk-test.exe")
+    exe=$(craft_package "$pkg" "$RUN_DIR/disk-test.exe" QTEST "Disk Test" \
+        '16|first.txt|first.txt|C:\first.txt' '16|Data\big.bin|big.bin|C:\Data\big.bin' \
+        '16|last.txt|last.txt|C:\last.txt')
     rm -rf "${drive:?}"/*
     # first.txt, then three pages for big.bin's first 12 KiB; once it is emptied they hold
     # last.txt and the file log.
@@ -121,7 +96,7 @@ Mid/FileLog.ini|-"
 
 scenario() {
     local drive="$RUN_DIR/tdrive"
-    fault_mount_tmpfs "$drive" "$DISK_KIB"
+    fault_mount "$drive" -t tmpfs -o "size=${DISK_KIB}k,mode=0755" tmpfs
     fault_map_drive t "$drive"
     disk_full_sample "$drive"
     disk_full_mid_file "$drive"

@@ -9,12 +9,6 @@
 # shellcheck source=../lib_fault.sh
 source "$HERE/lib_fault.sh"
 
-# The sample's files in the target directory, in package order; the first subfolder's file is
-# the seventh.
-readonly RO_NAMES=('DAQ Suite.pdf' Setup.exe Demo.exe ReadMe.txt weblink.html LICENSE
-    '_tools\calib.exe' '_tools\calib.txt' 'DOS\daqdemo.exe' 'DOS\daqdemo.c'
-    'WIN32\scope.exe' 'WIN32\scope.c' 'WIN16\meter.exe')
-
 # Runs the sample against R:\Target; the first COUNT target files must have fallen back to
 # C:\Downloads whole, and the report must be the error report with the given detail.
 readonly_install() {
@@ -24,8 +18,8 @@ readonly_install() {
     screenshot "$shot"
     expect_end_state "$REPORT_ERROR$detail"
     local i name
-    for ((i = 0; i < ${#RO_NAMES[@]}; i++)); do
-        name=${RO_NAMES[i]}
+    for ((i = 0; i < ${#FAULT_TARGET_FILES[@]}; i++)); do
+        name=${FAULT_TARGET_FILES[i]}
         if ((i < count)); then
             expect_file "C:\\Downloads\\${name##*\\}" "$files/${name//\\//}"
         else
@@ -52,7 +46,7 @@ scenario() {
 
     # The subfolders are made through the writable source; the mount shows them read-only.
     mkdir -p "$source/Target/_tools" "$source/Target/DOS" "$source/Target/WIN32" "$source/Target/WIN16"
-    readonly_install file-log "${#RO_NAMES[@]}" 'EFCreateError: Cannot create file R:\Target\FileLog.ini'
+    readonly_install file-log "${#FAULT_TARGET_FILES[@]}" 'EFCreateError: Cannot create file R:\Target\FileLog.ini'
 
     local left
     left=$(cd "$source" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' ' ')

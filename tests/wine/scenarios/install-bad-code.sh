@@ -7,25 +7,10 @@ scenario() {
     printf 'first\r\n' > "$pkg/first.txt"
     printf 'bad\r\n' > "$pkg/bad.txt"
     printf 'last\r\n' > "$pkg/last.txt"
-    cat > "$pkg/manifest.toml" << 'TOML'
-vendor = "QTEST"
-package = "Bad Code"
-time = 2024-03-01T10:00:00
-[[file]]
-placement = 16
-path = "first.txt"
-source = "first.txt"
-[[file]]
-placement = 16
-path = "STOWBADCODE.txt"
-source = "bad.txt"
-[[file]]
-placement = 16
-path = "last.txt"
-source = "last.txt"
-TOML
     local exe
-    exe=$(craft_bad_code "$(craft_package "$pkg" "$RUN_DIR/packed.exe")" STOWBADCODE.txt)
+    exe=$(craft_package "$pkg" "$RUN_DIR/packed.exe" QTEST "Bad Code" '16|first.txt|first.txt' \
+        '16|STOWBADCODE.txt|bad.txt' '16|last.txt|last.txt')
+    exe=$(craft_bad_code "$exe" STOWBADCODE.txt)
     local target='C:\Bad Code Target'
     install_to_end "$exe" "$target"
     expect_end_state "${REPORT_ERROR}PackageError: Invalid LocMode #06h. The package is probably corrupt."

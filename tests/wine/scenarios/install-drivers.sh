@@ -20,18 +20,12 @@ scenario() {
     inf_text nested > "$pkg/nested.inf"
     inf_text dot > "$pkg/dot.inf"
     printf 'not an INF\r\n' > "$pkg/readme.txt"
-    printf 'vendor = "QTEST"\npackage = "Driver Set"\ntime = 2024-03-01T10:00:00\n' > "$pkg/manifest.toml"
-    # Driver copies only (code 0): path | source | key, the key TOML-escaped.
-    local entry path source key
-    for entry in 'zyrej.inf|rejected.inf|C:\\zyrej.inf' 'zygood.inf|good.inf|C:\\zygood.inf' \
-        'nested.inf|nested.inf|C:\\sub\\nested.inf' 'dot.inf|dot.inf|C:\\.inf' \
-        'readme.txt|readme.txt|C:\\sub.inf\\readme.txt'; do
-        IFS='|' read -r path source key <<< "$entry"
-        printf '[[file]]\nplacement = 0\ndriver_copy = true\npath = "%s"\nsource = "%s"\nkey = "%s"\n' \
-            "$path" "$source" "$key" >> "$pkg/manifest.toml"
-    done
+    # Driver copies only: placement | path | source | key.
     local exe
-    exe=$(craft_package "$pkg" "$RUN_DIR/drivers.exe")
+    exe=$(craft_package "$pkg" "$RUN_DIR/drivers.exe" QTEST "Driver Set" \
+        'driver|zyrej.inf|rejected.inf|C:\zyrej.inf' 'driver|zygood.inf|good.inf|C:\zygood.inf' \
+        'driver|nested.inf|nested.inf|C:\sub\nested.inf' 'driver|dot.inf|dot.inf|C:\.inf' \
+        'driver|readme.txt|readme.txt|C:\sub.inf\readme.txt')
     local drivers="$(program_files)\\QTEST\\Common Drivers"
 
     install_to_end "$exe"

@@ -1,6 +1,9 @@
 # The sample installed with the defaults by pressing Install: every record where its placement
 # code puts it in this profile, the driver copies, FileLog.ini byte for byte, the driver INF
-# preinstalled and recorded, the Start-menu links, the registry entries and the report.
+# preinstalled and recorded, the Start-menu links, the registry entries and the report. Then
+# `stowpack plan` for this profile's kind of Windows with the same directories: every
+# destination it names holds the packed bytes (filtered where it says so), and nothing else was
+# written besides the file log, the links and the system's INF store.
 
 # One line per record, in package order: source key | file under examples/sample/files |
 # destination on 32-bit NT | on 64-bit NT (WOW64) | on Windows 9x. Destinations use the
@@ -71,12 +74,18 @@ scenario() {
 
     sample_run_installer
 
+    # The plan of this profile's kind of Windows (the x64 build is a native 64-bit process,
+    # which sees plain 32-bit NT), and each record's bytes as the installer writes them (record
+    # N: N, N.filtered).
+    local plan="$RESULT_BASE.plan.json" contents="$RUN_DIR/records" kind=nt$BITS number=0
+    ((NT)) || kind=9x
+    "$STOW_STOWPACK" plan "$(installer sample)" --profile "$kind" --target "$target" \
+        --drivers "$drivers" --json --write-contents "$contents" > "$plan" 2> "$RUN_DIR/plan.err" ||
+        die "stowpack plan failed: $(cat "$RUN_DIR/plan.err" "$plan")"
+
     # Each record at its destination, byte for byte; its file-log line in package order. On 9x
-    # the INF goes to INF\Other, filtered as stowpack's plan writes it (record N: N.filtered).
-    local contents="$RUN_DIR/contents" number=0
-    "$STOW_STOWPACK" plan "$(installer sample)" --profile 9x --write-contents "$contents" \
-        > /dev/null || die "stowpack plan failed"
-    local key source dest log="" record
+    # the INF goes to INF\Other, filtered as the plan writes it. The target directory's files.
+    local key source dest log="" record tree=() copy
     local -A stamp=([C:\\zylor.ini]="2023-11-20 08:30:00")
     while IFS= read -r record; do
         [[ -n $record ]] || continue
@@ -85,21 +94,19 @@ scenario() {
         source=$(cut -d'|' -f2 <<< "$record")
         dest=$(cut -d'|' -f"$column" <<< "$record")
         [[ $dest == - ]] && continue
+        [[ $dest == TARGET\\* ]] && tree+=("${dest#TARGET\\}")
         dest=${dest/#WIN\\/$LOC_WINDOWS}
         dest=${dest/#SYS\\/$LOC_SYSTEM}
         dest=${dest/#DLL\\/$LOC_DLL}
         dest=${dest/#DRV\\/$LOC_DRIVER}
         dest=${dest/#TARGET/$target}
         log+="$key=$dest,$(dos_time "${stamp[$key]:-2024-03-01 10:00:00}")"$'\r\n'
-        if [[ $dest == *'\INF\Other\'* ]]; then
-            expect_file "$dest" "$contents/$number.filtered"
-            continue
-        fi
-        if [[ $source == @uninstaller ]]; then
-            expect_file "$dest" "$STOW_UNINSTALLER"
-        else
-            expect_file "$dest" "$files/$source"
-        fi
+        case $dest:$source in
+            *'\INF\Other\'*) source=$contents/$number.filtered ;;
+            *:@uninstaller) source=$STOW_UNINSTALLER ;;
+            *) source=$files/$source ;;
+        esac
+        expect_file "$dest" "$source"
     done <<< "$SAMPLE_RECORDS"
     local expected_log="[$vendor File Log - $package]"$'\r\n'"$log"$'\r\n'
     expected_log+="[START]"$'\r\n'"$vendor File Log - $package=$LOC_PROGRAMS$vendor $package\\"$'\r\n\r\n'
@@ -115,11 +122,6 @@ scenario() {
 
     # The target directory holds the records placed there and the file log; the drivers
     # directory exactly the driver copies.
-    local tree=() copy
-    while IFS= read -r record; do
-        dest=$(cut -d'|' -f"$column" <<< "$record")
-        [[ $dest == TARGET\\* ]] && tree+=("${dest#TARGET\\}")
-    done <<< "$SAMPLE_RECORDS"
     expect_tree "$target" "${tree[@]}" FileLog.ini
     read -r -a tree <<< "$SAMPLE_DRIVER_COPIES"
     expect_tree "$drivers" "${tree[@]}"
@@ -154,16 +156,107 @@ scenario() {
     expect_eq "installed packages" "$package,$target\\" "$(reg_values | cut -f2)"
     reg_query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$vendor Data Acquisition" ||
         die "no uninstall key"
-    local uninstall
-    uninstall=$(reg_values | LC_ALL=C sort)
     local date
-    for date in $INSTALL_DATES; do
-        [[ $uninstall == "$(printf 'DisplayName\t%s\nInstallDate\t%s\nUninstallString\t%s' \
-            "$vendor Software" "$date" "$LOC_WINDOWS${vendor}Uninstall.exe")" ]] && break
-        date=""
-    done
-    [[ -n $date ]] || die "uninstall key values: [$uninstall] (dates $INSTALL_DATES)"
+    date=$(reg_values | sed -n 's/^InstallDate\t//p')
+    [[ " $INSTALL_DATES " == *" $date "* ]] || die "InstallDate [$date], not one of $INSTALL_DATES"
+    expect_eq "uninstall key values" "$(printf 'DisplayName\t%s\nInstallDate\t%s\nUninstallString\t%s' \
+        "$vendor Software" "$date" "$LOC_WINDOWS${vendor}Uninstall.exe")" "$(reg_values | LC_ALL=C sort)"
 
     ((${SILENT:-0})) || finish_installer
     expect_registry_view "$vendor"
+    expect_as_planned "$plan" "$contents"
+}
+
+# The plan (its --json and --write-contents folder) against what the installation left on C:.
+# Each destination the plan names holds the record's bytes (raw or filtered, as it says; the
+# complete report says none failed). The plan names each kind of system's usual folders; Wine's
+# differ in case, and its Windows 98 keeps NT's layout, so destinations below them are moved to
+# the profile's own install locations, the most specific folder first. Then every file added or
+# changed on C: (with its folders) must be a planned destination, the file log (and the
+# installer's own log), a link of the group, or part of the INF store (the preinstalled INF, its
+# .pnf and the catalog); nothing may go away.
+expect_as_planned() {
+    local plan=$1 records=$2 problems
+    prefix_stop "$PREFIX"
+    snapshot_files > "$RUN_DIR/after.files"
+    problems=$(python3 - "$plan" "$records" "$RUN_DIR/before.files" "$RUN_DIR/after.files" \
+        "$(drive_c)" "$target" "$drivers" "$LOC_PROGRAMS$vendor $package" "${INSTALL_LOG:-}" \
+        "$LOC_DRIVER" "$LOC_DLL" "$LOC_SYSTEM" "$LOC_WINDOWS" << 'PY'
+import json, re, sys
+from pathlib import Path
+plan_f, records, before_f, after_f, drive, target, drivers, group, install_log = sys.argv[1:10]
+plan = json.load(open(plan_f))["plans"][0]
+at = plan["locations"]
+moves = list(zip([at[k] for k in ("driverPath", "dllPath", "systemPath", "windowsPath")], sys.argv[10:]))
+
+def moved(path):
+    for planned, actual in moves:
+        if path.startswith(planned):
+            return actual + path[len(planned):]
+    return path
+
+def name(win):  # "C:\A\b" as the snapshot lists it, case folded: "./a/b"
+    return ("./" + win[3:].replace("\\", "/")).lower()
+
+def entries(path):  # "./DIR/" for a folder, "./FILE SIZE TIME" for a file (names may hold spaces)
+    out = {}
+    for line in open(path, encoding="utf-8", errors="surrogateescape"):
+        line = line.rstrip("\n")
+        out[line if line.endswith("/") else line.rsplit(" ", 2)[0]] = line
+    return out
+
+before, after = entries(before_f), entries(after_f)
+files = {n.lower(): n for n in after if not n.endswith("/")}
+had = {n.lower() for n in before}
+content = lambda low: Path(drive + files[low][1:]).read_bytes()
+problems = []
+for what, planned, actual in (("target", plan["targetDirectory"], target + "\\"),
+                              ("drivers", plan["driversDirectory"], drivers + "\\")):
+    if planned != actual:
+        problems.append(f"{what} directory in the plan: {planned}")
+allowed = {name(target + "\\FileLog.ini")} | ({name(install_log)} if install_log else set())
+for r in plan["records"]:
+    if r["error"]:
+        problems.append("the plan stops the sample: " + r["error"])
+    planned = [(r["driverCopy"], "")] if r["driverCopy"] else []
+    planned += [(r["destination"], ".filtered" if r["filtered"] else "")] if r["destination"] else []
+    for dest, kind in planned:
+        dest, packed = moved(dest), Path(records, f'{r["number"]}{kind}').read_bytes()
+        if dest.endswith("oem<n>.inf"):  # the next free oemN.inf of that folder
+            folder = name(dest[: -len("oem<n>.inf")])
+            found = [f for f in files if f.startswith(folder) and f not in had
+                     and re.fullmatch(r"oem\d+\.inf", f[len(folder):]) and content(f) == packed]
+            problems += [] if found else [f'no new oemN.inf in {folder} holds record {r["number"]}']
+            allowed.update(found)
+        elif name(dest) not in files or content(name(dest)) != packed:
+            problems.append(f'record {r["number"]}: {dest} missing or not the packed bytes{kind}')
+        allowed.add(name(dest))
+print(f"{len(plan['records'])} records planned", file=sys.stderr)
+
+group, inf, catroot = name(group), name(moves[3][1] + "inf"), name(moves[2][1] + "catroot")
+packed = {p.read_bytes() for p in Path(records).iterdir() if not p.name.endswith(".filtered")}
+folders = {a.rsplit("/", i)[0] + "/" for a in allowed for i in range(1, a.count("/"))}
+
+def fine(entry):
+    low = entry.lower()
+    if low.endswith("/"):
+        return low in folders or low.startswith((group + "/", catroot + "/"))
+    if low in allowed or low.startswith(catroot + "/") or (low.startswith(group + "/") and low.endswith(".lnk")):
+        return True
+    # The INF store: a preinstalled INF keeps the packed bytes (under the name the setup service
+    # chose); its precompiled .pnf goes beside it.
+    leaf = low[len(inf) + 1:]
+    if not low.startswith(inf + "/") or "/" in leaf:
+        return False
+    if leaf.endswith(".inf"):
+        return content(low) in packed
+    return leaf.endswith(".pnf") and low[:-4] + ".inf" in files and fine(low[:-4] + ".inf")
+
+problems += [f"removed {n}" for n in sorted(before) if n not in after]
+problems += [f"unplanned {n}" for n in sorted(after) if before.get(n) != after[n] and not fine(n)]
+print("\n".join(problems))
+PY
+    ) || die "could not compare the installation with the plan"
+    [[ -z $problems ]] || die "C: after the installation: $(tr "\n" ";" <<< "$problems")"
+    log "C: holds the plan's bytes and nothing it does not name (besides the file log, links and INF store)"
 }

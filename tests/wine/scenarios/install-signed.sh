@@ -1,42 +1,32 @@
-# The sample packed as the vendor does, then signed with a throwaway certificate: the signature
-# verifies, lies behind the package (the package's bytes unchanged), and the signed installer
-# loads and installs like the unsigned one.
+# The sample signed with a throwaway certificate. Before and after signing Windows reads the
+# vendor's version texts and numbers (GetFileVersionInfoA / VerQueryValueA) and finds the
+# elevation manifest (type 24); the signature verifies and lies behind the package (the
+# package's bytes unchanged); inspect shows the texts; the signed installer installs like the
+# unsigned one. The manifest changes no location or platform fact: every scenario runs with it.
 scenario() {
     profile_locations
     local vendor package target drivers
     sample_dirs
-    command -v openssl > /dev/null || die "openssl is not installed"
-    command -v osslsigncode > /dev/null || die "osslsigncode is not installed"
-
-    local sign="$RUN_DIR/signing" manifest
-    mkdir -p "$sign"
-    manifest=$(sample_manifest) || die "no sample manifest in $STOW_SAMPLE_DIR"
-    (cd "$(dirname "$manifest")" &&
-        "$STOW_STOWPACK" build "$manifest" -o "$sign/unsigned.exe" --stub "$STOW_STUB") \
-        > "$sign/stowpack.log" 2>&1 || die "stowpack build failed: $(cat "$sign/stowpack.log")"
-    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Stowaway Test Signing' \
-        -keyout "$sign/key.pem" -out "$sign/cert.pem" < /dev/null > "$sign/openssl.log" 2>&1 ||
-        die "openssl could not make a certificate: $(tail -n 5 "$sign/openssl.log")"
-    osslsigncode sign -certs "$sign/cert.pem" -key "$sign/key.pem" -n "$vendor $package" \
-        -h sha256 -in "$sign/unsigned.exe" -out "$sign/$package.exe" < /dev/null \
-        > "$sign/sign.log" 2>&1 || die "osslsigncode sign failed: $(tail -n 5 "$sign/sign.log")"
+    local sign="$RUN_DIR/signing" unsigned
+    unsigned=$(installer sample)
     local signed="$sign/$package.exe"
-    osslsigncode verify -CAfile "$sign/cert.pem" -in "$signed" < /dev/null \
-        > "$sign/verify.log" 2>&1 || die "the signature does not verify: $(tail -n 5 "$sign/verify.log")"
-    grep -q '^Signature verification: ok' "$sign/verify.log" || die "verify did not say ok"
-    cat "$sign/verify.log" >> "$RESULT_BASE.txt"
+    probe_versions "$unsigned" unsigned
+    sign_installer "$unsigned" "$signed"
+    probe_versions "$signed" signed
 
     # inspect: the certificate table starts where the package ends (after alignment) and fills
-    # the rest of the file; the installer still loads.
+    # the rest of the file; the version texts; the installer still loads.
     "$STOW_STOWPACK" inspect "$signed" > "$sign/inspect.txt" 2>&1 ||
         die "stowpack inspect failed: $(cat "$sign/inspect.txt")"
     { echo "== stowpack inspect"; cat "$sign/inspect.txt"; } >> "$RESULT_BASE.txt"
+    grep -q '^Version info:  2.1.0.7$' "$sign/inspect.txt" || die "inspect: $(grep '^Version' "$sign/inspect.txt")"
+    grep -q '^  CompanyName     ZYLOR  (slot ' "$sign/inspect.txt" || die "inspect shows no CompanyName"
     local offset length size unsigned_size
     offset=$(sed -n 's/^Package: *offset \([0-9]*\), length.*/\1/p' "$sign/inspect.txt")
     length=$(sed -n 's/^Package: *offset [0-9]*, length \([0-9]*\) .*/\1/p' "$sign/inspect.txt")
     [[ -n $offset && -n $length ]] || die "inspect names no package"
     size=$(stat -c %s "$signed")
-    unsigned_size=$(stat -c %s "$sign/unsigned.exe")
+    unsigned_size=$(stat -c %s "$unsigned")
     expect_eq "unsigned size" "$((offset + length))" "$unsigned_size"
     ((size > unsigned_size)) || die "signing added nothing to the file"
     # osslsigncode starts the table on an 8-byte boundary: up to 7 zero bytes come between.
@@ -49,7 +39,7 @@ scenario() {
     grep -qF "Behind:        $((size - offset - length)) bytes follow the package" "$sign/inspect.txt" ||
         die "inspect: $(grep '^Behind' "$sign/inspect.txt")"
     grep -q '^Start-up: *loads without error' "$sign/inspect.txt" || die "inspect: the signed installer would not load"
-    cmp -s -i "$offset:$offset" -n "$length" "$sign/unsigned.exe" "$signed" ||
+    cmp -s -i "$offset:$offset" -n "$length" "$unsigned" "$signed" ||
         die "signing changed the package's bytes"
 
     # Under Wine: the ready window, Install, the end state with the completion report.
@@ -65,4 +55,23 @@ scenario() {
     grep -qF "C:\\LICENSE=$target\\LICENSE," "$(host_path "$target\\FileLog.ini")" ||
         die "the file log has no LICENSE entry"
     finish_installer
+}
+
+# Runs the probe on a copy inside the prefix and checks every value.
+probe_versions() {
+    local file=$1 name=$2
+    mkdir -p "$(drive_c)/probe"
+    cp "$file" "$(drive_c)/probe/$name.exe"
+    local status=0
+    timeout -k 5 60 "$WINE" "$STOW_VERSION_PROBE" "C:\\probe\\$name.exe" < /dev/null \
+        > "$RUN_DIR/probe.out" 2> "$RUN_DIR/probe.err" || status=$?
+    tr -d '\r' < "$RUN_DIR/probe.out" > "$RUN_DIR/probe.txt"
+    { echo "== version_probe $name (status $status)"; cat "$RUN_DIR/probe.txt"; } >> "$RESULT_BASE.txt"
+    expect_eq "$name: probe status" "0" "$status"
+    local expected
+    expected=$(printf '%s\n' 'CompanyName="ZYLOR"' 'FileDescription="ZYLOR DAQ Suite Setup"' \
+        'FileVersion="2.1.0.7"' 'LegalCopyright="Copyright (C) 2024 ZYLOR Instruments"' \
+        'ProductName="DAQ Suite"' 'ProductVersion="2.1.0.7"' 'fixed=2.1.0.7' \
+        'manifest=found requireAdministrator=1 common-controls=0 compatibility=0')
+    expect_eq "$name: resources" "$expected" "$(cat "$RUN_DIR/probe.txt")"
 }

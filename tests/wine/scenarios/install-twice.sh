@@ -7,8 +7,7 @@ scenario() {
     local vendor package target drivers
     sample_dirs
     local log
-    log="$(drive_c)/${target:3}"
-    log="${log//\\//}/FileLog.ini"
+    log=$(host_path "$target\\FileLog.ini")
     mkdir -p "$(dirname "$log")"
     printf '; written by hand\r\nstray=1\r\n[Other Log]\r\nA=1\r\n\r\n' > "$log"
 

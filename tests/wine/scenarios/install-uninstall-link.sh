@@ -6,9 +6,7 @@ scenario() {
     local vendor package target drivers
     sample_dirs
     local uninstall='Software\Microsoft\Windows\CurrentVersion\Uninstall'
-    TITLE="$package Installer"
-    start_installer "$(installer sample)"
-    drive wait-window "$TITLE" 60
+    start_window "$(installer sample)"
     # While the installer runs, so the volatile key lives until it has finished.
     drive reg-volatile "$uninstall"
     drive click "$TITLE" "Install ZYLOR Software"

@@ -1,5 +1,5 @@
 # A sample of the malformed-installer sweep against the real stub: damaged copies of the packed
-# sample (sweep_cases.py, fixed seed: cuts in the length field, the header and the first
+# sample (craft.py sweep, fixed seed: cuts in the length field, the header and the first
 # records, bit flips in the header, in the first records' length fields, placement bytes and
 # stamps, and in their bytes). Each must, within a bounded time, show its numbered load error
 # (the one `stowpack inspect` predicts, read back and dismissed, the program ends, nothing
@@ -123,7 +123,7 @@ sweep_unescape() {
 
 scenario() {
     local cases="$RUN_DIR/sweep"
-    python3 "$HERE/sweep_cases.py" "$(installer sample)" "$STOW_WINE_WORK/packages/sample.json" \
+    python3 "$HERE/craft.py" sweep "$(installer sample)" "$STOW_WINE_WORK/packages/sample.json" \
         "$cases" --seed "$SWEEP_SEED" ||
         die "could not make the damaged installers"
     local summary="$RESULT_BASE.sweep.txt" name kind offset detail

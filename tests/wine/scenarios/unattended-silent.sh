@@ -4,11 +4,12 @@
 # shellcheck source=install-sample.sh
 source "$STOW_SOURCE_DIR/tests/wine/scenarios/install-sample.sh"
 SILENT=1
+INSTALL_LOG='C:\setup.log'
 
 # Runs the installer silently and waits for its end, watching for windows meanwhile.
 sample_run_installer() {
     INSTALL_DATES=$(date +%Y%m%d)
-    run_unattended "$(installer sample)" /S '/LOG=C:\setup.log'
+    run_unattended "$(installer sample)" /S "/LOG=$INSTALL_LOG"
     INSTALL_DATES="$INSTALL_DATES $(date +%Y%m%d)"
 }
 

@@ -1,12 +1,13 @@
-# A file of the installation held open by another process while /S runs: it is scheduled for
+# The sample installed with the defaults, then removed by the program its uninstall entry names,
+# with /S, while another process holds one of its files open: that file is scheduled for
 # deletion at the next restart (NT: the system's pending renames; 9x: WININIT.INI) and named in
-# the report; everything else goes.
+# the report; everything else goes (the report lists it): the drive and both registry views are
+# as before the install apart from what the report lists with a reason, and the exit code
+# matches the report.
 source "$HERE/lib_uninstall.sh"
 
 scenario() {
-    profile_locations
-    uninstall_baseline
-    install_sample
+    baseline_and_install
     local held
     held="$(program_files)\\ZYLOR\\DAQ Suite\\Demo.exe"
     (timeout -k 5 90 "$WINE" "$STOW_DRIVER" hold "$held" 40 < /dev/null \
@@ -22,6 +23,7 @@ scenario() {
     wait_uninstaller_exit 60
     expect_exit_matches_report
     expect_reported "Removed when Windows restarts" "$held"
+    expect_reported "Removed:" "${LOC_WINDOWS}zylor.ini"
     kill "$holder" 2> /dev/null
     wait "$holder" 2> /dev/null
     prefix_stop "$PREFIX"

@@ -5,9 +5,7 @@
 source "$HERE/lib_uninstall.sh"
 
 scenario() {
-    profile_locations
-    uninstall_baseline
-    install_sample
+    baseline_and_install
     # Installed-packages values are named by the time to the second; a second installation in the
     # same second would replace the first one's value.
     sleep 1

@@ -4,9 +4,7 @@
 source "$HERE/lib_uninstall.sh"
 
 scenario() {
-    profile_locations
-    uninstall_baseline
-    install_sample
+    baseline_and_install
     local target
     target="$(program_files)\\ZYLOR\\DAQ Suite\\"
     start_uninstaller "/LOG=$UNINSTALL_LOG"

@@ -10,30 +10,25 @@ readonly PROGRESS_RECORDS=2000
 
 # A package of many small files under the target directory.
 make_progress_package() {
-    local dir="$RUN_DIR/progress" i
+    local dir="$RUN_DIR/progress" i records=()
     mkdir -p "$dir"
     head -c 4096 /dev/urandom > "$dir/blob.bin"
-    {
-        printf 'vendor = "ZYLOR"\npackage = "Progress Test"\ntime = 2024-03-01T10:00:00\n'
-        for ((i = 1; i <= PROGRESS_RECORDS; i++)); do
-            printf '[[file]]\nplacement = 16\npath = "data\\\\f%04d.bin"\nsource = "blob.bin"\n' "$i"
-        done
-    } > "$dir/manifest.toml"
-    craft_package "$dir" "$RUN_DIR/progress.exe"
+    for ((i = 1; i <= PROGRESS_RECORDS; i++)); do
+        printf -v 'records[i]' '16|data\\f%04d.bin|blob.bin' "$i"
+    done
+    craft_package "$dir" "$RUN_DIR/progress.exe" ZYLOR "Progress Test" "${records[@]}"
 }
 
 scenario() {
     local exe tool target='C:\Progress Target'
     exe=$(make_progress_package)
     tool=$(bar_match_tool)
-    TITLE="Progress Test Installer"
     local face shadow highlight
     face=$(sys_color ButtonFace)
     shadow=$(sys_color ButtonShadow)
     highlight=$(sys_color ButtonHilight)
 
-    start_installer "$exe" "$target"
-    drive wait-window "$TITLE" 60
+    start_window "$exe" "$target"
     drive dump "$TITLE"
     window_geometry
     local go gl gt gr gb

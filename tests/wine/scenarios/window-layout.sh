@@ -1,13 +1,15 @@
-# The main window in its ready state: centred, every control where the designed sizes put it
-# (client height 157), the height locked and the width free, with the Install button centred and
-# the Change buttons at the right end of their panels at any width; F1 opens the diagnostics
-# window, Shift+F1, Ctrl+F1 and Alt+F1 do not.
+# The main window in its ready state, started without arguments (the target directory is the
+# program files folder, the vendor and the package): centred, every control where the designed
+# sizes put it (client height 157), the height locked and the width free, with the Install
+# button centred and the Change buttons at the right end of their panels at any width; F1 opens
+# the diagnostics window, Shift+F1, Ctrl+F1 and Alt+F1 do not.
 source "$HERE/lib_window.sh"
 
 # The ready layout for a client width: the top controls stacked, 8 pixels free above GoPanel.
 expect_ready_layout() {
     local w=$1 target=$2 drivers=$3
-    expect_rect "heading" "0,0,$w,57" 'class="Static" text="This program will install'
+    expect_rect "heading" "0,0,$w,57" 'class="Static"' "visible=1" \
+        "text=\"$(esc "This program will install the $package package"$'\r\n'"to this directory:")\""
     expect_rect "target panel" "0,57,$w,82" "text=\"$(esc "$target")\"" "visible=1"
     expect_rect "drivers label" "0,82,$w,99" 'text="And drivers to this directory:"' "visible=1"
     expect_rect "drivers panel" "0,99,$w,124" "text=\"$(esc "$drivers")\"" "visible=1"
@@ -37,12 +39,10 @@ expect_ready_layout() {
 }
 
 scenario() {
-    local vendor package title target drivers
+    local vendor package target drivers
     sample_dirs
-    title="$package Installer"
-    start_installer "$(installer sample)"
-    drive wait-window "$title" 60
-    drive dump "$title"
+    start_window "$(installer sample)"
+    drive dump "$TITLE"
     window_geometry
     expect_eq "outer width" 409 "$WIN_W"
     expect_eq "client height" 157 "$CLI_H"
@@ -52,9 +52,9 @@ scenario() {
     local w=$WIN_W h=$WIN_H frame=$((WIN_W - CLI_W))
 
     # Wider and taller: the width follows, the height stays.
-    drive resize "$title" $((w + 200)) $((h + 60))
+    drive resize "$TITLE" $((w + 200)) $((h + 60))
     expect_line "height locked when growing" "size=$((w + 200))x$h"
-    drive dump "$title"
+    drive dump "$TITLE"
     expect_ready_layout $((w + 200 - frame)) "$target" "$drivers"
     screenshot wide
     # Every control repainted at its new size: no stale text of the heading left of where the
@@ -66,20 +66,18 @@ scenario() {
     expect_uniform "target panel after widening" "$shot" 250 59 $((CLI_W - 250 - 83)) 21 "$face"
     expect_uniform "drivers panel after widening" "$shot" 250 101 $((CLI_W - 250 - 83)) 21 "$face"
     # Narrower (by an odd number of pixels) and lower.
-    drive resize "$title" $((w - 101)) $((h - 60))
+    drive resize "$TITLE" $((w - 101)) $((h - 60))
     expect_line "height locked when shrinking" "size=$((w - 101))x$h"
-    drive dump "$title"
+    drive dump "$TITLE"
     expect_ready_layout $((w - 101 - frame)) "$target" "$drivers"
 
     # F1 with Shift, Ctrl or Alt held opens nothing; F1 alone opens the diagnostics window.
     local modifier
     for modifier in shift ctrl alt; do
-        drive key "$title" F1 "$modifier"
-        expect_no_owned_window "$title" "$modifier+F1"
+        drive key "$TITLE" F1 "$modifier"
+        expect_no_owned_window "$TITLE" "$modifier+F1"
     done
-    expect_diagnostics_on_f1 "$title" diagnostics
+    expect_diagnostics_on_f1 "$TITLE" diagnostics
 
-    drive close "$title" 30
-    wait_installer_exit 30
-    expect_nothing_written "$vendor"
+    close_without_installing
 }

@@ -4,13 +4,8 @@ scenario() {
     [[ -f ${STOW_HARNESS_TARGET:-} ]] || die "STOW_HARNESS_TARGET is not built"
     local text=$'First "line"\r\nsecond\tline \\ end'
     start_installer "$STOW_HARNESS_TARGET" msgbox "Load Error 7Fh" "$text"
-    drive msgbox-read 60
-    expect_eq "process" "harness_target.exe" "$(out_value process)"
-    expect_eq "caption" "Load Error 7Fh" "$(out_value caption)"
-    expect_eq "text" 'First \"line\"\r\nsecond\tline \\ end' "$(out_value text)"
-    expect_eq "text escaped by esc" "$(esc "$text")" "$(out_value text)"
-    expect_eq "buttons" "OK" "$(out_value button)"
-    expect_eq "icon" "1" "$(out_value icon)"
+    expect_msgbox "Load Error 7Fh" "$text" OK
+    expect_eq "text as the driver escapes it" 'First \"line\"\r\nsecond\tline \\ end' "$(out_value text)"
     screenshot msgbox
     if driver msgbox-press Cancel 2; then die "pressed a button the box does not have"; fi
     drive msgbox-press OK 30
@@ -32,16 +27,10 @@ scenario() {
     wait_dump_line "$title" 10 "id=100" 'text="pressed"'
 
     # Modifiers must arrive as held keys, not as a bare F1.
-    local modifier expected
-    for modifier in "" shift ctrl alt; do
-        case $modifier in
-            "") expected="F1" ;;
-            shift) expected="Shift+F1" ;;
-            ctrl) expected="Ctrl+F1" ;;
-            alt) expected="Alt+F1" ;;
-        esac
-        drive key "$title" F1 $modifier
-        wait_dump_line "$title" 10 "id=100" "text=\"$expected\""
+    local modifier
+    for modifier in "|F1" "shift|Shift+F1" "ctrl|Ctrl+F1" "alt|Alt+F1"; do
+        drive key "$title" F1 ${modifier%|*}
+        wait_dump_line "$title" 10 "id=100" "text=\"${modifier#*|}\""
     done
 
     # The target locks its height at 200; the width follows the request.
