@@ -252,8 +252,6 @@ TEST_F(LinkPhase, EveryComStepFailureEndsThePhaseWithoutLinks) {
         InstallJob job = makeJob();
         EXPECT_NO_THROW(runLinkPhase(job)) << static_cast<int>(step);
         EXPECT_TRUE(links().empty()) << static_cast<int>(step);
-        EXPECT_EQ(test::thrown([&] { createLinkInGroup(job, "C:\\Acme\\ReadMe.txt", "x"); }),
-                  "EOleSysError: OLE error 8fff1234");
     }
 }
 

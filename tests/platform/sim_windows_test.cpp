@@ -134,6 +134,9 @@ TEST_F(SimWindowsTest, CreateAndCreateDirectoryRefuseWhatWindowsRefuses) {
     }
     EXPECT_EQ(files().create("C:\\Dir\\CON"), nullptr);
     EXPECT_EQ(files().create("C:\\Dir"), nullptr);  // a folder is not emptied
+    sim_.writeFile("C:\\Dir\\ro", "x");
+    sim_.setAttributes("C:\\Dir\\ro", kAttrReadOnly);
+    EXPECT_EQ(files().create("C:\\Dir\\ro"), nullptr);  // nor a read-only file
     EXPECT_FALSE(files().createDirectory("C:\\Dir"));
     EXPECT_FALSE(files().createDirectory("C:\\Dir\\newd"));  // it exists now
 }
@@ -162,8 +165,6 @@ TEST_F(SimWindowsTest, FindFirstListsDotsThenNamesInCaseInsensitiveOrder) {
     };
     for (const Case& c : cases) EXPECT_EQ(names(files(), c.pattern), c.expected) << c.pattern;
     EXPECT_EQ(files().findFirst("C:\\Drv\\*.exe"), nullptr);
-    // The entries' attributes are what the link phase's enumeration filters on: its test hides
-    // a file and links folders.
     // A drive root has no "." or "..".
     EXPECT_EQ(names(files(), "C:\\*.*").front(), "Drv");
 }
@@ -181,21 +182,6 @@ TEST_F(SimWindowsTest, WritesStopWhenTheDiskIsFull) {
     EXPECT_EQ(sim_.readFile("C:\\b.bin"), "abcd");
     sim_.faults().diskFreeBytes.reset();
     EXPECT_TRUE(create("C:\\c.bin", "plenty"));
-}
-
-TEST_F(SimWindowsTest, FilesReadSeekAndReportTheirSize) {
-    sim_.writeFile("C:\\f.bin", "0123456789");
-    auto file = files().openRead("C:\\F.BIN");
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->size(), 10);
-    EXPECT_TRUE(file->seek(7));
-    EXPECT_EQ(readAll(*file), "789");
-    EXPECT_FALSE(file->seek(-1));
-    EXPECT_FALSE(file->write("x", 1));  // opened for reading
-    EXPECT_EQ(files().openRead("C:\\"), nullptr);
-    EXPECT_EQ(files().openRead("C:\\missing"), nullptr);
-    sim_.setAttributes("C:\\f.bin", kAttrReadOnly);
-    EXPECT_EQ(files().create("C:\\f.bin"), nullptr);
 }
 
 // --- registry ---
