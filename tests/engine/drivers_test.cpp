@@ -8,7 +8,6 @@
 #include <map>
 #include <vector>
 
-#include "base/error.h"
 #include "engine/find_files.h"
 #include "engine/inf_thread.h"
 #include "platform/sim/sim_windows.h"

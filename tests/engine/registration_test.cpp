@@ -7,7 +7,6 @@
 #include <map>
 #include <optional>
 
-#include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/install_fixture.h"
 #include "support/thrown.h"

@@ -2,9 +2,7 @@
 // the driver and link phases that use them.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "platform/sim/sim_windows.h"
 #include "support/temp_dir.h"
