@@ -150,11 +150,12 @@ TEST(LocationsTest, TrailingSeparatorRule) {
         {"same bytes, single-byte code page", dbcs_tail, false, dbcs_tail, "C:\\"},
     };
     for (const Case& c : cases) {
-        const ComputedLocations loc = computeOn(Profile::Nt32, "Setup.exe", [&](sim::SimWindows& w) {
+        const auto prepare = [&](sim::SimWindows& w) {
             w.useDoubleByteCodePage(c.double_byte);
             w.faults().windowsDirectory = c.windows_dir;
             w.faults().specialFolders[kCsidlProgramFiles] = c.windows_dir;
-        });
+        };
+        const ComputedLocations loc = computeOn(Profile::Nt32, "Setup.exe", prepare);
         EXPECT_EQ(loc.locations.windowsPath, c.windows_path) << c.name;
         EXPECT_EQ(loc.directories.fallback, c.fallback) << c.name;
         EXPECT_EQ(loc.directories.target, c.windows_path + "V\\P") << c.name;
