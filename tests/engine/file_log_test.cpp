@@ -91,13 +91,6 @@ protected:
     FileSystem& files_ = win_.platform().files;
 };
 
-// Opening and merging an earlier log is the placement test's; a missing one starts empty.
-TEST_F(FileLogDiskTest, AMissingFileOpensEmptyWithItsPath) {
-    FileLog missing = FileLog::open(files_, "C:\\nowhere\\FileLog.ini");
-    EXPECT_EQ(missing.entryCount(), 0u);
-    EXPECT_EQ(missing.path(), "C:\\nowhere\\FileLog.ini");
-}
-
 TEST_F(FileLogDiskTest, SavesWholeOrNotAtAllWithACreateErrorNamingThePath) {
     const auto [log, lines, text] = manyLines();  // one value of 70,000 bytes: more than a buffer
     ASSERT_GT(text.size(), 2 * 64 * 1024u);

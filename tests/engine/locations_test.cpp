@@ -150,13 +150,12 @@ TEST(LocationsTest, TrailingSeparatorRule) {
         {"same bytes, single-byte code page", dbcs_tail, false, dbcs_tail, "C:\\"},
     };
     for (const Case& c : cases) {
-        test::TempDir dir;
-        sim::SimWindows win(Profile::Nt32, dir.path() / "machine");
-        win.setCommandLine("Setup.exe");
-        win.useDoubleByteCodePage(c.double_byte);
-        win.faults().windowsDirectory = c.windows_dir;
-        win.faults().specialFolders[kCsidlProgramFiles] = c.windows_dir;
-        const ComputedLocations loc = computeInstallLocations(win.platform().system, "V", "P");
+        const auto prepare = [&](sim::SimWindows& w) {
+            w.useDoubleByteCodePage(c.double_byte);
+            w.faults().windowsDirectory = c.windows_dir;
+            w.faults().specialFolders[kCsidlProgramFiles] = c.windows_dir;
+        };
+        const ComputedLocations loc = computeOn(Profile::Nt32, "Setup.exe", prepare);
         EXPECT_EQ(loc.locations.windowsPath, c.windows_path) << c.name;
         EXPECT_EQ(loc.directories.fallback, c.fallback) << c.name;
         EXPECT_EQ(loc.directories.target, c.windows_path + "V\\P") << c.name;

@@ -214,6 +214,13 @@ TEST(PlacementTest, ErrorsThatStopThePhase) {
          "EReadError: Stream read error"},
         {sim::Profile::Nt32, {}, {}, "C:\\A", "EFCreateError: Failed to create target directory."},
         {sim::Profile::Nt32, {}, {}, "C:\\B", "EFCreateError: Failed to create drivers directory."},
+        // A folder under the target that cannot be made stops the phase; files already written
+        // stay (the whole install's fault table holds them).
+        {sim::Profile::Nt32,
+         {record(0x10, "ok\\a.txt", "a", "C:\\a"), record(0x10, "locked\\sub\\b.txt", "b", "C:\\b"),
+          record(0x01, "never.txt", "n", "C:\\n")},
+         {}, "C:\\A\\T\\locked",
+         "EFCreateError: Failed to create directory \"C:\\A\\T\\locked\\sub\\\"."},
     };
     for (const Case& c : cases) {
         Machine m(c.profile);
@@ -221,23 +228,9 @@ TEST(PlacementTest, ErrorsThatStopThePhase) {
         m.drivers = "C:\\B\\D";
         if (!c.deny.empty()) m.win.faults().accessDenied.push_back(c.deny);
         EXPECT_EQ(test::thrown([&] { m.place(c.records, c.count); }), c.error);
+        EXPECT_FALSE(m.win.exists("C:\\WINDOWS\\never.txt"));
+        EXPECT_FALSE(m.win.exists("C:\\A\\T\\FileLog.ini"));  // placement writes no log
     }
-}
-
-TEST(PlacementTest, CodeSixteenDirectoryFailureIsFatal) {
-    Machine m(sim::Profile::Nt32);
-    m.target = "C:\\T";
-    m.win.makeDirectories("C:\\T\\locked");
-    m.win.faults().accessDenied.push_back("C:\\T\\locked");
-    EXPECT_EQ(test::thrown([&] {
-                  m.place({record(0x10, "ok\\a.txt", "a", "C:\\a"),
-                           record(0x10, "locked\\sub\\b.txt", "b", "C:\\b"),
-                           record(0x01, "never.txt", "n", "C:\\n")});
-              }),
-              "EFCreateError: Failed to create directory \"C:\\T\\locked\\sub\\\".");
-    EXPECT_EQ(m.win.readFile("C:\\T\\ok\\a.txt"), "a");  // files already written stay
-    EXPECT_FALSE(m.win.exists("C:\\WINDOWS\\never.txt"));
-    EXPECT_FALSE(m.win.exists("C:\\T\\FileLog.ini"));    // the log is not written by placement
 }
 
 TEST(PlacementTest, FlaggedInvalidCodeWritesTheDriverCopyFirst) {

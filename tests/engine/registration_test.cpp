@@ -7,7 +7,6 @@
 #include <map>
 #include <optional>
 
-#include "base/error.h"
 #include "platform/sim/sim_windows.h"
 #include "support/install_fixture.h"
 #include "support/thrown.h"
@@ -90,17 +89,6 @@ TEST_F(Registration, ADeniedUninstallKeyGetsAStartMenuLinkInstead) {
         << log;
 }
 
-TEST_F(Registration, AReadOnlyRegistryStillCompletesThroughTheLink) {
-    win.faults().registryReadOnly = true;
-    EXPECT_EQ(run().rfind("Installation complete!", 0), 0u);
-    EXPECT_TRUE(installedPackages().empty());
-    EXPECT_TRUE(win.link(kUninstallLink));
-    EXPECT_TRUE(win.exists("C:\\Acme\\FileLog.ini"));
-    // Then a link that cannot be saved is the installation's error.
-    win.faults().comFailsAt = sim::ComStep::Save;
-    EXPECT_THROW(run(), EOleSysError);
-}
-
 TEST_F(Registration, UninstallWritesStopSilentlyAtTheFirstFailure) {
     // The installed-packages value and DisplayName succeed, UninstallString fails.
     win.faults().registryWritesBeforeFailure = 2;
@@ -117,14 +105,6 @@ TEST_F(Registration, AFailedInstalledPackagesWriteIsARegistryError) {
               "ERegistryException: Failed to set data for '" +
                   stampText(LocalTime{2026, 3, 7, 14, 5, 9}) + "'");
     EXPECT_FALSE(uninstallValue("DisplayName"));
-}
-
-TEST_F(Registration, AnUnwritableFileLogStopsBeforeTheRegistry) {
-    win.faults().accessDenied.push_back("C:\\Acme");
-    EXPECT_EQ(test::thrown([&] { run(); }),
-              "EFCreateError: Cannot create file C:\\Acme\\FileLog.ini");
-    EXPECT_TRUE(installedPackages().empty());
-    EXPECT_FALSE(win.registryKeyExists(win.processView(), kUninstallKey));
 }
 
 TEST_F(Registration, LaterInstallationsAddAPackageValueAndReplaceTheUninstallKey) {
