@@ -133,19 +133,6 @@ TEST_F(TintProgressTest, RingPictureOfAFiveByFourBar) {
     for (int y = 0; y < 4; ++y) EXPECT_EQ(canvas.rowHex(y), expected[y]) << y;
 }
 
-TEST_F(TintProgressTest, NewBarPaintsBackgroundAndOneRingOnly) {
-    // Its other defaults (0 to 100 at 0, one ring, horizontal) are what the repaint cases
-    // write again without a repaint.
-    TTintProgress bar(look);
-    PixelCanvas canvas = paint(bar);
-    EXPECT_EQ(canvas.width(), 150);
-    EXPECT_EQ(canvas.height(), 16);
-    // No parent yet: the background is clWindow.
-    for (int y = 1; y < 15; ++y) EXPECT_EQ(canvas.pixel(75, y), 0xFFFFFFu);
-    EXPECT_EQ(canvas.pixel(0, 0), kShadow);
-    EXPECT_EQ(canvas.pixel(149, 15), kHighlight);
-}
-
 TEST_F(TintProgressTest, BorderWidthsShapeTheInterior) {
     struct Case {
         int border;
@@ -251,6 +238,7 @@ TEST_F(TintProgressTest, WritesThatAskForARepaint) {
         void (*write)(TTintProgress&);
         bool repaint;
     } const cases[] = {
+        // A new bar's defaults (0 to 100 at 0, one ring, horizontal) written again repaint nothing.
         {"Min same", [](TTintProgress& b) { b.setMin(0); }, false},
         {"Min new", [](TTintProgress& b) { b.setMin(3); }, true},
         {"Max same", [](TTintProgress& b) { b.setMax(100); }, false},
@@ -303,6 +291,11 @@ TEST_F(TintProgressTest, PaintDrawsAtOnceOnTheParentInItsColour) {
     TTintProgress bar(look);
     bar.Paint();  // no parent: nothing to draw on
     EXPECT_EQ(host.canvases, 0);
+    // A new bar is 150 by 16; with no parent its background is clWindow.
+    const PixelCanvas unparented = paint(bar);
+    EXPECT_EQ(unparented.width(), 150);
+    EXPECT_EQ(unparented.height(), 16);
+    EXPECT_EQ(unparented.pixel(75, 8), 0xFFFFFFu);
     bar.setParent(&host);
     bar.setBounds(3, 2, 10, 6);
     host.go_color.reset();  // the parent shows clBtnFace
