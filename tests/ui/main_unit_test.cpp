@@ -96,12 +96,11 @@ public:
     }
     FakeMainView& view() { return m->view; }
     std::string heading() { return m->heading(); }
-    // The report's state: the bar and the Change controls gone, Finish shown, the package closed.
+    // The report's state: the bar gone, the package closed. The controls it hides and shows
+    // and GoPanel's colour are the Wine scenarios' end-state checks.
     void expectReportShown() {
         EXPECT_EQ(view().head_layout, HeadLayout::ClientTop);
         EXPECT_EQ(view().bar, nullptr);
-        EXPECT_FALSE(view().go_color.has_value());
-        EXPECT_TRUE(view().visible(MainControl::OKButton));
         EXPECT_EQ(m->form->package().stream, nullptr);
         EXPECT_FALSE(m->form->installing());
     }
@@ -195,10 +194,6 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
 
     EXPECT_EQ(heading(), "REPORT");
     expectReportShown();
-    for (auto c : {MainControl::PathPanel, MainControl::DriverLabel, MainControl::DriverPathPanel,
-                   MainControl::InstallButton})
-        EXPECT_FALSE(v.visible(c));
-    EXPECT_FALSE(v.enabled(MainControl::InstallButton));
 
     // The command runs once: a second click finds the button disabled.
     f.InstallButtonClick();

@@ -28,7 +28,6 @@ std::vector<test::PackageRecord> sampleRecords() {
     };
 }
 
-// The installer's machine started with the given arguments.
 struct Machine : test::InstallerMachine {
     Machine(Profile profile, const std::string& arguments)
         : InstallerMachine(profile, sampleRecords()) {

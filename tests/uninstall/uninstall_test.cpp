@@ -113,7 +113,6 @@ TEST_F(Uninstall, RoundTripRestoresTheMachineOnEveryProfile) {
     }
 }
 
-// Odd and bad records: each row changes the installed machine, uninstalls, and checks.
 TEST_F(Uninstall, OddAndDamagedRecords) {
     const struct {
         const char* name;
