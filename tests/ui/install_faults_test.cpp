@@ -3,7 +3,8 @@
 // the user is told (the completion report with its failed-copy list, or the error report), that
 // nothing that failed is shown as done, that files placed before the fault are intact, and what
 // the registry holds. The phases' own tests cover each fault in its phase: a fault that stays
-// inside one phase (a rejected INF, no setup service, a link that cannot be saved) is theirs.
+// inside one phase (a drivers directory, a rejected INF, no setup service, a link that cannot be
+// saved) is theirs.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -176,10 +177,6 @@ std::vector<Row> faults() {
          [](SimWindows& m, FakeMainView&) {
              EXPECT_TRUE(hasLink(m, "ZYLOR DAQ Suite\\Last.txt.lnk"));
          }},
-        {"drivers directory not creatable", Profile::Nt32,
-         [](SimWindows& m) { m.faults().accessDenied.push_back(kDrivers); },
-         Shown::ErrorReport, "EFCreateError: Failed to create drivers directory.", {}, {},
-         false, false, false},
         {"a target subfolder not creatable", Profile::Nt32,
          [](SimWindows& m) { m.faults().accessDenied.push_back(kTarget + "Tools"); },
          Shown::ErrorReport,

@@ -64,13 +64,13 @@ public:
     // Every file added since the install began is in the report, none removed that was there.
     void expectLeftoversReported() const {
         const State after = state();
+        const auto& items = report_.items();
         for (const auto& [file, bytes] : after.files) {
-            if (before_.files.count(file)) continue;
-            bool listed = false;
-            for (const ReportItem& item : report_.items()) {
-                listed = listed || (item.outcome != Outcome::Removed && upperAscii(item.what) == upperAscii(file));
-            }
-            EXPECT_TRUE(listed) << "left over, not in the report: " << file << "\n" << report_.text();
+            const bool kept = std::any_of(items.begin(), items.end(), [&](const ReportItem& i) {
+                return i.outcome != Outcome::Removed && upperAscii(i.what) == upperAscii(file);
+            });
+            EXPECT_TRUE(kept || before_.files.count(file)) << "left over, not in the report: "
+                                                           << file << "\n" << report_.text();
         }
         for (const auto& [file, bytes] : before_.files) {
             EXPECT_TRUE(after.files.count(file)) << "removed, though it was there before: " << file;
@@ -101,9 +101,8 @@ TEST_F(Uninstall, RoundTripRestoresTheMachineOnEveryProfile) {
 
         EXPECT_EQ(uninstall(), c.driversRecorded ? kExitDone : kExitIncomplete) << report_.text();
         expectLeftoversReported();
-        const State after = state();
-        EXPECT_EQ(after.native, before_.native);
-        EXPECT_EQ(after.wow32, before_.wow32);
+        EXPECT_EQ(state().native, before_.native);
+        EXPECT_EQ(state().wow32, before_.wow32);
         EXPECT_TRUE(reported(Outcome::Removed, kExe));
         EXPECT_EQ(win_->exists(kDrivers + "zydaq.inf"), !c.driversRecorded);
         if (!c.driversRecorded) {
