@@ -79,10 +79,6 @@ protected:
         form = std::make_unique<TChangeDestForm>(machine.platform(), view, boxes, drives, "C:\\");
     }
 
-    // The dialog over drives as the test lists them instead of the machine's.
-    void useListedDrives() {
-        form = std::make_unique<TChangeDestForm>(machine.platform(), view, boxes, listed, "C:\\");
-    }
     FileSystem& files() { return machine.platform().files; }
     std::string cwd() { return files().currentDirectory(); }
 
@@ -270,24 +266,24 @@ TEST_F(ChangeDestFormTest, FolderThatVanishedReportsAndRefreshes) {
     EXPECT_EQ(cwd(), "C:\\Program Files\\Acme");
 }
 
-TEST_F(ChangeDestFormTest, DriveThatCannotBeEnteredKeepsTheListWhereItWas) {
-    listed.list = {{'A', DriveKind::Removable, ""}, {'C', DriveKind::Fixed, "SYSTEM"}};
-    useListedDrives();
+// Over drives as the test lists them: one the machine cannot enter, one with a system directory.
+TEST_F(ChangeDestFormTest, ListedDrivesThatCannotBeEnteredOrKeepASystemDirectory) {
+    machine.addDrive('E');
+    machine.makeDirectories("E:\\Work\\Here");
+    listed.list = {{'A', DriveKind::Removable, ""},
+                   {'C', DriveKind::Fixed, "SYSTEM"},
+                   {'E', DriveKind::Fixed, ""}};
+    listed.system_dirs['E'] = "E:\\Work\\Here";
+    form = std::make_unique<TChangeDestForm>(machine.platform(), view, boxes, listed, "C:\\");
+    // A: cannot be entered: the list stays where it was.
     pick("C:\\Data", {[&] { form->DriveComboBoxChange(0); }});
     EXPECT_EQ(view.selected_drive, 1);
     EXPECT_EQ(view.path_text, "C:\\Data");
     EXPECT_EQ(boxes.calls, (std::vector<test::MessageBoxCall>{
                                {"The drive A: cannot be opened.", "Error", 0x10}}));
     EXPECT_EQ(cwd(), "C:\\Data");
-}
-
-TEST_F(ChangeDestFormTest, SystemDirectoryOfADriveIsUsedWhenTheListHasNone) {
-    machine.addDrive('E');
-    machine.makeDirectories("E:\\Work\\Here");
-    listed.list = {{'C', DriveKind::Fixed, ""}, {'E', DriveKind::Fixed, ""}};
-    listed.system_dirs['E'] = "E:\\Work\\Here";
-    useListedDrives();
-    pick("C:\\", {[&] { form->DriveComboBoxChange(1); }});
+    // E:, where the list has not been, opens on the system's current directory there.
+    pick("C:\\", {[&] { form->DriveComboBoxChange(2); }});
     EXPECT_EQ(view.path_text, "E:\\Work\\Here");
 }
 
