@@ -60,15 +60,12 @@ std::vector<PackageFile> packageFiles(Profile profile = Profile::Nt32) {
     };
 }
 
-enum class Shown { Complete, ErrorReport };
-
 struct Row {
     std::string fault;
     Profile profile;
     std::function<void(SimWindows&)> inject;
-    Shown shown;
-    std::string message;                // a part of the heading that names the failure
-    std::vector<std::string> failed;    // the failed-copy list, in order (Complete only)
+    std::string error;                  // a part of the error report; "" for the completion one
+    std::vector<std::string> failed;    // the failed-copy list, in order (completion report only)
     std::vector<std::string> intact;    // destinations that must hold their whole content
     bool fileLogWritten;
     bool registered;                    // installed-packages and uninstall values written
@@ -93,7 +90,7 @@ void runFault(const Row& row) {
     const std::string heading = view.texts[MainControl::HeadLabel];
     SCOPED_TRACE(heading);
     EXPECT_TRUE(view.visible(MainControl::OKButton));
-    if (row.shown == Shown::Complete) {
+    if (row.error.empty()) {
         ASSERT_EQ(heading.rfind(kComplete, 0), 0u);
         std::string listed;
         for (const std::string& f : row.failed) listed += "\r\n" + f;
@@ -101,7 +98,7 @@ void runFault(const Row& row) {
         EXPECT_EQ(list_at == std::string::npos ? "" : heading.substr(list_at + 1), listed);
     } else {
         ASSERT_EQ(heading.rfind(kErrorReport, 0), 0u);
-        EXPECT_NE(heading.find(row.message), std::string::npos);
+        EXPECT_NE(heading.find(row.error), std::string::npos);
     }
 
     // Nothing that failed is shown as done: a file of the package that is not whole where
@@ -112,7 +109,7 @@ void runFault(const Row& row) {
     for (const PackageFile& f : packageFiles(row.profile)) {
         if (!machine.exists(f.destination)) {
             EXPECT_FALSE(intact.count(f.destination)) << f.destination << " is missing";
-            if (row.shown == Shown::Complete) {
+            if (row.error.empty()) {
                 EXPECT_TRUE(failed.count(f.destination)) << f.path;
             }
             continue;
@@ -121,7 +118,7 @@ void runFault(const Row& row) {
         const bool whole =
             content == f.content || (f.placement == 0x25 && !content.empty());
         EXPECT_TRUE(whole || content.empty()) << f.destination << " is cut short";
-        if (!whole && row.shown == Shown::Complete) {
+        if (!whole && row.error.empty()) {
             EXPECT_TRUE(failed.count(f.destination)) << f.destination;
         }
         if (intact.count(f.destination)) {
@@ -154,8 +151,7 @@ std::vector<Row> faults() {
     for (const PackageFile& f : packageFiles()) all_placed.push_back(f.destination);
 
     return {
-        {"no fault", Profile::Nt32, nullptr, Shown::Complete, "", {}, all_placed, true, true,
-         true,
+        {"no fault", Profile::Nt32, nullptr, "", {}, all_placed, true, true, true,
          [](SimWindows& m, FakeMainView&) {
              for (const char* name : {"ReadMe.txt", "Tools", "Last.txt"}) {
                  EXPECT_TRUE(hasLink(m, std::string("ZYLOR DAQ Suite\\") + name + ".lnk")) << name;
@@ -166,26 +162,24 @@ std::vector<Row> faults() {
         {"disk full in the middle of the file log", Profile::Nt32,
          [](SimWindows& m) {
              int64_t all = 0;
-             for (const PackageFile& f : packageFiles()) {
+             for (const PackageFile& f : packageFiles())
                  all += static_cast<int64_t>(f.content.size());
-             }
              const int64_t inf_copy = static_cast<int64_t>(packageFiles()[1].content.size());
              m.faults().diskFreeBytes = all + inf_copy + 370 + 200;
          },
-         Shown::ErrorReport, "EFCreateError: Cannot create file " + kTarget + "FileLog.ini", {},
+         "EFCreateError: Cannot create file " + kTarget + "FileLog.ini", {},
          all_placed, false, false, true,
          [](SimWindows& m, FakeMainView&) {
              EXPECT_TRUE(hasLink(m, "ZYLOR DAQ Suite\\Last.txt.lnk"));
          }},
         {"a target subfolder not creatable", Profile::Nt32,
          [](SimWindows& m) { m.faults().accessDenied.push_back(kTarget + "Tools"); },
-         Shown::ErrorReport,
          "EFCreateError: Failed to create directory \"" + kTarget + "Tools\\\".", {},
          {kTarget + "ReadMe.txt", kSystem + "zydaq.dll"}, false, false, false},
         // Outside the target a folder that cannot be made only fails its file.
         {"a system subfolder not creatable", Profile::Nt32,
          [](SimWindows& m) { m.faults().accessDenied.push_back(kSystem + "ZYLOR"); },
-         Shown::Complete, "", {kSystem + "ZYLOR\\helper.dll"},
+         "", {kSystem + "ZYLOR\\helper.dll"},
          {kTarget + "ReadMe.txt", kSystem + "zydaq.dll", kTarget + "Tools\\Big.bin",
           kTarget + "Last.txt"},
          true, true, true,
@@ -194,13 +188,13 @@ std::vector<Row> faults() {
          }},
         // The INF is preinstalled, then its record under the INF key cannot be written.
         {"HKLM not writable", Profile::Nt32,
-         [](SimWindows& m) { m.faults().registryReadOnly = true; }, Shown::ErrorReport,
+         [](SimWindows& m) { m.faults().registryReadOnly = true; },
          "ERegistryException: Failed to set data for '" + kDrivers + "zydaq.inf'", {},
          all_placed, false, false, false},
         // Without driver preinstallation nothing stops: the vendor keys are skipped and the
         // uninstall entry becomes a Start-menu link.
         {"HKLM not writable, Windows 9x", Profile::Win9x,
-         [](SimWindows& m) { m.faults().registryReadOnly = true; }, Shown::Complete, "", {},
+         [](SimWindows& m) { m.faults().registryReadOnly = true; }, "", {},
          {}, true, false, false,
          [](SimWindows& m, FakeMainView&) { EXPECT_TRUE(hasLink(m, "Uninstall ZYLOR Software")); }},
         // A slow service: the window keeps pumping messages while the worker waits.
@@ -209,13 +203,13 @@ std::vector<Row> faults() {
              m.faults().setup = SetupMode::Slow;
              m.faults().setupDelay = std::chrono::milliseconds(150);
          },
-         Shown::Complete, "", {}, all_placed, true, true, true,
+         "", {}, all_placed, true, true, true,
          [](SimWindows&, FakeMainView& v) { EXPECT_GT(v.pumps, 20); }},
         // COM failing ends the link phase quietly (at whichever step: the link phase's own
         // tests take each); registration still runs.
         {"COM failing", Profile::Nt32,
          [](SimWindows& m) { m.faults().comFailsAt = ComStep::CoCreateInstance; },
-         Shown::Complete, "", {}, all_placed, true, true, true,
+         "", {}, all_placed, true, true, true,
          [](SimWindows& m, FakeMainView&) { EXPECT_FALSE(hasLink(m, ".lnk")); }},
     };
 }
