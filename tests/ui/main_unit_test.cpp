@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -53,14 +52,12 @@ public:
     void links(InstallJob& job) override { visit(Phase::Links, job); }
     std::string registration(InstallJob& job) override {
         visit(Phase::Registration, job);
-        for (const auto& f : failed_copies) job.failedCopies.push_back(f);
         return "REPORT";
     }
 
     FakeMainView* view = nullptr;
     std::optional<Phase> fail_in;
     std::function<void()> after_placement_step;
-    std::vector<std::string> failed_copies;
     std::vector<PhaseVisit> visits;
 
 private:
@@ -87,7 +84,7 @@ public:
 
 class MainUnitTest : public ::testing::Test {
 public:
-    // A fresh machine, view and script; the phases' failure and failed copies stay as set.
+    // A fresh machine, view and script; the phases' failure stays as set.
     void makeMachine(Profile profile, const std::vector<test::PackageRecord>& records = {}) {
         m.emplace(profile, records);
         scripted.view = &m->view;
@@ -98,12 +95,11 @@ public:
     }
     FakeMainView& view() { return m->view; }
     std::string heading() { return m->heading(); }
-    // The report's state: the bar and the Change controls gone, Finish shown, the package closed.
+    // The report's state: the bar gone, the package closed. The controls it hides and shows
+    // and GoPanel's colour are the Wine scenarios' end-state checks.
     void expectReportShown() {
         EXPECT_EQ(view().head_layout, HeadLayout::ClientTop);
         EXPECT_EQ(view().bar, nullptr);
-        EXPECT_FALSE(view().go_color.has_value());
-        EXPECT_TRUE(view().visible(MainControl::OKButton));
         EXPECT_EQ(m->form->package().stream, nullptr);
         EXPECT_FALSE(m->form->installing());
     }
@@ -112,46 +108,32 @@ public:
     std::optional<test::InstallerMachine> m;
 };
 
+// The window's texts, layout and height lock are the ready and layout scenarios' under Wine.
 TEST_F(MainUnitTest, CreationShowsTheReadyState) {
     makeMachine(Profile::Nt32);
     TMainForm& f = create();
-    FakeMainView& v = view();
     EXPECT_FALSE(f.terminated());
-    EXPECT_FALSE(v.terminated);
     EXPECT_TRUE(m->boxes.calls.empty());
-    EXPECT_EQ(v.events, &f);
-    EXPECT_EQ(v.title, "DAQ Suite Installer");
-    EXPECT_EQ(v.application_title, "DAQ Suite Installer");
-    EXPECT_EQ(heading(), "This program will install the DAQ Suite package\r\nto this directory:");
-    EXPECT_EQ(v.texts[MainControl::PathPanel], "C:\\Program Files\\ZYLOR\\DAQ Suite");
-    EXPECT_EQ(v.texts[MainControl::DriverPathPanel], "C:\\Program Files\\ZYLOR\\Common Drivers");
-    EXPECT_EQ(v.client_height, 157);
-    EXPECT_EQ(v.min_height, 157 + kFrameHeight);
-    EXPECT_EQ(v.max_height, 157 + kFrameHeight);
-    EXPECT_TRUE(v.buttons_right);
+    EXPECT_EQ(view().application_title, "DAQ Suite Installer");
+    EXPECT_EQ(view().min_height, 157 + kFrameHeight);
     EXPECT_EQ(f.fallbackDirectory(), "C:\\");
-    EXPECT_TRUE(v.visible(MainControl::InstallButton));
-    EXPECT_FALSE(v.visible(MainControl::OKButton));
 }
 
 TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
     struct Case {
         const char* name;
         std::function<void(MainUnitTest&)> prepare;
-        std::string caption;
         std::string text;   // a part of the box's text
         std::string title;  // "" when nothing past loading happened
     } const cases[] = {
-        // The loader's own tests take every load error code; here each kind reaches its box.
-        {"no package attached", [](MainUnitTest& t) { t.m->locator_bytes = kLocatorUnpatched; },
-         "Load Error 00h", "No package is attached.", ""},
+        // The loader's tests and the Wine load-error scenario take the codes; here the two
+        // ways an exception reaches its box.
         {"executable missing",
          [](MainUnitTest& t) { t.m->windows.setExecutablePath("C:\\gone.exe"); },
-         "Load Error FFh", "\r\nEFOpenError: ", ""},
+         "\r\nEFOpenError: ", ""},
         // The title was already set when the error came.
         {"error later in creation",
          [](MainUnitTest& t) { t.view().on_client_height = [] { throw EOutOfMemory(); }; },
-         "Load Error FFh",
          "An exception occurred while loading. Please contact the factory for assistance. "
          "Details are as follows:\r\nEOutOfMemory: Out of memory",
          "DAQ Suite Installer"},
@@ -164,7 +146,7 @@ TEST_F(MainUnitTest, LoadErrorsShowTheirBoxAndTerminate) {
         EXPECT_TRUE(f.terminated());
         EXPECT_TRUE(view().terminated);
         ASSERT_EQ(m->boxes.calls.size(), 1u);
-        EXPECT_EQ(m->boxes.calls[0].caption, c.caption);
+        EXPECT_EQ(m->boxes.calls[0].caption, "Load Error FFh");
         EXPECT_NE(m->boxes.calls[0].text.find(c.text), std::string::npos);
         EXPECT_EQ(m->boxes.calls[0].flags, kMbOk | kMbIconExclamation);
         EXPECT_EQ(view().title, c.title);
@@ -209,11 +191,6 @@ TEST_F(MainUnitTest, InstallRunsEveryPhaseWithItsHeading) {
 
     EXPECT_EQ(heading(), "REPORT");
     expectReportShown();
-    for (auto c : {MainControl::PathPanel, MainControl::DriverLabel, MainControl::DriverPathPanel,
-                   MainControl::InstallButton})
-        EXPECT_FALSE(v.visible(c));
-    EXPECT_FALSE(v.enabled(MainControl::InstallButton));
-    EXPECT_EQ(v.max_height, v.min_height);  // no failed copies: still locked
 
     // The command runs once: a second click finds the button disabled.
     f.InstallButtonClick();
@@ -243,16 +220,7 @@ TEST_F(MainUnitTest, AnErrorInAPhaseSkipsTheRestAndShowsTheErrorReport) {
                   "An unexpected error occurred. Details are as follows:\r\n"
                   "EFCreateError: Failed to create target directory.");
         expectReportShown();
-        EXPECT_EQ(view().max_height, view().min_height);
     }
-}
-
-TEST_F(MainUnitTest, FailedCopiesLiftTheHeightLimit) {
-    makeMachine(Profile::Nt32);
-    scripted.failed_copies = {"C:\\WINDOWS\\x.dll"};
-    create().InstallButtonClick();
-    EXPECT_EQ(view().min_height, 157 + kFrameHeight);
-    EXPECT_EQ(view().max_height, 0);
 }
 
 TEST_F(MainUnitTest, RealPhasesPaintEachChangeOfTheBar) {
@@ -276,11 +244,8 @@ TEST_F(MainUnitTest, RealPhasesPaintEachChangeOfTheBar) {
         EnginePhases engine;
         create(&engine).InstallButtonClick();
         EXPECT_EQ(view().paints, c.paints);
-        EXPECT_EQ(heading().rfind("Installation complete!\r\n", 0), 0u) << heading();
-        EXPECT_TRUE(m->windows.exists("C:\\Program Files\\ZYLOR\\DAQ Suite\\FileLog.ini"));
         expectReportShown();
     }
-    EXPECT_EQ(m->windows.readFile("C:\\Program Files\\ZYLOR\\DAQ Suite\\sub\\b.txt"), "bb");
 }
 
 TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
@@ -296,7 +261,7 @@ TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
     FakeMainView& v = view();
 
     // After every step GoPanel must show what a bar freshly painted at that step shows.
-    int steps = 0, mismatched_steps = 0;
+    int steps = 0, mismatched_pixels = 0;
     scripted.after_placement_step = [&] {
         ++steps;
         TTintProgress reference(m->look);
@@ -308,15 +273,14 @@ TEST_F(MainUnitTest, ManyRecordsPaintOnlyTheStepsThatChangeTheBar) {
         PixelCanvas fresh(401, 25, m->look);
         reference.paintTo(fresh);
         reference.setParent(nullptr);
-        bool same = true;
-        for (int y = 0; y < 25 && same; ++y)
-            for (int x = 0; x < 401 && same; ++x) same = fresh.pixel(x, y) == v.screen->pixel(x, y);
-        if (!same) ++mismatched_steps;
+        for (int y = 0; y < 25; ++y)
+            for (int x = 0; x < 401; ++x)
+                mismatched_pixels += fresh.pixel(x, y) != v.screen->pixel(x, y);
     };
     f.InstallButtonClick();
 
     EXPECT_EQ(steps, kRecords + 1);
-    EXPECT_EQ(mismatched_steps, 0);
+    EXPECT_EQ(mismatched_pixels, 0);
     // One paint per fill length at most (1 to 398 pixels, then full), not one per record.
     std::vector<std::pair<int, int>> placement_paints;
     for (const auto& p : v.paints)
@@ -339,9 +303,7 @@ TEST_F(MainUnitTest, F1OpensTheDiagnosticsOnlyWithoutModifiers) {
     } cases[] = {
         {kVkF1, 0, true},
         {kVkF1, kShiftLeftButton | kShiftRightButton | kShiftMiddleButton, true},
-        {kVkF1, kShiftShift, false},
-        {kVkF1, kShiftAlt, false},
-        {kVkF1, kShiftCtrl, false},
+        // Shift, Ctrl and Alt alone are the Wine layout scenario's.
         {kVkF1, kShiftCtrl | kShiftShift, false},
         {113, 0, false},
         {'P', 0, false},
@@ -351,18 +313,9 @@ TEST_F(MainUnitTest, F1OpensTheDiagnosticsOnlyWithoutModifiers) {
         f.FormKeyDown(c.key, c.shift);
         EXPECT_EQ(view().diagnostics.size(), c.opens ? 1u : 0u) << c.key << " " << c.shift;
     }
-    const std::vector<std::string> expected = {
-        "WindowsPath = C:\\WINDOWS\\",
-        "SystemPath = C:\\WINDOWS\\system32\\",
-        "ProgramsPath = C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\",
-        "DLLPath = C:\\WINDOWS\\SysWOW64\\",
-        "DriverPath = C:\\WINDOWS\\system32\\Drivers\\",
-    };
-    view().diagnostics.clear();
-    f.FormKeyDown(kVkF1, 0);
-    EXPECT_EQ(view().diagnostics, std::vector<std::vector<std::string>>{expected});
 }
 
+// F1 and Finish once the report shows are the Wine window-install scenario's.
 TEST_F(MainUnitTest, F1AndCloseRequestsWhileDriversArePreinstalled) {
     makeMachine(Profile::Nt32);
     TMainForm& f = create();
@@ -379,12 +332,6 @@ TEST_F(MainUnitTest, F1AndCloseRequestsWhileDriversArePreinstalled) {
     EXPECT_EQ(v.diagnostics.size(), 2u);  // once per pump of the driver phase
     EXPECT_FALSE(answer);
     EXPECT_TRUE(v.closed);
-    f.FormKeyDown(kVkF1, 0);
-    EXPECT_EQ(v.diagnostics.size(), 3u);
-
-    v.closed = false;
-    f.OKButtonClick();
-    EXPECT_TRUE(v.closed);
 }
 
 TEST_F(MainUnitTest, ChangeButtonsTakeTheDialogsAnswer) {
@@ -396,6 +343,7 @@ TEST_F(MainUnitTest, ChangeButtonsTakeTheDialogsAnswer) {
 
     const std::string target = "C:\\Program Files\\ZYLOR\\DAQ Suite";
     const std::string drivers = "C:\\Program Files\\ZYLOR\\Common Drivers";
+    // Cancel on the drivers and a folder taken for the target are the Wine dialog scenarios'.
     const struct {
         void (TMainForm::*click)();
         MainControl panel, other;
@@ -404,10 +352,6 @@ TEST_F(MainUnitTest, ChangeButtonsTakeTheDialogsAnswer) {
     } cases[] = {
         {&TMainForm::ChDestButtonClick, MainControl::PathPanel, MainControl::DriverPathPanel,
          false, target, target},
-        {&TMainForm::ChDestButtonClick, MainControl::PathPanel, MainControl::DriverPathPanel,
-         true, target, "D:\\New"},
-        {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, MainControl::PathPanel,
-         false, drivers, drivers},
         {&TMainForm::ChDriverButtonClick, MainControl::DriverPathPanel, MainControl::PathPanel,
          true, drivers, ""},
     };

@@ -28,11 +28,9 @@ std::vector<test::PackageRecord> sampleRecords() {
     };
 }
 
-// The installer's machine started with the given arguments.
 struct Machine : test::InstallerMachine {
-    Machine(Profile profile, const std::string& arguments,
-            const std::vector<test::PackageRecord>& records = sampleRecords())
-        : InstallerMachine(profile, records) {
+    Machine(Profile profile, const std::string& arguments)
+        : InstallerMachine(profile, sampleRecords()) {
         windows.setCommandLine("\"C:\\stowaway.exe\" " + arguments);
         windows.setLocalTime(LocalTime{2026, 12, 10, 9, 30, 0});
     }
@@ -92,42 +90,15 @@ struct OutcomeRow {
 std::vector<OutcomeRow> outcomeRows() {
     const std::string flagged_inf = kDrivers + "zydaq.inf";
     return {
-        // The log is appended to.
+        // The log is appended to. Its lines for files, INFs and links are the Wine silent
+        // scenario's.
         {"success", "",
          [](Machine& m) { m.windows.writeFile("C:\\setup.log", "earlier run\r\n"); },
          kExitComplete,
-         {"earlier run\r\nStarted: ", "Loaded: ZYLOR DAQ Suite, 4 records",
-          "File written: " + kTarget + "ReadMe.txt", "File written: " + flagged_inf,
-          "INF preinstalled: " + flagged_inf + " -> oem0.inf",
-          "Registry: HKLM\\Software\\ZYLOR\\INF [" + flagged_inf + "] = oem0.inf",
-          "ZYLOR DAQ Suite\\ReadMe.txt.lnk -> " + kTarget + "ReadMe.txt",
-          "] = DAQ Suite," + kTarget, "[DisplayName] = ZYLOR Software",
-          "Installation complete!", "Exit code: 0"},
+         {"earlier run\r\nStarted: ", "] = DAQ Suite," + kTarget,
+          "[DisplayName] = ZYLOR Software", "Exit code: 0"},
          true},
-        {"target given by /D= with blanks, unquoted", "/D=C:\\My Apps\\DAQ", nullptr,
-         kExitComplete, {"File written: C:\\My Apps\\DAQ\\ReadMe.txt"},
-         false},
-        {"target given by /D=, quoted", "\"/D=C:\\My Apps\\DAQ\"", nullptr, kExitComplete,
-         {"File written: C:\\My Apps\\DAQ\\ReadMe.txt"}, false},
-        {"failed copy", "",
-         [](Machine& m) { m.windows.faults().accessDenied = {"C:\\WINDOWS\\system32\\zydaq.dll"}; },
-         kExitFailedCopies,
-         {"File failed: C:\\WINDOWS\\system32\\zydaq.dll, fallback copy: ",
-          "These files failed to copy", "Exit code: 1"},
-         true},
-        {"target directory not creatable", "/D=C:\\Locked\\DAQ",
-         [](Machine& m) { m.windows.faults().accessDenied = {"C:\\Locked"}; }, kExitErrorReport,
-         {"EFCreateError: Failed to create target directory.", "Exit code: 2"}, false},
-        {"invalid placement code", "", [](Machine&) {}, kExitErrorReport,
-         {"PackageError", "Exit code: 2"}, true},
-        {"no package attached", "", [](Machine& m) { m.locator_bytes = kLocatorUnpatched; }, kExitLoadError,
-         {"Load Error 00h: No package is attached. Please contact the factory for assistance.",
-          "Exit code: 3"},
-         false},
-        // A lost log turns only a complete run's 0 into 5.
-        {"log not writable", "",
-         [](Machine& m) { m.windows.faults().accessDenied = {"C:\\setup.log"}; },
-         kExitLogNotWritten, {}, true},
+        // A lost log leaves every code but a complete run's 0 as it is.
         {"failed copy, log not writable", "",
          [](Machine& m) {
              m.windows.faults().accessDenied = {"C:\\WINDOWS\\system32\\zydaq.dll",
@@ -140,8 +111,6 @@ std::vector<OutcomeRow> outcomeRows() {
              m.windows.faults().accessDenied = {"C:\\setup.log"};
          },
          kExitLoadError, {}, false},
-        {"empty /D=", "/D=", nullptr, kExitErrorReport,
-         {"Command Line: /D= names no directory.", "Exit code: 2"}, false},
         {"switch given twice", "/LOG=C:\\other.log", nullptr, kExitErrorReport,
          {"Command Line: /LOG= is given twice."}, false},
         {"setup service never answers", "",
@@ -159,11 +128,7 @@ std::vector<OutcomeRow> outcomeRows() {
 TEST(SilentInstall, EachOutcomeGivesItsExitCodeAndLog) {
     for (const OutcomeRow& row : outcomeRows()) {
         SCOPED_TRACE(row.name);
-        std::vector<test::PackageRecord> records = sampleRecords();
-        if (row.name == "invalid placement code") {
-            records.push_back(test::record(0x07, "bad.bin", "x", "C:\\bad.bin"));
-        }
-        Machine m(Profile::Nt32, "/S " + row.arguments + " /LOG=C:\\setup.log", records);
+        Machine m(Profile::Nt32, "/S " + row.arguments + " /LOG=C:\\setup.log");
         if (row.prepare) row.prepare(m);
         EXPECT_EQ(m.runSilent(row.inf_wait_limit_ms), row.code);
         const std::string log = m.log();
@@ -199,8 +164,6 @@ TEST(WindowRun, ExitCodesAndSwitchesWithTheWindow) {
          "C:\\My Apps\\DAQ", 0},
         {"command line refused", "/D=", false, false, kExitErrorReport, "", 1},
         {"unknown switch is the target", "/X", false, false, kExitNotInstalled, "/X", 0},
-        {"first argument is the target, unchanged", "\"D:\\Data\\My Pkg\" ignored", false,
-         false, kExitNotInstalled, "D:\\Data\\My Pkg", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
