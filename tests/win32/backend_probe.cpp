@@ -157,6 +157,7 @@ std::string readValue(const char* path, const char* name) {
     return read && type == REG_SZ ? data : "<none>";
 }
 
+// Which view a 32-bit process writes is the Wine install scenarios' registry check.
 void probeRegistry(Registry& registry) {
     const char* leaf = "Software\\StowawayProbe\\Tree\\Leaf";
     {
@@ -171,7 +172,6 @@ void probeRegistry(Registry& registry) {
     check(registry.openOrCreate(leaf, kKeyAllAccess) != nullptr, "openOrCreate existing");
     registry.openOrCreate("Software\\StowawayProbe\\Tree\\Other\\Deep\\Er", kKeyAllAccess);
 
-    // Which view a 32-bit process writes is the Wine install scenarios' registry check.
     check(registry.deleteTree("Software\\StowawayProbe\\Tree"), "deleteTree");
     check(!keyExists("Software\\StowawayProbe\\Tree"), "tree is gone");
     check(keyExists("Software\\StowawayProbe"), "parent stays");
