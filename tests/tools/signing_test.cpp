@@ -59,12 +59,9 @@ TEST(PeSignatureInfoTest, ReadsTheHeaderAndToleratesDamage) {
     };
     for (const Case& c : cases) {
         const PeSignatureInfo info = readPeSignatureInfo(c.head);
-        EXPECT_EQ(info.isPe, c.pe) << c.name;
-        EXPECT_EQ(info.signedImage(), c.is_signed) << c.name;
-        if (c.is_signed) {
-            EXPECT_EQ(info.tableOffset, c.offset) << c.name;
-            EXPECT_EQ(info.tableSize, c.size) << c.name;
-        }
+        EXPECT_EQ(std::make_tuple(info.isPe, info.signedImage(), info.tableOffset, info.tableSize),
+                  std::make_tuple(c.pe, c.is_signed, c.offset, c.size))
+            << c.name;
     }
     EXPECT_EQ(readPeSignatureInfo(stub).checksumOffset, static_cast<int64_t>(test::kPeChecksumAt));
 }

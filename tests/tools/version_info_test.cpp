@@ -58,9 +58,9 @@ TEST(VersionInfo, FindsEverySlotAndPatchesTextsAndNumbersInPlace) {
     VersionInfo info;
     ASSERT_TRUE(findVersionInfo(image, info));
     ASSERT_EQ(info.slots.size(), 6u);
-    EXPECT_EQ(info.slots[0].key, "CompanyName");
-    EXPECT_EQ(info.slots[0].capacity, 15u);
-    EXPECT_EQ(info.slots[0].value, "Stowaway" + std::string(7, ' '));
+    const VersionSlot& company = info.slots[0];
+    EXPECT_EQ(std::tie(company.key, company.capacity, company.value),
+              std::make_tuple("CompanyName", 15u, "Stowaway" + std::string(7, ' ')));
     EXPECT_EQ(info.slots[1].capacity, 23u);
     VersionInfo none;
     EXPECT_FALSE(findVersionInfo(std::string(200, 'x'), none));
@@ -73,7 +73,6 @@ TEST(VersionInfo, FindsEverySlotAndPatchesTextsAndNumbersInPlace) {
     EXPECT_EQ(image.size(), size);
     EXPECT_EQ(image.substr(0, 8), std::string(8, 'C'));
     // The value length counts the text and its NUL; the rest of the slot is zeros.
-    const VersionSlot& company = info.slots[0];
     EXPECT_EQ(static_cast<unsigned char>(image[company.lengthOffset]), 6u);
     EXPECT_EQ(image.substr(company.valueOffset + 10, 22), std::string(22, '\0'));
 }
