@@ -84,13 +84,8 @@ TEST_F(BuildTest, WritesStubThenPackageWithThePatchedLocator) {
     const int64_t unpadded = static_cast<int64_t>(package.size());
     package.resize(4096, '\0');
     EXPECT_EQ(out.substr(stub.size()), package);
-
     // The inspector's reader sees the padding as unread bytes inside the package.
-    const PackageFile p = readPackageFile(dir() / "out.exe");
-    EXPECT_EQ(p.loadErrorCode, -1);
-    EXPECT_EQ(p.recordCount, 2);
-    EXPECT_EQ(p.packageLength, 4096);
-    EXPECT_EQ(p.unreadInside, 4096 - unpadded);
+    EXPECT_EQ(readPackageFile(dir() / "out.exe").unreadInside, 4096 - unpadded);
 }
 
 TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
@@ -120,11 +115,8 @@ TEST_F(BuildTest, RefusesStubsThatCannotCarryAPackage) {
     }
 }
 
-TEST_F(BuildTest, AFailedBuildLeavesTheOldOutputAndNoTemporaryFile) {
+TEST_F(BuildTest, AWriteThatFailsLeavesTheOldOutputAndNoTemporaryFile) {
     writeBytes(dir() / "out.exe", "previous installer");
-    writeManifest("[[file]]\nplacement = 16\npath = \"x\"\nsource = \"files/none\"");
-    EXPECT_NE(build(), "");
-
     // A source that shrinks after it was measured fails while the output is being written.
     PackRecord record = test::packRecord(16, "a.txt", "");
     record.contentFile = dir() / "files/a.txt";
@@ -138,7 +130,8 @@ TEST_F(BuildTest, AFailedBuildLeavesTheOldOutputAndNoTemporaryFile) {
 }
 
 // What cannot be read, or would fail or be lost at install time, is refused at build time;
-// the diagnostics name the entry by its place in the manifest.
+// the diagnostics name the entry by its place in the manifest. A refused build leaves the old
+// output and no temporary file.
 TEST_F(BuildTest, Refusals) {
     auto file = [](int placement, const std::string& path, const std::string& key,
                    bool copy = false) {
@@ -186,12 +179,14 @@ TEST_F(BuildTest, Refusals) {
     };
     for (const Case& c : cases) {
         writeManifest(c.files);
+        writeBytes(dir() / "out.exe", "previous installer");
         const std::string refusal = build();
         const std::string said =
             refusal + "\n" + std::regex_replace(warnings_, std::regex(dir().string() + "/"), "");
         EXPECT_NE(refusal, "") << c.name;
         EXPECT_NE(said.find(c.expected), std::string::npos) << c.name << ": " << said;
-        EXPECT_FALSE(fs::exists(dir() / "out.exe")) << c.name;
+        EXPECT_EQ(readBytes(dir() / "out.exe"), "previous installer") << c.name;
+        EXPECT_TRUE(test::temporaryOutputs(dir()).empty()) << c.name;
     }
 }
 
@@ -266,10 +261,9 @@ TEST_F(BuildTest, TheUninstallerIsTheLastRecordUnlessTheManifestLeavesItOut) {
         const PackageFile p = readPackageFile(dir() / "out.exe");
         ASSERT_EQ(p.records.size(), 3u);
         const PackageRecord& r = p.records.back();
-        EXPECT_EQ(r.placementByte, 1);
-        EXPECT_EQ(r.path, "ZYLORUninstall.exe");
-        EXPECT_EQ(r.key, "C:\\ZYLORUninstall.exe");
-        EXPECT_EQ(r.contentSize, static_cast<int64_t>(c.content.size()));
+        EXPECT_EQ(std::tie(r.placementByte, r.path, r.key, r.contentSize),
+                  std::make_tuple(1, "ZYLORUninstall.exe", "C:\\ZYLORUninstall.exe",
+                                  static_cast<int64_t>(c.content.size())));
     }
     int code = 0;
     EXPECT_NE(test::inspectReport(dir() / "out.exe", &code)
@@ -287,8 +281,6 @@ TEST_F(BuildTest, TheSamplePackageBuildsAndUsesEveryPlacementCode) {
 
     const PackageFile p = readPackageFile(dir() / "sample.exe");
     ASSERT_EQ(p.loadErrorCode, -1) << p.loadErrorText;
-    EXPECT_EQ(p.startMenuGroup, "ZYLOR DAQ Suite");
-    EXPECT_EQ(p.recordError, "");
     std::set<int> bytes;
     for (const PackageRecord& r : p.records) bytes.insert(r.placementByte);
     for (int code : {0, 1, 2, 3, 4, 5, 8, 9, 12, 13, 16, 17, 18, 20}) {

@@ -17,6 +17,7 @@
 #include "stowpack/host_file.h"
 #include "stowpack/inspect_command.h"
 #include "stowpack/installer_writer.h"
+#include "support/package_builder.h"
 
 namespace stow::test {
 
@@ -68,9 +69,7 @@ inline std::string packRefusal(const std::function<void()>& f) {
 
 // The bytes with the int32 at `at` replaced, stored as the package stores it.
 inline std::string withInt32At(std::string bytes, size_t at, int32_t value) {
-    std::string stored;
-    appendInt32(stored, value);
-    return bytes.replace(at, 4, stored);
+    return bytes.replace(at, 4, le32(value));
 }
 
 inline std::string inspectReport(const std::filesystem::path& file, int* code) {

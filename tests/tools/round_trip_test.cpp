@@ -86,74 +86,62 @@ protected:
 };
 
 // The loader's limits are checked at every edge in its own tests; here one damage per error
-// follows a built file's bytes through the inspector's locator scan to its number.
-TEST_F(DamageTest, EveryDamageGivesItsNumberedError) {
+// follows a built file's bytes through the inspector's locator scan to its number and report.
+TEST_F(DamageTest, EveryDamageGivesItsNumberedErrorAndInspectTheVerdict) {
     ASSERT_EQ(good_.size(), kP + 4 + (4 + 5) + (4 + 9) + 4 + (4 + 11) + (4 + 6000) + (4 + 13) + 4);
-    struct Case {
-        const char* name;
-        std::string bytes;
-        int expected;
-    };
-    const Case cases[] = {
-        {"intact", good_, -1},
-        {"signature block appended", good_ + std::string(5000, 'S'), -1},
-        {"locator reset to XXXX", std::string(good_).replace(1028, 4, kLocatorUnpatched), 0x00},
-        {"P below the minimum", withInt32At(1028, 4091), 0x01},
-        {"P past the file", withInt32At(1028, 0x3FFFFFF0), 0x02},
-        {"L too small", withInt32At(kP, 4095), 0x03},
-        {"cut inside the package", good_.substr(0, good_.size() - 1), 0x04},
-        {"vendor length negative", withInt32At(kP + 4, -1), 0xFF},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(readPackageFile(written(c.bytes)).loadErrorCode, c.expected) << c.name;
-    }
-}
-
-TEST_F(DamageTest, InspectReportsTheVerdict) {
     // In a small package's zero padding a larger count meets records without a placement
     // byte: the install stops at the first of them, not where reading would fail.
     const PackRecord a = test::packRecord(0x10, "a.txt", "a");
     const std::string one = test::withInt32At(built({a}), kCountAt, 100000);
     const std::string invalid =
         test::withInt32At(built({a, test::packRecord(0x07, "a.txt", "a")}), kCountAt, 100000);
+    constexpr int kNoLocator = -2;  // nothing for the loader to start from
     struct Case {
         const char* name;
         std::string bytes;
+        int loadError;
         int code;
         std::vector<std::string> expected;
         const char* absent = "";
     };
     const Case cases[] = {
-        {"intact, signature behind", good_ + "SIGNATURE", 0,
+        {"intact, signature behind", good_ + "SIGNATURE", -1, 0,
          {"Vendor:        ZYLOR", "#1  0x10 code 16 (target directory)", "size  6000 bytes",
           "9 bytes follow the package", "loads without error"}},
-        {"cut", good_.substr(0, good_.size() - 10), 1,
-         {"Load Error 04h: The package is truncated."}},
-        {"locator reset", std::string(good_).replace(1028, 4, kLocatorUnpatched), 1,
+        {"locator reset to XXXX", std::string(good_).replace(1028, 4, kLocatorUnpatched), 0x00, 1,
          {"Load Error 00h"}},
-        {"no locator", std::string(9000, 'M'), 1, {"not a Stowaway installer"}},
+        {"P below the minimum", withInt32At(1028, 4091), 0x01, 1, {"Load Error 01h"}},
+        {"P past the file", withInt32At(1028, 0x3FFFFFF0), 0x02, 1, {"Load Error 02h"}},
+        {"L too small", withInt32At(kP, 4095), 0x03, 1, {"Load Error 03h"}},
+        {"cut inside the package", good_.substr(0, good_.size() - 1), 0x04, 1,
+         {"Load Error 04h: The package is truncated."}},
+        {"vendor length negative", withInt32At(kP + 4, -1), 0xFF, 1, {"Load Error FFh"}},
+        {"no locator", std::string(9000, 'M'), kNoLocator, 1, {"not a Stowaway installer"}},
         // A record count beyond the records: loads, but the install would stop at record #2.
-        {"count beyond the records", withInt32At(kCountAt, 2), 1,
+        {"count beyond the records", withInt32At(kCountAt, 2), -1, 1,
          {"Record #2 cannot be read (EReadError: Stream read error); the install command would "
           "stop there"}},
-        {"padding read as records", one, 1,
+        {"padding read as records", one, -1, 1,
          {"#2  (no placement byte; the install stops here)",
           "cannot be read (EReadError: Stream read error)\n",
           "The install command stops at record #2\n"},
          "would stop there"},
-        {"an invalid code before the padding", invalid, 1,
+        {"an invalid code before the padding", invalid, -1, 1,
          {"#2  0x07 code 7", "The install command stops at record #2\n"}, "would stop there"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.loadError != kNoLocator) {
+            EXPECT_EQ(readPackageFile(written(c.bytes)).loadErrorCode, c.loadError);
+        }
         int code = -1;
         const std::string report = test::inspectReport(written(c.bytes), &code);
-        EXPECT_EQ(code, c.code) << c.name;
+        EXPECT_EQ(code, c.code);
         for (const std::string& part : c.expected) {
-            EXPECT_NE(report.find(part), std::string::npos) << c.name << ": " << part << "\n"
-                                                            << report;
+            EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
         }
         if (*c.absent) {
-            EXPECT_EQ(report.find(c.absent), std::string::npos) << c.name << report;
+            EXPECT_EQ(report.find(c.absent), std::string::npos) << report;
         }
     }
 }

@@ -1,7 +1,7 @@
-// Signed installers: signing a built installer puts the certificate table behind the package
-// and changes nothing the loader reads; stowpack refuses stubs that are already signed or
-// packed, and inspect reports where the signature lies. The signing tests make a throwaway
-// certificate and need openssl and osslsigncode.
+// Signed stubs: the certificate directory is read from any PE header, stowpack refuses stubs
+// that are already signed or packed, and inspect reports a signature made too early. (A
+// signature made after the build, behind the package, is the Wine install-signed scenario's.)
+// The signing tests make a throwaway certificate and need openssl and osslsigncode.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -59,21 +59,11 @@ TEST(PeSignatureInfoTest, ReadsTheHeaderAndToleratesDamage) {
     };
     for (const Case& c : cases) {
         const PeSignatureInfo info = readPeSignatureInfo(c.head);
-        EXPECT_EQ(info.isPe, c.pe) << c.name;
-        EXPECT_EQ(info.signedImage(), c.is_signed) << c.name;
-        if (c.is_signed) {
-            EXPECT_EQ(info.tableOffset, c.offset) << c.name;
-            EXPECT_EQ(info.tableSize, c.size) << c.name;
-        }
+        EXPECT_EQ(std::make_tuple(info.isPe, info.signedImage(), info.tableOffset, info.tableSize),
+                  std::make_tuple(c.pe, c.is_signed, c.offset, c.size))
+            << c.name;
     }
     EXPECT_EQ(readPeSignatureInfo(stub).checksumOffset, static_cast<int64_t>(test::kPeChecksumAt));
-}
-
-PackageContents sampleContents() {
-    const int32_t stamp = 0x58612345;
-    return test::packContents({test::packRecord(0x10, "ReadMe.txt", std::string(300, 'r'), stamp),
-                               test::packRecord(0x25, "zydaq.inf", std::string(900, 'i'), stamp),
-                               test::packRecord(0x02, "zydaq.dll", std::string(7000, 'd'), stamp)});
 }
 
 // Runs a shell command quietly; true on exit status 0.
@@ -83,106 +73,49 @@ bool run(const std::string& command) {
 
 std::string quote(const fs::path& p) { return "'" + p.string() + "'"; }
 
-class SigningTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!run("command -v osslsigncode") || !run("command -v openssl")) {
-            GTEST_SKIP() << "osslsigncode or openssl is not installed";
-        }
-        key_ = dir() / "key.pem";
-        cert_ = dir() / "cert.pem";
-        ASSERT_TRUE(run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "
-                        "'/CN=Stowaway Test Signing' -keyout " + quote(key_) + " -out " +
-                        quote(cert_)));
-        summary_ = writeInstaller(test::peStub(), "stub", sampleContents(), dir() / "out.exe");
+TEST(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
+    if (!run("command -v osslsigncode") || !run("command -v openssl")) {
+        GTEST_SKIP() << "osslsigncode or openssl is not installed";
     }
-    const fs::path& dir() const { return temp_.path(); }
+    test::TempDir temp;
+    const fs::path& dir = temp.path();
+    const std::string cert = quote(dir / "cert.pem");
+    ASSERT_TRUE(run("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "
+                    "'/CN=Stowaway Test Signing' -keyout " + quote(dir / "key.pem") + " -out " +
+                    cert));
+    writeBytes(dir / "bare.exe", test::peStub());
+    ASSERT_TRUE(run("osslsigncode sign -certs " + cert + " -key " + quote(dir / "key.pem") +
+                    " -n 'ZYLOR DAQ Suite' -h sha256 -in " + quote(dir / "bare.exe") + " -out " +
+                    quote(dir / "bare-signed.exe")));
+    const std::string signed_stub = readBytes(dir / "bare-signed.exe");
+    const PackageContents contents =
+        test::packContents({test::packRecord(0x10, "ReadMe.txt", std::string(300, 'r')),
+                            test::packRecord(0x02, "zydaq.dll", std::string(7000, 'd'))});
 
-    bool sign(const fs::path& in, const fs::path& out) {
-        return run("osslsigncode sign -certs " + quote(cert_) + " -key " + quote(key_) +
-                   " -n 'ZYLOR DAQ Suite' -h sha256 -in " + quote(in) + " -out " + quote(out));
-    }
-    bool verify(const fs::path& file) {
-        return run("osslsigncode verify -CAfile " + quote(cert_) + " -in " + quote(file));
-    }
-
-    test::TempDir temp_;
-    fs::path key_, cert_;
-    BuildSummary summary_;
-};
-
-TEST_F(SigningTest, TheSignatureGoesBehindThePackageAndTheLoaderStillReadsIt) {
-    const fs::path signed_file = dir() / "signed.exe";
-    ASSERT_TRUE(sign(dir() / "out.exe", signed_file));
-    ASSERT_TRUE(verify(signed_file));
-
-    // Signing rewrote only the header's checksum and certificate directory and appended the
-    // table: the locator and every byte of the package are where they were.
-    const std::string before = readBytes(dir() / "out.exe");
-    const std::string after = readBytes(signed_file);
-    const int64_t package_end = summary_.packageOffset + summary_.packageLength;
-    ASSERT_EQ(static_cast<int64_t>(before.size()), package_end);
-    ASSERT_GT(after.size(), before.size());
-    auto unsigned_fields = [](std::string image) {
-        image.replace(test::kPeChecksumAt, 4, 4, '\0');
-        return image.replace(test::kPeSecurityDirectoryAt, 8, 8, '\0');
-    };
-    EXPECT_TRUE(unsigned_fields(after.substr(0, before.size())) == unsigned_fields(before));
-
-    const PackageFile p = readPackageFile(signed_file);
-    ASSERT_EQ(p.loadErrorCode, -1) << p.loadErrorText;
-    EXPECT_TRUE(p.isSigned);
-    EXPECT_GE(p.signatureOffset, package_end);
-    EXPECT_EQ(p.signatureOffset + p.signatureSize, p.fileSize);
-    EXPECT_EQ(p.bytesBehind, p.fileSize - package_end);
-    EXPECT_EQ(p.recordError, "");
-
-    // The installer's own loader, given the locator bytes as the signed file holds them.
-    test::expectLoaderReads(signed_file, test::kPeLocatorAt, sampleContents());
-
-    int code = 0;
-    const std::string report = test::inspectReport(signed_file, &code);
-    EXPECT_EQ(code, 0) << report;
-    EXPECT_NE(report.find("Signature:     certificate table at offset " +
-                          std::to_string(p.signatureOffset) + ", " +
-                          std::to_string(p.signatureSize) + " bytes, behind the package"),
-              std::string::npos)
-        << report;
-    EXPECT_NE(report.find("loads without error"), std::string::npos) << report;
-    EXPECT_NE(test::inspectReport(dir() / "out.exe", &code).find("Signature:     none"),
-              std::string::npos);
-}
-
-TEST_F(SigningTest, StubsSignedTooEarlyAreRefusedOrReported) {
-    // A signed installer, or a signed bare stub, cannot be the stub of a new build.
-    ASSERT_TRUE(sign(dir() / "out.exe", dir() / "signed.exe"));
-    writeBytes(dir() / "bare.exe", test::peStub());
-    ASSERT_TRUE(sign(dir() / "bare.exe", dir() / "bare-signed.exe"));
-    const std::string signed_stub = readBytes(dir() / "bare-signed.exe");
-    for (const auto& [file, expected] :
-         {std::pair{fs::path("signed.exe"), "already carries a package"},
-          std::pair{fs::path("bare-signed.exe"), "is already signed (certificate table at"}}) {
-        const std::string message = test::packRefusal([&, file = file] {
-            writeInstaller(readBytes(dir() / file), file.string(), sampleContents(),
-                           dir() / "again.exe");
-        });
-        EXPECT_NE(message.find(expected), std::string::npos) << file << ": " << message;
-    }
-    EXPECT_FALSE(fs::exists(dir() / "again.exe"));
+    // A signed stub cannot be the stub of a new build. (A signed installer is refused as a
+    // stub that already carries a package, as every packed stub is.)
+    const std::string message = test::packRefusal(
+        [&] { writeInstaller(signed_stub, "bare-signed.exe", contents, dir / "again.exe"); });
+    EXPECT_NE(message.find("is already signed (certificate table at"), std::string::npos)
+        << message;
+    EXPECT_FALSE(fs::exists(dir / "again.exe"));
 
     // Packed by hand behind a signed stub: the installer loads, but the signature lies before
     // the package and no longer verifies; inspect says so.
-    const std::string built = readBytes(dir() / "out.exe");
+    const BuildSummary summary =
+        writeInstaller(test::peStub(), "stub", contents, dir / "out.exe");
     const std::string late =
         test::withInt32At(signed_stub, test::kPeLocatorAt + kLocatorDataOffset,
                           static_cast<int32_t>(signed_stub.size())) +
-        built.substr(static_cast<size_t>(summary_.packageOffset));
-    writeBytes(dir() / "late.exe", late);
-    EXPECT_FALSE(verify(dir() / "late.exe"));
+        readBytes(dir / "out.exe").substr(static_cast<size_t>(summary.packageOffset));
+    writeBytes(dir / "late.exe", late);
+    EXPECT_FALSE(run("osslsigncode verify -CAfile " + cert + " -in " + quote(dir / "late.exe")));
     int code = 0;
-    const std::string report = test::inspectReport(dir() / "late.exe", &code);
+    const std::string report = test::inspectReport(dir / "late.exe", &code);
     EXPECT_EQ(code, 0) << report;
     EXPECT_NE(report.find("not behind the package"), std::string::npos) << report;
+    EXPECT_NE(test::inspectReport(dir / "out.exe", &code).find("Signature:     none"),
+              std::string::npos);
 }
 
 }  // namespace
