@@ -207,6 +207,7 @@ TEST(LoaderTest, CaptionsAndTexts) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.error.caption(), c.caption);
         EXPECT_EQ(c.error.text(), c.text);
+        EXPECT_EQ(static_cast<const Error&>(c.error).describe(), std::string("LoadError: ") + c.text);
     }
 }
 
