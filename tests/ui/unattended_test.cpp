@@ -166,12 +166,13 @@ std::vector<OutcomeRow> outcomeRows() {
         {"failed copy", "",
          [](Machine& m) { m.windows.faults().accessDenied = {"C:\\WINDOWS\\system32\\zydaq.dll"}; },
          kExitFailedCopies,
-         {"File failed: C:\\WINDOWS\\system32\\zydaq.dll, fallback copy: ",
+         {"File failed: C:\\WINDOWS\\system32\\zydaq.dll (access denied), fallback copy: ",
           "These files failed to copy", "Exit code: 1"},
          true},
         {"target directory not creatable", "/D=C:\\Locked\\DAQ",
          [](Machine& m) { m.windows.faults().accessDenied = {"C:\\Locked"}; }, kExitErrorReport,
-         {"EFCreateError: Failed to create target directory.", "Exit code: 2"}, false},
+         {"Directory failed: C:\\Locked\\DAQ\\ (access denied)",
+          "EFCreateError: Failed to create target directory.", "Exit code: 2"}, false},
         {"invalid placement code", "", [](Machine&) {}, kExitErrorReport,
          {"PackageError", "Exit code: 2"}, true},
         {"no package attached", "", [](Machine& m) { m.locator_bytes = kLocatorUnpatched; }, kExitLoadError,
@@ -215,6 +216,29 @@ TEST(SilentInstall, EachOutcomeGivesItsExitCodeAndLog) {
             EXPECT_FALSE(m.windows.registryValue(m.windows.processView(), infKeyPath("ZYLOR"),
                                                  kDrivers + "zydaq.inf"));
             std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        }
+    }
+}
+
+// The log says why a file or a directory failed, as each kind of Windows answers.
+TEST(SilentInstall, TheLogSaysWhyAFileOrDirectoryFailed) {
+    const struct {
+        const char* target;
+        std::function<void(sim::Faults&)> fault;
+        const char* logged;
+    } cases[] = {
+        {"C:\\Apps", [](sim::Faults& f) { f.fullDisk = {"C:\\Apps"}; },
+         "File failed: C:\\Apps\\ReadMe.txt (disk full)"},
+        {"C:\\Apps", [](sim::Faults& f) { f.accessDenied = {"C:\\Apps\\ReadMe.txt"}; },
+         "File failed: C:\\Apps\\ReadMe.txt (access denied), fallback copy: C:\\ReadMe.txt"},
+        {"Q:\\Apps", [](sim::Faults&) {}, "Directory failed: Q:\\Apps\\ (path not found)"},
+    };
+    for (Profile profile : {Profile::Win9x, Profile::Nt32, Profile::Nt64, Profile::NtNoSetupApi}) {
+        for (const auto& c : cases) {
+            Machine m(profile, std::string("/S /D=") + c.target + " /LOG=C:\\setup.log");
+            c.fault(m.windows.faults());
+            m.runSilent();
+            EXPECT_NE(m.log().find(c.logged), std::string::npos) << c.logged << "\nin:\n" << m.log();
         }
     }
 }
