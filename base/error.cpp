@@ -7,6 +7,11 @@
 
 namespace stow {
 
+LoadError::LoadError(int code) : LoadError(code, std::string()) {}
+
+LoadError::LoadError(int code, const std::string& detail)
+    : Error("LoadError", loadErrorText(code, detail)), code_(code) {}
+
 std::string LoadError::caption() const {
     return "Load Error " + hexText(static_cast<unsigned>(code_) & 0xFFu, 2) + "h";
 }

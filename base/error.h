@@ -92,8 +92,9 @@ public:
 // while loading (detail is then that error's "ClassName: message"). Its message is the box text.
 class LoadError : public Error {
 public:
-    explicit LoadError(int code, const std::string& detail = {})
-        : Error("LoadError", loadErrorText(code, detail)), code_(code) {}
+    // Out of line: the installer throws these from several places.
+    explicit LoadError(int code);
+    LoadError(int code, const std::string& detail);
     int code() const { return code_; }
     // "Load Error 03h"
     std::string caption() const;

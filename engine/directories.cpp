@@ -20,44 +20,31 @@ std::string withoutTrailingSeparators(std::string dir) {
     return dir;
 }
 
-// A root that is not there reads as Windows answers a directory on a missing drive.
-bool rootExists(FileSystem& files, const std::string& root, Failure* why) {
-    if (directoryExists(files, root)) return true;
-    if (why) *why = failureOf(3);  // ERROR_PATH_NOT_FOUND
-    return false;
-}
-
 }  // namespace
 
-bool forceDirectories(FileSystem& files, const std::string& path, Failure* why) {
+bool forceDirectories(FileSystem& files, const std::string& path) {
     const std::string dir = withoutTrailingSeparators(path);
     if (dir.empty()) return false;
     // A bare drive ("C:") or the root ("\") is there or not; it cannot be created. The root is
     // asked about as "\" itself: "\\" would name a network path.
-    if (dir == "\\") return rootExists(files, dir, why);
-    if (dir.size() == 2 && dir[1] == ':') return rootExists(files, dir + "\\", why);
+    if (dir == "\\") return directoryExists(files, dir);
+    if (dir.size() == 2 && dir[1] == ':') return directoryExists(files, dir + "\\");
     if (directoryExists(files, dir)) return true;
     size_t cut = dir.find_last_of('\\');
     if (cut != std::string::npos && cut > 0) {
         std::string parent = dir.substr(0, cut);
-        if (!(parent.size() == 2 && parent[1] == ':') && !forceDirectories(files, parent, why)) {
+        if (!(parent.size() == 2 && parent[1] == ':') && !forceDirectories(files, parent)) {
             return false;
         }
     }
-    if (files.createDirectory(dir)) return true;
-    // Made by someone else meanwhile, or the reason it could not be.
-    const Failure failure = files.lastFailure();
-    if (directoryExists(files, dir)) return true;
-    if (why) *why = failure;
-    return false;
+    return files.createDirectory(dir) || directoryExists(files, dir);
 }
 
 bool DirectoryMaker::force(const std::string& path) {
     std::string dir = withoutTrailingSeparators(path);
     // Spelled differently, the same directory is only asked about once more: never wrong.
     if (known_.count(dir)) return true;
-    failure_ = {};
-    if (!forceDirectories(files_, dir, &failure_)) return false;
+    if (!forceDirectories(files_, dir)) return false;
     known_.insert(std::move(dir));
     return true;
 }

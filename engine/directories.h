@@ -13,9 +13,8 @@ bool directoryExists(FileSystem& files, const std::string& path);
 bool fileExists(FileSystem& files, const std::string& path);
 
 // Creates every missing directory of path (a trailing "\" is allowed). True when the whole path
-// exists afterwards; false for an empty path or when a directory could not be created, with the
-// reason in *why when given.
-bool forceDirectories(FileSystem& files, const std::string& path, Failure* why = nullptr);
+// exists afterwards; false for an empty path or when a directory could not be created.
+bool forceDirectories(FileSystem& files, const std::string& path);
 
 // forceDirectories for one installation: a directory made or found once is not asked about
 // again, so a folder that receives many files costs its existence checks only once.
@@ -23,12 +22,9 @@ class DirectoryMaker {
 public:
     explicit DirectoryMaker(FileSystem& files) : files_(files) {}
     bool force(const std::string& path);
-    // Why the last force that answered false failed.
-    const Failure& lastFailure() const { return failure_; }
 
 private:
     FileSystem& files_;
-    Failure failure_;
     std::unordered_set<std::string> known_;  // as spelled when made or found, no trailing "\"
 };
 

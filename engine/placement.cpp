@@ -74,12 +74,12 @@ public:
         }
     }
 
-    // Makes a directory's missing levels; a failure goes to the report with its reason.
+    // Makes a directory's missing levels; a failure goes to the report with the reason of the
+    // level that could not be made.
     bool makeDirectory(DirectoryMaker& directories, const std::string& path) {
+        files_.clearFailure();
         if (directories.force(path)) return true;
-        if (job_.report) {
-            job_.report->line({"Directory failed: ", path, failureNote(directories.lastFailure())});
-        }
+        if (job_.report) job_.report->line({"Directory failed: ", path, failureNote(files_.lastFailure())});
         return false;
     }
 

@@ -55,16 +55,20 @@ inline Failure failureOf(uint32_t code) {
 }
 
 // Where a failing call leaves its reason: read it right after the call, on the same thread.
-// Calls that never fail (or only answer "not there") leave it as it was.
+// Calls that never fail (or only answer "not there") leave it as it was; clearFailure() first
+// tells a stale reason from none.
+// Polymorphic itself, so that it sits first in File and FileSystem as a plain single base.
 class FailureSlot {
 public:
-    const Failure& lastFailure() const { return last_failure_; }
+    virtual ~FailureSlot() = default;
+    Failure lastFailure() const { return failureOf(last_error_); }
+    void clearFailure() { last_error_ = 0; }
 
 protected:
-    void noteFailure(uint32_t code) { last_failure_ = failureOf(code); }
+    void noteFailure(uint32_t code) { last_error_ = code; }
 
 private:
-    Failure last_failure_;
+    uint32_t last_error_ = 0;
 };
 
 // An open file. Reads and writes move one position; the owner closes it by destroying it.
