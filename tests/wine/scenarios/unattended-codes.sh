@@ -40,7 +40,7 @@ scenario() {
     rm "$(host_path 'C:\Downloads\logs-empty.txt')"
     expect_nothing_written "$vendor"
 
-    # The target directory cannot be created (it lies under a file).
+    # The target directory cannot be created (it lies under a file: "already exists", 183).
     silent_run 2 "$(installer sample)" 'C:\logs-target.txt' -- \
         '/D=C:\Downloads\sample.exe\DAQ Suite' '/LOG=C:\logs-target.txt' -- \
         'Directory failed: C:\Downloads\sample.exe\DAQ Suite\ (error 183)' \
