@@ -88,6 +88,24 @@ public:
     EOutOfMemory() : Error("EOutOfMemory", "Out of memory") {}
 };
 
+// A numbered load error: 0x00-0x04 for the installer file's checks, 0xFF for any error raised
+// while loading (detail is then that error's "ClassName: message"). Its message is the box text.
+class LoadError : public Error {
+public:
+    // Out of line: the installer throws these from several places.
+    explicit LoadError(int code);
+    LoadError(int code, const std::string& detail);
+    int code() const { return code_; }
+    // "Load Error 03h"
+    std::string caption() const;
+    // The message box text.
+    std::string text() const { return message(); }
+
+private:
+    static std::string loadErrorText(int code, const std::string& detail);
+    int code_;
+};
+
 // Turns anything caught at a top-level handler into the "ClassName: message" text.
 std::string describeCurrentException();
 

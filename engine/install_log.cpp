@@ -2,6 +2,8 @@
 // phases share is made here too.
 #include "engine/install_log.h"
 
+#include "base/number_text.h"
+
 namespace stow {
 
 void InstallLog::line(std::initializer_list<std::string_view> pieces) {
@@ -17,6 +19,16 @@ void reportRegistryValue(InstallReport* report, const std::string& key, const st
     if (report) {
         report->line({written ? "Registry: HKLM\\" : "Registry failed: HKLM\\", key, " [", name,
                       "] = ", data});
+    }
+}
+
+std::string failureNote(const Failure& failure) {
+    switch (failure.kind) {
+        case FailureKind::None: return {};
+        case FailureKind::AccessDenied: return " (access denied)";
+        case FailureKind::DiskFull: return " (disk full)";
+        case FailureKind::PathNotFound: return " (path not found)";
+        default: return " (error " + decimalText(failure.code) + ")";
     }
 }
 

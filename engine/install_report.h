@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace stow {
 
 class InstallReport {
@@ -21,5 +23,9 @@ protected:
 // "Registry: HKLM\key [name] = data", or "Registry failed: ..." when the write was refused.
 void reportRegistryValue(InstallReport* report, const std::string& key, const std::string& name,
                          const std::string& data, bool written);
+
+// Why a file or directory failed, for the end of its line: " (access denied)", " (disk full)",
+// " (path not found)", else " (error N)" with the system's number; "" when no reason is known.
+std::string failureNote(const Failure& failure);
 
 }  // namespace stow

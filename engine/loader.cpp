@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "base/error.h"
-#include "base/number_text.h"
 #include "package/format.h"
 #include "package/package_records.h"
 
@@ -47,31 +46,6 @@ LoadedPackage readPackage(std::unique_ptr<File> file, int64_t offset) {
 }
 
 }  // namespace
-
-std::string LoadError::caption() const {
-    return "Load Error " + hexText(static_cast<unsigned>(code_) & 0xFFu, 2) + "h";
-}
-
-std::string LoadError::text() const {
-    switch (code_) {
-        case 0x00:
-            return "No package is attached. Please contact the factory for assistance.";
-        case 0x01:
-            return "This file is corrupted. Please contact the factory for assistance.";
-        case 0x02:
-            return "This file is truncated. Try downloading it again, or contact the factory for "
-                   "assistance.";
-        case 0x03:
-            return "The package is corrupted. Please contact the factory for assistance.";
-        case 0x04:
-            return "The package is truncated. Try downloading it again, or contact the factory "
-                   "for assistance.";
-        default:
-            return "An exception occurred while loading. Please contact the factory for "
-                   "assistance. Details are as follows:\r\n" +
-                   detail_;
-    }
-}
 
 int64_t packageOffset(const unsigned char locator_data[4]) {
     if (std::memcmp(locator_data, kLocatorUnpatched, 4) == 0) throw LoadError(0x00);

@@ -6,26 +6,11 @@
 #include <memory>
 #include <string>
 
+#include "base/error.h"
 #include "engine/install_state.h"
 #include "platform/file_system.h"
 
 namespace stow {
-
-// A numbered load error: 0x00-0x04 for the file checks, 0xFF for any error raised while loading.
-class LoadError : public std::exception {
-public:
-    LoadError(int code, std::string detail = {}) : code_(code), detail_(std::move(detail)) {}
-    int code() const { return code_; }
-    // "Load Error 03h"
-    std::string caption() const;
-    // The message box text; for 0xFF it ends with the error's "ClassName: message".
-    std::string text() const;
-    const char* what() const noexcept override { return "load error"; }
-
-private:
-    int code_;
-    std::string detail_;
-};
 
 // The package offset P that the locator's four data bytes hold. Throws LoadError 0x00 (not
 // patched) or 0x01 (out of range); checked before the installer's file is opened.

@@ -23,14 +23,19 @@ using ContentWriter = std::function<bool(File&)>;
 
 // Creates path (emptying an existing file) and writes the content. A write that stops part way
 // (a full disk) is a failure like a failed create; the file is then emptied again so that no
-// truncated file is left looking installed.
-bool writeFile(FileSystem& files, const std::string& path, const ContentWriter& write) {
+// truncated file is left looking installed. why gets the reason of a failure.
+bool writeFile(FileSystem& files, const std::string& path, const ContentWriter& write,
+               Failure& why) {
     bool written = false;
     {
         std::unique_ptr<File> file = files.create(path);
-        if (!file) return false;
+        if (!file) {
+            why = files.lastFailure();
+            return false;
+        }
         try {
             written = write(*file);
+            if (!written) why = file->lastFailure();
         } catch (...) {
             // The package itself failed to read; that stops the phase, but not with half a file.
             file.reset();
@@ -49,7 +54,8 @@ public:
     // Writes to path; on failure writes the same bytes under the bare file name into the current
     // directory (a failure there is ignored) and lists path as failed.
     void placeOrFallBack(const std::string& path, const ContentWriter& write) {
-        if (writeFile(files_, path, write)) {
+        Failure why;
+        if (writeFile(files_, path, write, why)) {
             if (job_.report) job_.report->line({"File written: ", path});
             return;
         }
@@ -58,13 +64,23 @@ public:
         if (!name.empty()) {
             std::string here = files_.currentDirectory();
             if (!here.empty()) here = addTrailingSeparator(here, leadByte());
-            if (writeFile(files_, here + name, write)) fallback = here + name;
+            Failure ignored;
+            if (writeFile(files_, here + name, write, ignored)) fallback = here + name;
         }
         job_.failedCopies.push_back(path);
         if (job_.report) {
-            job_.report->line({"File failed: ", path, fallback.empty() ? "" : ", fallback copy: ",
-                               fallback});
+            job_.report->line({"File failed: ", path, failureNote(why),
+                               fallback.empty() ? "" : ", fallback copy: ", fallback});
         }
+    }
+
+    // Makes a directory's missing levels; a failure goes to the report with the reason of the
+    // level that could not be made.
+    bool makeDirectory(DirectoryMaker& directories, const std::string& path) {
+        files_.clearFailure();
+        if (directories.force(path)) return true;
+        if (job_.report) job_.report->line({"Directory failed: ", path, failureNote(files_.lastFailure())});
+        return false;
     }
 
 private:
@@ -95,10 +111,11 @@ void runPlacement(InstallJob& job, Progress& progress) {
     progress.setMax(count);
     FileSystem& files = job.platform.files;
     DirectoryMaker directories(files);
-    if (!directories.force(job.targetDirectory)) {
+    Placer placer(job);
+    if (!placer.makeDirectory(directories, job.targetDirectory)) {
         throw EFCreateError("Failed to create target directory.");
     }
-    if (!directories.force(job.driversDirectory)) {
+    if (!placer.makeDirectory(directories, job.driversDirectory)) {
         throw EFCreateError("Failed to create drivers directory.");
     }
     job.fileLog = FileLog::open(files, job.targetDirectory + "FileLog.ini");
@@ -107,7 +124,6 @@ void runPlacement(InstallJob& job, Progress& progress) {
     const std::string section = fileLogSection(job.package.vendorName, job.package.packageName);
     const PlacementContext context{job.facts, job.locations, job.targetDirectory,
                                    job.driversDirectory};
-    Placer placer(job);
 
     for (int32_t k = 1; k <= count; ++k) {
         PackageStream& stream = *job.package.stream;
@@ -125,7 +141,7 @@ void runPlacement(InstallJob& job, Progress& progress) {
 
         const PlacementDecision decision = decidePlacement(first, source, context);
         if (decision.driverCopy) {
-            directories.force(directoryPart(*decision.driverCopy));
+            placer.makeDirectory(directories, directoryPart(*decision.driverCopy));
             placer.placeOrFallBack(*decision.driverCopy, streamed);
         }
         if (decision.error) throw PackageError(*decision.error);
@@ -142,11 +158,11 @@ void runPlacement(InstallJob& job, Progress& progress) {
             }
             const std::string directory = directoryPart(destination);
             if (decision.directories == DirectoryRule::CreateFatal &&
-                !directories.force(directory)) {
+                !placer.makeDirectory(directories, directory)) {
                 throw EFCreateError("Failed to create directory \"" + directory + "\".");
             }
             if (decision.directories == DirectoryRule::CreateIgnore) {
-                directories.force(directory);
+                placer.makeDirectory(directories, directory);
             }
 
             if (decision.filtered) {

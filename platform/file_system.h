@@ -20,13 +20,65 @@ enum : uint32_t {
     kAttrNormal = 0x80,
 };
 
+// Why a call failed, in the terms the installer tells apart, with the system's own number.
+enum class FailureKind {
+    None,
+    AccessDenied,
+    DiskFull,
+    PathNotFound,
+    FileNotFound,
+    InUse,  // open elsewhere without the sharing asked for, or locked
+    Other,
+};
+
+struct Failure {
+    FailureKind kind = FailureKind::None;
+    uint32_t code = 0;  // the Win32 error code (GetLastError), 0 when none
+};
+
+// Win32 error codes as every backend reports them; the Win32 backend passes GetLastError.
+inline Failure failureOf(uint32_t code) {
+    switch (code) {
+        case 0: return {FailureKind::None, 0};
+        case 2: return {FailureKind::FileNotFound, code};
+        case 3: return {FailureKind::PathNotFound, code};
+        case 5: return {FailureKind::AccessDenied, code};
+        case 32:    // sharing violation
+        case 33:    // lock violation
+        case 1224:  // a mapped section: a running image
+            return {FailureKind::InUse, code};
+        case 39:    // handle disk full
+        case 112:   // disk full
+            return {FailureKind::DiskFull, code};
+        default: return {FailureKind::Other, code};
+    }
+}
+
+// Where a failing call leaves its reason: read it right after the call, on the same thread.
+// Calls that never fail (or only answer "not there") leave it as it was; clearFailure() first
+// tells a stale reason from none.
+// Polymorphic itself, so that it sits first in File and FileSystem as a plain single base.
+class FailureSlot {
+public:
+    virtual ~FailureSlot() = default;
+    Failure lastFailure() const { return failureOf(last_error_); }
+    void clearFailure() { last_error_ = 0; }
+
+protected:
+    void noteFailure(uint32_t code) { last_error_ = code; }
+
+private:
+    uint32_t last_error_ = 0;
+};
+
 // An open file. Reads and writes move one position; the owner closes it by destroying it.
-class File {
+class File : public FailureSlot {
 public:
     virtual ~File() = default;
     // Reads up to n bytes; returns how many were read (0 at the end or on error).
     virtual size_t read(void* buffer, size_t n) = 0;
-    // Writes all n bytes; false when fewer could be written (disk full, I/O error).
+    // Writes all n bytes; false when fewer could be written (disk full, I/O error), with the
+    // reason in lastFailure().
     virtual bool write(const void* data, size_t n) = 0;
     virtual bool seek(int64_t offset) = 0;
     // Size in bytes, or -1 when it cannot be read.
@@ -47,6 +99,21 @@ enum class DeleteResult {
     Failed,   // refused for another reason (access denied, a read-only file)
 };
 
+// A failed DeleteFileA by its reason. Access denied is what NT answers for a running program's
+// image; a read-only file has had its attribute cleared by the caller.
+inline DeleteResult deleteResultFor(const Failure& failure) {
+    switch (failure.kind) {
+        case FailureKind::FileNotFound:
+        case FailureKind::PathNotFound:
+            return DeleteResult::Missing;
+        case FailureKind::InUse:
+        case FailureKind::AccessDenied:
+            return DeleteResult::InUse;
+        default:
+            return DeleteResult::Failed;
+    }
+}
+
 // A running enumeration; closed when destroyed.
 class Finder {
 public:
@@ -55,7 +122,9 @@ public:
     virtual bool next(FindEntry& entry) = 0;
 };
 
-class FileSystem {
+// Failing calls of create, openRead, openAppend, createDirectory and deleteFile leave their
+// reason in lastFailure().
+class FileSystem : public FailureSlot {
 public:
     virtual ~FileSystem() = default;
 

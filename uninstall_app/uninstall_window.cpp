@@ -179,13 +179,8 @@ void UninstallWindow::showReport(const UninstallReport& report) {
 }
 
 LRESULT UninstallWindow::handle(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    if (win32::trackMainWindow(window_, window, message)) return 0;
     switch (message) {
-        case WM_NCCREATE:
-            window_ = win32::OwnedWindow(window);
-            break;
-        case WM_NCDESTROY:
-            window_.release();  // destroyed by its close box or Finish
-            break;
         case WM_SIZE:
             layout();
             return 0;
@@ -204,9 +199,6 @@ LRESULT UninstallWindow::handle(HWND window, UINT message, WPARAM wp, LPARAM lp)
         case WM_CLOSE:
             if (removing_ && !IsWindowVisible(finish_)) return 0;  // not while removing
             DestroyWindow(window);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
             return 0;
         default:
             break;

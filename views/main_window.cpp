@@ -192,13 +192,8 @@ void MainWindow::onCommand(int id) {
 }
 
 LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    if (win32::trackMainWindow(window_, window, message)) return 0;
     switch (message) {
-        case WM_NCCREATE:
-            window_ = win32::OwnedWindow(window);
-            break;
-        case WM_NCDESTROY:
-            window_.release();  // destroyed by its close box
-            break;
         case WM_SIZE:
             layout();
             return 0;
@@ -249,9 +244,6 @@ LRESULT MainWindow::handle(HWND window, UINT message, WPARAM wp, LPARAM lp) {
             if (close_now) DestroyWindow(window);
             return 0;
         }
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
         default:
             break;
     }

@@ -17,6 +17,22 @@ void registerWindowClass(const char* name, WNDPROC procedure, HBRUSH background,
     RegisterClassA(&cls);
 }
 
+bool trackMainWindow(OwnedWindow& owner, HWND window, UINT message) {
+    switch (message) {
+        case WM_NCCREATE:
+            owner = OwnedWindow(window);
+            return false;
+        case WM_NCDESTROY:
+            owner.release();
+            return false;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return true;
+        default:
+            return false;
+    }
+}
+
 void detachWindow(HWND window) { SetWindowLongPtrA(window, GWLP_USERDATA, 0); }
 
 }  // namespace stow::win32

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/handles.h"
+
 namespace stow::win32 {
 
 // Registers the class unless this process already has it: arrow cursor, the given background
@@ -14,6 +16,13 @@ void registerWindowClass(const char* name, WNDPROC procedure, HBRUSH background,
 
 // Stops a window's messages from reaching its object, for an object that goes before its window.
 void detachWindow(HWND window);
+
+// A program's main window and its own lifetime, alike for every program: owner takes the handle
+// at WM_NCCREATE (before CreateWindowEx returns, so the controls can be made in the constructor),
+// gives it up at WM_NCDESTROY (the close box destroyed it), and the window's end ends the message
+// loop. True for WM_DESTROY, which then needs nothing more (its result is 0); the other two go on
+// to the default handling as usual.
+bool trackMainWindow(OwnedWindow& owner, HWND window, UINT message);
 
 // The procedure for a class whose windows are created with a Target* as their parameter:
 // (target->*Handle)(window, message, wp, lp). Messages before WM_NCCREATE, and after

@@ -51,9 +51,14 @@ public:
     }
 
     bool write(const void* data, size_t n) override {
-        if (!writable_ || owner_.denied(windows_path_)) return false;
-        size_t allowed = owner_.takeDiskSpace(n);
-        return writeFully(fd_, static_cast<const char*>(data), allowed) && allowed == n;
+        if (!writable_ || owner_.denied(windows_path_)) {
+            noteFailure(kErrorAccessDenied);
+            return false;
+        }
+        size_t allowed = owner_.onFullDisk(windows_path_) ? 0 : owner_.takeDiskSpace(n);
+        if (writeFully(fd_, static_cast<const char*>(data), allowed) && allowed == n) return true;
+        noteFailure(kErrorDiskFull);
+        return false;
     }
 
     bool seek(int64_t offset) override {
@@ -248,6 +253,14 @@ bool SimFileSystem::denied(const std::string& windows_path) const {
     return false;
 }
 
+bool SimFileSystem::onFullDisk(const std::string& windows_path) const {
+    Lock lock(context_.mutex);
+    for (const std::string& prefix : context_.faults.fullDisk) {
+        if (isUnderNoCase(windows_path, prefix)) return true;
+    }
+    return false;
+}
+
 size_t SimFileSystem::takeDiskSpace(size_t n) {
     Lock lock(context_.mutex);
     auto& free_bytes = context_.faults.diskFreeBytes;
@@ -390,37 +403,40 @@ std::optional<std::vector<SimFileSystem::DirEntry>> SimFileSystem::listDirectory
 std::unique_ptr<File> SimFileSystem::openRead(const std::string& path) {
     Lock lock(context_.mutex);
     WinPath p;
-    if (!normalise(path, true, p)) return nullptr;
+    if (!normalise(path, true, p)) return failed(kErrorInvalidName);
     Lookup found = lookup(p);
-    if (!found.exists || found.isDir) return nullptr;
-    int fd = ::open(found.host.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    if (!found.exists) return failed(found.parentExists ? kErrorFileNotFound : kErrorPathNotFound);
+    int fd = found.isDir ? -1 : ::open(found.host.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return failed(kErrorAccessDenied);
     return std::make_unique<SimFile>(*this, fd, p.text(), false);
 }
 
 std::unique_ptr<File> SimFileSystem::create(const std::string& path) {
     Lock lock(context_.mutex);
     WinPath p;
-    if (!normalise(path, true, p)) return nullptr;
+    if (!normalise(path, true, p)) return failed(kErrorInvalidName);
     uint32_t error = 0;
     int fd = createFileAt(p, true, error);
-    if (fd < 0) return nullptr;
+    if (fd < 0) return failed(error);
     return std::make_unique<SimFile>(*this, fd, p.text(), true);
 }
 
 std::unique_ptr<File> SimFileSystem::openAppend(const std::string& path) {
     Lock lock(context_.mutex);
     WinPath p;
-    if (!normalise(path, true, p)) return nullptr;
+    if (!normalise(path, true, p)) return failed(kErrorInvalidName);
     uint32_t error = 0;
     int fd = createFileAt(p, true, error, true);
-    if (fd < 0) return nullptr;
+    if (fd < 0) return failed(error);
     return std::make_unique<SimFile>(*this, fd, p.text(), true);
 }
 
 bool SimFileSystem::createDirectory(const std::string& path) {
     WinPath p;
-    return normalise(path, true, p) && createDirectoryAt(p, true) == 0;
+    const uint32_t error = normalise(path, true, p) ? createDirectoryAt(p, true) : kErrorInvalidName;
+    if (error == 0) return true;
+    noteFailure(error);
+    return false;
 }
 
 uint32_t SimFileSystem::attributes(const std::string& path) {
@@ -498,13 +514,18 @@ DeleteResult SimFileSystem::removeFileAt(const WinPath& path) {
 DeleteResult SimFileSystem::deleteFile(const std::string& path) {
     Lock lock(context_.mutex);
     WinPath p;
-    if (!normalise(path, true, p)) return DeleteResult::Failed;
-    if (!lookup(p).exists) return DeleteResult::Missing;
+    if (!normalise(path, true, p)) return failedDelete(kErrorInvalidName, DeleteResult::Failed);
+    if (!lookup(p).exists) return failedDelete(kErrorFileNotFound, DeleteResult::Missing);
     for (const std::string& prefix : context_.faults.inUse) {
-        if (isUnderNoCase(p.text(), prefix)) return DeleteResult::InUse;
+        if (isUnderNoCase(p.text(), prefix)) {
+            return failedDelete(kErrorSharingViolation, DeleteResult::InUse);
+        }
     }
-    if (denied(p.text())) return DeleteResult::Failed;
-    return removeFileAt(p);
+    // The access-denied switch stands for a refusal that no restart lifts (as a read-only file).
+    if (denied(p.text())) return failedDelete(kErrorAccessDenied, DeleteResult::Failed);
+    const DeleteResult result = removeFileAt(p);
+    if (result == DeleteResult::Failed) noteFailure(kErrorAccessDenied);
+    return result;
 }
 
 bool SimFileSystem::removeDirectory(const std::string& path) {
@@ -537,6 +558,16 @@ bool SimFileSystem::deleteAtRestart(const std::string& path) {
     if (!normalise(path, true, p) || !lookup(p).exists) return false;
     restart_deletes_.push_back(p.text());
     return true;
+}
+
+std::unique_ptr<File> SimFileSystem::failed(uint32_t error) {
+    noteFailure(error);
+    return nullptr;
+}
+
+DeleteResult SimFileSystem::failedDelete(uint32_t error, DeleteResult result) {
+    noteFailure(error);
+    return result;
 }
 
 std::vector<std::string> SimFileSystem::restartDeletes() const {

@@ -78,6 +78,7 @@ public:
     // Takes up to n bytes of the free-space budget; returns how many may be written.
     size_t takeDiskSpace(size_t n);
     bool denied(const std::string& windows_path) const;
+    bool onFullDisk(const std::string& windows_path) const;
 
 private:
     struct IndexEntry {
@@ -96,6 +97,10 @@ private:
         Stamp stamp;
         std::unordered_map<std::string, IndexEntry> byFolded;
     };
+
+    // nullptr, or result, with error noted as the call's reason.
+    std::unique_ptr<File> failed(uint32_t error);
+    DeleteResult failedDelete(uint32_t error, DeleteResult result);
 
     DirIndex* indexOf(const std::filesystem::path& host_dir);
     const IndexEntry* findIn(DirIndex& index, const std::filesystem::path& host_dir,

@@ -34,6 +34,7 @@ struct Faults {
     std::vector<std::string> accessDenied;   // create/write/createDirectory fail there
     std::optional<int64_t> diskFreeBytes;    // writes fail once this many bytes were written
                                              // (counts down as files, INF copies and links are written)
+    std::vector<std::string> fullDisk;       // writes there fail as on a full drive of their own
     bool failFolderQueries = false;          // windows/system/special folder queries answer ""
     std::set<int> failSpecialFolders;        // only these CSIDLs answer ""
     std::optional<std::string> windowsDirectory;    // answered instead of the profile's folder

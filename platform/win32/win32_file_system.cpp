@@ -39,7 +39,12 @@ public:
         while (total < n) {
             DWORD put = 0;
             DWORD want = static_cast<DWORD>(std::min(n - total, kMaxChunk));
-            if (!WriteFile(handle_.get(), in + total, want, &put, nullptr) || put == 0) return false;
+            if (!WriteFile(handle_.get(), in + total, want, &put, nullptr) || put == 0) {
+                // A write that takes nothing without an error code still failed: the disk is full.
+                const DWORD error = GetLastError();
+                noteFailure(error != NO_ERROR ? error : ERROR_DISK_FULL);
+                return false;
+            }
             total += put;
         }
         return true;
@@ -100,30 +105,36 @@ private:
 
 }  // namespace
 
-std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {
-    UniqueHandle handle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return nullptr;
+std::unique_ptr<File> Win32FileSystem::opened(UniqueHandle handle) {
+    if (!handle) {
+        noteFailure(GetLastError());
+        return nullptr;
+    }
     return std::make_unique<Win32File>(std::move(handle));
 }
 
+std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {
+    return opened(UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+}
+
 std::unique_ptr<File> Win32FileSystem::create(const std::string& path) {
-    UniqueHandle handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return nullptr;
-    return std::make_unique<Win32File>(std::move(handle));
+    return opened(UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)));
 }
 
 std::unique_ptr<File> Win32FileSystem::openAppend(const std::string& path) {
     UniqueHandle handle(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) return nullptr;
-    SetFilePointer(handle.get(), 0, nullptr, FILE_END);
-    return std::make_unique<Win32File>(std::move(handle));
+    if (handle) SetFilePointer(handle.get(), 0, nullptr, FILE_END);
+    return opened(std::move(handle));
 }
 
 bool Win32FileSystem::createDirectory(const std::string& path) {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+    noteFailure(GetLastError());
+    return false;
 }
 
 uint32_t Win32FileSystem::attributes(const std::string& path) {
@@ -163,20 +174,8 @@ bool Win32FileSystem::setCurrentDirectory(const std::string& path) {
 
 DeleteResult Win32FileSystem::deleteFile(const std::string& path) {
     if (DeleteFileA(path.c_str())) return DeleteResult::Deleted;
-    switch (GetLastError()) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return DeleteResult::Missing;
-        // Open without delete sharing, or a running program's image (NT answers access denied
-        // for those; a read-only file has had its attribute cleared by the caller).
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE:
-        case ERROR_ACCESS_DENIED:
-            return DeleteResult::InUse;
-        default:
-            return DeleteResult::Failed;
-    }
+    noteFailure(GetLastError());
+    return deleteResultFor(lastFailure());
 }
 
 bool Win32FileSystem::removeDirectory(const std::string& path) {

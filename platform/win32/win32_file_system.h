@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/file_system.h"
+#include "platform/win32/handles.h"
 
 namespace stow {
 
@@ -21,6 +22,10 @@ public:
     bool setAttributes(const std::string& path, uint32_t attributes) override;
     bool deleteAtRestart(const std::string& path) override;
     std::string shortPath(const std::string& path) override;
+
+private:
+    // The open file, or nullptr with the reason noted.
+    std::unique_ptr<File> opened(win32::UniqueHandle handle);
 };
 
 }  // namespace stow

@@ -85,6 +85,7 @@ struct OutcomeRow {
     std::vector<std::string> logged;  // lines the log holds
     bool installed;                   // ReadMe.txt reached its destination
     uint32_t inf_wait_limit_ms = 10000;
+    bool every_profile = false;  // each kind of Windows gives the same outcome and lines
 };
 
 std::vector<OutcomeRow> outcomeRows() {
@@ -111,6 +112,17 @@ std::vector<OutcomeRow> outcomeRows() {
              m.windows.faults().accessDenied = {"C:\\setup.log"};
          },
          kExitLoadError, {}, false},
+        // Why a file or directory failed, as each kind of Windows answers.
+        {"full disk", "/D=C:\\Apps", [](Machine& m) { m.windows.faults().fullDisk = {"C:\\Apps"}; },
+         kExitErrorReport, {"File failed: C:\\Apps\\ReadMe.txt (disk full)"}, false, 10000, true},
+        {"failed copy: an unwritable file", "/D=C:\\Apps",
+         [](Machine& m) { m.windows.faults().accessDenied = {"C:\\Apps\\ReadMe.txt"}; },
+         kExitFailedCopies,
+         {"File failed: C:\\Apps\\ReadMe.txt (access denied), fallback copy: C:\\ReadMe.txt",
+          "File written: C:\\Apps\\Tools\\calib.exe", "These files failed to copy", "Exit code: 1"},
+         false, 10000, true},
+        {"missing parent", "/D=Q:\\Apps", nullptr, kExitErrorReport,
+         {"Directory failed: Q:\\Apps\\ (path not found)"}, false, 10000, true},
         {"switch given twice", "/LOG=C:\\other.log", nullptr, kExitErrorReport,
          {"Command Line: /LOG= is given twice."}, false},
         {"setup service never answers", "",
@@ -126,9 +138,11 @@ std::vector<OutcomeRow> outcomeRows() {
 }
 
 TEST(SilentInstall, EachOutcomeGivesItsExitCodeAndLog) {
-    for (const OutcomeRow& row : outcomeRows()) {
-        SCOPED_TRACE(row.name);
-        Machine m(Profile::Nt32, "/S " + row.arguments + " /LOG=C:\\setup.log");
+    for (const OutcomeRow& row : outcomeRows())
+    for (Profile profile : {Profile::Nt32, Profile::Win9x, Profile::Nt64, Profile::NtNoSetupApi}) {
+        if (profile != Profile::Nt32 && !row.every_profile) continue;
+        SCOPED_TRACE(row.name + " on profile " + std::to_string(static_cast<int>(profile)));
+        Machine m(profile, "/S " + row.arguments + " /LOG=C:\\setup.log");
         if (row.prepare) row.prepare(m);
         EXPECT_EQ(m.runSilent(row.inf_wait_limit_ms), row.code);
         const std::string log = m.log();

@@ -1,9 +1,9 @@
 // The inspector's reader: the engine's loader decides whether the installer would load the
-// package, and the engine's stream reads the records, so both see the bytes alike.
+// package, and the package module's stream reads the records and every other field shown, so
+// both see the bytes alike.
 #include "stowpack/package_file.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "base/error.h"
 #include "engine/loader.h"
@@ -19,12 +19,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Reads n bytes at offset; false when the file is shorter.
-bool readAt(const fs::path& file, int64_t offset, char* out, size_t n) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in.seekg(offset)) return false;
-    in.read(out, static_cast<std::streamsize>(n));
-    return in.gcount() == static_cast<std::streamsize>(n);
+// n bytes at offset, through the package module's stream; "cannot read " + what when the file
+// is shorter or unreadable.
+std::string readBytes(const fs::path& file, int64_t offset, int64_t n, const std::string& what) {
+    try {
+        if (std::unique_ptr<File> in = openHostFile(file.string())) {
+            return PackageStream(std::move(in), offset, offset + n).readContent({offset, n});
+        }
+    } catch (const EReadError&) {
+    }
+    throw PackError("cannot read " + what);
 }
 
 void readRecords(PackageFile& result, PackageStream& stream) {
@@ -61,10 +65,8 @@ PackageFile readPackageFile(const fs::path& file) {
     result.fileSize = static_cast<int64_t>(fs::file_size(file, ec));
     if (ec) throw PackError("cannot read " + file.string());
 
-    std::string head(static_cast<size_t>(std::min<int64_t>(result.fileSize, kPeHeadBytes)), '\0');
-    if (!head.empty() && !readAt(file, 0, &head[0], head.size())) {
-        throw PackError("cannot read " + file.string());
-    }
+    const std::string head =
+        readBytes(file, 0, std::min<int64_t>(result.fileSize, kPeHeadBytes), file.string());
     const PeSignatureInfo pe = readPeSignatureInfo(head);
     result.peImage = pe.isPe;
     result.isSigned = pe.signedImage();
@@ -75,21 +77,18 @@ PackageFile readPackageFile(const fs::path& file) {
     result.locatorCount = static_cast<int>(hits.size());
     if (hits.empty()) return result;
     result.locatorOffset = hits[0];
-    if (!readAt(file, hits[0] + kLocatorDataOffset,
-                reinterpret_cast<char*>(result.locatorData.data()), 4)) {
-        throw PackError("cannot read " + file.string());
-    }
+    const std::string data = readBytes(file, hits[0] + kLocatorDataOffset, 4, file.string());
+    std::copy(data.begin(), data.end(), result.locatorData.begin());
 
     const bool unpatched = std::equal(result.locatorData.begin(), result.locatorData.end(),
                                       kLocatorUnpatched);
     if (!unpatched) {
         result.hasOffset = true;
         result.packageOffset = decodeInt32(result.locatorData.data());
-        unsigned char length[4];
-        if (result.packageOffset >= 0 && result.packageOffset + 4 <= result.fileSize &&
-            readAt(file, result.packageOffset, reinterpret_cast<char*>(length), 4)) {
+        if (result.packageOffset >= 0 && result.packageOffset + 4 <= result.fileSize) {
+            const std::string length = readBytes(file, result.packageOffset, 4, file.string());
             result.hasLength = true;
-            result.packageLength = decodeInt32(length);
+            result.packageLength = decodeInt32(reinterpret_cast<const unsigned char*>(length.data()));
         }
     }
 
@@ -113,13 +112,8 @@ PackageFile readPackageFile(const fs::path& file) {
 }
 
 std::string readRecordContent(const PackageFile& package, const PackageRecord& record) {
-    std::string bytes(static_cast<size_t>(record.contentSize), '\0');
-    if (record.contentSize > 0 &&
-        !readAt(package.file, record.contentOffset, &bytes[0], bytes.size())) {
-        throw PackError("cannot read record #" + std::to_string(record.number) + " of " +
-                        package.file.string());
-    }
-    return bytes;
+    return readBytes(package.file, record.contentOffset, record.contentSize,
+                     "record #" + std::to_string(record.number) + " of " + package.file.string());
 }
 
 }  // namespace stow::pack

@@ -40,9 +40,10 @@ scenario() {
     rm "$(host_path 'C:\Downloads\logs-empty.txt')"
     expect_nothing_written "$vendor"
 
-    # The target directory cannot be created (it lies under a file).
+    # The target directory cannot be created (it lies under a file: "already exists", 183).
     silent_run 2 "$(installer sample)" 'C:\logs-target.txt' -- \
         '/D=C:\Downloads\sample.exe\DAQ Suite' '/LOG=C:\logs-target.txt' -- \
+        'Directory failed: C:\Downloads\sample.exe\DAQ Suite\ (error 183)' \
         'EFCreateError: Failed to create target directory.'
 
     # An invalid placement code: the installation stops at that record with the error report.
@@ -58,7 +59,7 @@ scenario() {
     mkdir -p "$(drive_c)/Stow Silent/DAQ/ReadMe.txt"
     silent_run 1 "$(installer sample)" 'C:\logs-copy.txt' -- '/LOG=C:\logs-copy.txt' \
         '/D=C:\Stow' 'Silent\DAQ' -- \
-        "File failed: $target\\ReadMe.txt, fallback copy: C:\\Downloads\\ReadMe.txt" \
+        "File failed: $target\\ReadMe.txt (access denied), fallback copy: C:\\Downloads\\ReadMe.txt" \
         "File written: $target\\LICENSE" "These files failed to copy"
     expect_file "C:\\Downloads\\ReadMe.txt" "$STOW_SAMPLE_DIR/files/ReadMe.txt"
 
