@@ -30,7 +30,7 @@ TEST(DirectoriesTest, ForceDirectories) {
         sim::SimWindows win(sim::Profile::Nt32, dir.path() / "machine");
         win.writeFile("C:\\File.txt", "x");
         EXPECT_EQ(forceDirectories(win.platform().files, c.path), c.made) << c.path;
-        if (c.exists_after) EXPECT_TRUE(win.isDirectory(c.exists_after)) << c.path;
+        if (c.exists_after) { EXPECT_TRUE(win.isDirectory(c.exists_after)) << c.path; }
     }
 }
 

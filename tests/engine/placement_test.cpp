@@ -95,7 +95,7 @@ TEST(PlacementTest, EachByteLandsWhereTheRuleSaysOnEveryProfile) {
                 }
                 const std::string copy = m.job->driversDirectory + "src\\d\\f.bin";
                 EXPECT_EQ(m.win.exists(copy), (byte & kDriverCopyFlag) != 0);
-                if (byte & kDriverCopyFlag) EXPECT_EQ(m.win.readFile(copy), "data");
+                if (byte & kDriverCopyFlag) { EXPECT_EQ(m.win.readFile(copy), "data"); }
             }
         }
     }

@@ -178,7 +178,7 @@ TEST_F(ChangeDestFormTest, OkAndCancelGiveTheAnswerAndLeaveTheCurrentDirectory) 
         EXPECT_EQ(boxes.calls, c.shown);
         EXPECT_EQ(view.path_text, c.text);
         EXPECT_EQ(cwd(), c.cwd);
-        if (c.absent) EXPECT_FALSE(machine.exists(c.absent));
+        if (c.absent) { EXPECT_FALSE(machine.exists(c.absent)); }
     }
 }
 
