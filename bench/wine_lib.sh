@@ -40,7 +40,9 @@ if [[ -d $template ]]; then
     cp -a "$template" "$prefix"
 else
     log "no prefix template in $template: booting a fresh prefix"
-    prefix_create "$(profile_arch "$profile")" "$prefix" "$work/prefix.log" "$WINE"
+    arch=win32
+    [[ $profile == x64 ]] && arch=win64
+    prefix_create "$arch" "$prefix" "$work/prefix.log" "$WINE"
 fi
 export WINEPREFIX=$prefix
 c=$prefix/drive_c
