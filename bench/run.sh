@@ -23,9 +23,9 @@ if [ -z "$stub" ] && command -v i686-w64-mingw32-g++ >/dev/null 2>&1; then
 fi
 if [ -n "$stub" ]; then
     size=$(wc -c < "$stub")
-    goal=98304
+    goal=196608
     awk -v s="$size" -v g="$goal" 'BEGIN {
-        printf "Stub size: %d bytes (%.1f KiB), goal %d bytes (96 KiB): %.2f x the goal, %s\n",
+        printf "Stub size: %d bytes (%.1f KiB), goal %d bytes (192 KiB): %.2f x the goal, %s\n",
                s, s / 1024, g, s / g, (s <= g ? "met" : "not met") }'
 else
     echo "Stub size: skipped (no i686-w64-mingw32-g++ and no STOWAWAY_STUB)"
