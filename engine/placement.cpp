@@ -79,7 +79,9 @@ public:
     bool makeDirectory(DirectoryMaker& directories, const std::string& path) {
         files_.clearFailure();
         if (directories.force(path)) return true;
-        if (job_.report) job_.report->line({"Directory failed: ", path, failureNote(files_.lastFailure())});
+        if (job_.report) {
+            job_.report->line({"Directory failed: ", path, failureNote(files_.lastFailure())});
+        }
         return false;
     }
 

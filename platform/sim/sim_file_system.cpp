@@ -433,7 +433,8 @@ std::unique_ptr<File> SimFileSystem::openAppend(const std::string& path) {
 
 bool SimFileSystem::createDirectory(const std::string& path) {
     WinPath p;
-    const uint32_t error = normalise(path, true, p) ? createDirectoryAt(p, true) : kErrorInvalidName;
+    const uint32_t error =
+        normalise(path, true, p) ? createDirectoryAt(p, true) : kErrorInvalidName;
     if (error == 0) return true;
     noteFailure(error);
     return false;
