@@ -11,6 +11,7 @@
 #include <set>
 
 #include "support/installer_machine.h"
+#include "support/sample_locations.h"
 
 namespace stow {
 namespace {
@@ -25,14 +26,10 @@ constexpr char kComplete[] = "Installation complete!";
 constexpr char kErrorReport[] = "An unexpected error occurred. Details are as follows:\r\n";
 
 // Default directories on the 32-bit NT machine and the package's files, in package order.
-const std::string kTarget = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
-const std::string kDrivers = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
+using namespace test::sample;
 const std::string kSystem = "C:\\WINDOWS\\system32\\";
 const std::string kSystem9x = "C:\\WINDOWS\\SYSTEM\\";
 const std::string kInfKey = "Software\\ZYLOR\\INF";
-const std::string kPackagesKey = "Software\\ZYLOR\\Installed Packages";
-const std::string kUninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data Acquisition";
 
 struct PackageFile {
     unsigned char placement;

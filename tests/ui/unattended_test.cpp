@@ -9,6 +9,7 @@
 #include "engine/drivers.h"
 #include "support/installer_machine.h"
 #include "support/machine_state.h"
+#include "support/sample_locations.h"
 #include "ui/silent_view.h"
 
 namespace stow {
@@ -16,8 +17,7 @@ namespace {
 
 using sim::Profile;
 
-const std::string kTarget = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
-const std::string kDrivers = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
+using namespace test::sample;
 
 std::vector<test::PackageRecord> sampleRecords() {
     return {

@@ -10,6 +10,7 @@
 #include "platform/sim/sim_windows.h"
 #include "support/machine_state.h"
 #include "support/sample_install.h"
+#include "support/sample_locations.h"
 #include "support/temp_dir.h"
 #include "uninstall/uninstall_session.h"
 
@@ -20,13 +21,9 @@ using sim::Profile;
 using Sim = sim::SimWindows;
 
 const std::string kExe = "C:\\WINDOWS\\ZYLORUninstall.exe";
-const std::string kTarget = "C:\\Program Files\\ZYLOR\\DAQ Suite\\";
-const std::string kDrivers = "C:\\Program Files\\ZYLOR\\Common Drivers\\";
-const std::string kPackagesKey = "Software\\ZYLOR\\Installed Packages";
+using namespace test::sample;
 const std::string kGroup =
     "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\ZYLOR DAQ Suite\\";
-const std::string kUninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ZYLOR Data Acquisition";
 
 using State = test::MachineState;
 
